@@ -1,0 +1,132 @@
+#pragma once
+
+#include "Endpoints.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+/*!
+ * \brief A loopback HTTP and HTTPS server that plays the video platform's part, for the tests and
+ * for `kivora --demo`.
+ *
+ * It serves short links (`/<code>/`, redirect chains of configurable length) that end at share
+ * pages (`/share/video/<id>/?region=CN&mid=…`), share pages whose inline script assigns the router
+ * data, the play address (`/aweme/v1/play/?video_id=<uri>`) that redirects to a real sample video,
+ * and gallery images. Faults can be switched on at any time from any thread. Every request is
+ * recorded.
+ *
+ * Hosts are named "localhost" (resolving to the loopback address the server listens on), so that
+ * no digits of an IP address stand before the video ID in a resolved address. Short links and
+ * share pages are served over HTTPS with the committed self-signed certificate (see
+ * caCertificatesPath()); the web origin, and so the play address and the media, over plain HTTP so
+ * that any media player can open them.
+ *
+ * The server runs on threads of its own; start() returns once both ports accept connections.
+ */
+class SamplePlatform
+{
+public:
+    /*! How a share page writes its router data. */
+    enum class PageVariant {
+        Real,                   //!< `window._ROUTER_DATA = {…}</script>`: no ";" after the object
+        WithSemicolon,          //!< `window._ROUTER_DATA = {…};`
+        WithoutWindowPrefix,    //!< `_ROUTER_DATA={…}` with no window prefix and no spaces
+        BraceSemicolonInDesc,   //!< the description holds "};", and there is no ";" after the object
+        Gallery,                //!< a picture gallery: the item has `images`
+        MissingFields,          //!< the item lacks author, cover and play address
+        NoRouterData,           //!< a page without router data
+        EmptyItemList,          //!< `item_list` is an empty array
+    };
+
+    /*! One item the platform knows. */
+    struct Item
+    {
+        QString videoId;        //!< decimal digits
+        QString shortCode;      //!< letters, digits, '_' and '-'
+        PageVariant variant = PageVariant::Real;
+        QString nickname;       //!< empty when the page has none
+        QString description;
+        QString playUri;        //!< the play identifier; empty when the page has none
+        QString coverUrl;       //!< empty when the page has none
+        QStringList imageUrls;  //!< gallery images, in order
+    };
+
+    /*! Faults; all off by default. */
+    struct Faults
+    {
+        int latencyMs = 0;          //!< delay before every response
+        bool stall = false;         //!< bodies: send the headers and part of the body, then hang
+        bool resetMidBody = false;  //!< bodies: send part of the body, then close the connection
+        int errorStatus = 0;        //!< share pages and media: answer with this status and a body
+        bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
+        bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
+        bool redirectLoop = false;  //!< short links: redirect to themselves for ever
+        int redirectHops = 1;       //!< short links: number of redirects before the share page
+        bool emptyMedia = false;    //!< media: a 200 answer with an empty body
+        bool nonVideoMedia = false; //!< media: a text body served as text/plain
+    };
+
+    /*! One request as the server received it. */
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target;  //!< path and query as sent
+        QList<QPair<QByteArray, QByteArray>> headers;  //!< in the order received
+        bool https = false;
+
+        /*! The value of the header \a name (case-insensitive), or a null array. */
+        QByteArray header(const QByteArray &name) const;
+    };
+
+    SamplePlatform();
+    ~SamplePlatform();
+    SamplePlatform(const SamplePlatform &) = delete;
+    SamplePlatform &operator=(const SamplePlatform &) = delete;
+
+    /*! Listens on free loopback ports, HTTP and HTTPS. False (with a warning) when it cannot. */
+    bool start();
+    void stop();
+
+    quint16 httpPort() const;
+    quint16 httpsPort() const;
+
+    /*! Short links and share pages on https://localhost:<httpsPort>, web origin on
+     *  http://localhost:<httpPort>. */
+    Endpoints endpoints() const;
+
+    /*! The PEM file of the certificate the HTTPS side presents (trust it as a CA). */
+    static QString caCertificatesPath();
+
+    /*! The items the platform serves; the first one is a plain video with a Real page. */
+    QList<Item> items() const;
+    /*! The item with \a variant (the first one if several). */
+    Item item(PageVariant variant) const;
+    /*! A share text as the app's share sheet writes it, holding the item's short link. */
+    QString shareText(const Item &item) const;
+    /*! The short link of \a item, e.g. https://localhost:4443/AbC-12_xYz/ */
+    QString shortLink(const Item &item) const;
+
+    /*! The bytes of the sample video that the media address serves. */
+    static QByteArray sampleVideo();
+    /*! The media address the play address redirects to. */
+    QString mediaUrl() const;
+    /*! An address on the web origin that serves \a body with \a contentType and, when not empty,
+     *  \a contentDisposition; for download tests. */
+    QString customMediaUrl(const QByteArray &body, const QByteArray &contentType,
+                           const QByteArray &contentDisposition = {});
+
+    Faults faults() const;
+    void setFaults(const Faults &faults);
+
+    QList<Request> requests() const;
+    void clearRequests();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
