@@ -1,0 +1,3 @@
+#include "KivoraLog.h"
+
+Q_LOGGING_CATEGORY(lcKivora, "kivora")
