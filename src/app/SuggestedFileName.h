@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+class QNetworkReply;
+
+/*!
+ * \brief The file name a download is saved under, and the safe handling of such names.
+ *
+ * A response suggests its name through Content-Disposition (`filename*` before `filename`), else
+ * through the last path segment of its final address, else it is "Unknown"; an extension from
+ * the Content-Type is added when the name has none. Every name that leaves here is one safe file
+ * name: no path separators, no control characters, no leading dot, at most maxBytes bytes of UTF-8.
+ */
+namespace SuggestedFileName {
+
+/*! The longest name in bytes of UTF-8; well under the 255 bytes file systems allow, leaving room
+ *  for the suffixes of temporary files. */
+constexpr int maxBytes = 200;
+
+/*! The name suggested by \a reply (its headers and its final address). */
+QString fromReply(const QNetworkReply &reply);
+
+/*! The name suggested by a response with these headers, received from \a finalUrl. */
+QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
+                    const QByteArray &contentType);
+
+/*! The file name a Content-Disposition value carries, unsanitised; empty when it has none. */
+QString fromContentDisposition(const QByteArray &contentDisposition);
+
+/*! \a name made into one safe file name; "Unknown" when nothing usable is left. */
+QString sanitize(const QString &name);
+
+/*! \a name itself for \a number 0, else "stem (number).ext", within maxBytes. */
+QString numbered(const QString &name, int number);
+
+/*!
+ * Creates an empty file in \a directory under \a name or, when that is taken, the first free
+ * numbered() variant, and returns its path (empty when no file could be created). Creation fails
+ * when the file exists, so two callers never get the same path.
+ */
+QString claimUnique(const QString &directory, const QString &name);
+
+} // namespace SuggestedFileName

@@ -1,0 +1,103 @@
+#include "VideoAlbum.h"
+
+#include "SuggestedFileName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QMimeDatabase>
+#include <QPromise>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QThreadPool>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 copyChunkSize = 1024 * 1024;
+
+struct SaveOutcome
+{
+    QString albumPath;
+    QString errorString;
+};
+
+SaveOutcome copyFailure(const QString &claimedPath, const QString &reason)
+{
+    if (!claimedPath.isEmpty())
+        QFile::remove(claimedPath);
+    return { QString(), reason };
+}
+
+// Runs on a worker thread: copies through a QSaveFile so the album never holds a partial copy.
+SaveOutcome copyIntoAlbum(const QString &sourcePath, const QString &albumDirectory)
+{
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return copyFailure(
+            {}, VideoAlbum::tr("Cannot read %1: %2").arg(sourcePath, source.errorString()));
+    if (!VideoAlbum::isCompatible(sourcePath))
+        return copyFailure({}, VideoAlbum::tr("%1 is not a video").arg(sourcePath));
+    if (!QDir().mkpath(albumDirectory))
+        return copyFailure({}, VideoAlbum::tr("Cannot create the folder %1").arg(albumDirectory));
+
+    const QString claimedPath
+        = SuggestedFileName::claimUnique(albumDirectory, QFileInfo(sourcePath).fileName());
+    if (claimedPath.isEmpty())
+        return copyFailure({}, VideoAlbum::tr("Cannot create a file in %1").arg(albumDirectory));
+    QSaveFile target(claimedPath);
+    if (!target.open(QIODevice::WriteOnly))
+        return copyFailure(claimedPath, target.errorString());
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(copyChunkSize);
+        if (chunk.isEmpty() && source.error() != QFile::NoError)
+            return copyFailure(claimedPath, source.errorString());
+        if (target.write(chunk) != chunk.size())
+            return copyFailure(claimedPath, target.errorString());
+    }
+    if (!target.commit())
+        return copyFailure(claimedPath, target.errorString());
+    return { claimedPath, QString() };
+}
+
+} // namespace
+
+VideoAlbum::VideoAlbum(QObject *parent) : QObject(parent) { }
+
+QString VideoAlbum::directory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + u"/Kivora"_s;
+}
+
+bool VideoAlbum::isCompatible(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
+        return false;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchContent);
+    return type.name().startsWith(u"video/"_s);
+}
+
+void VideoAlbum::save(const QString &path)
+{
+    auto promise = std::make_shared<QPromise<SaveOutcome>>();
+    auto *watcher = new QFutureWatcher<SaveOutcome>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, path] {
+        const SaveOutcome outcome = watcher->result();
+        watcher->deleteLater();
+        if (outcome.errorString.isEmpty())
+            Q_EMIT saved(path, outcome.albumPath);
+        else
+            Q_EMIT saveFailed(path, outcome.errorString);
+    });
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, path, albumDirectory = directory()] {
+        promise->start();
+        promise->addResult(copyIntoAlbum(path, albumDirectory));
+        promise->finish();
+    });
+}

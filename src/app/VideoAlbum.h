@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+/*!
+ * \brief The album videos are saved to: QStandardPaths::MoviesLocation + "/Kivora".
+ *
+ * save() copies a file into the album on a worker thread and reports back on the album's
+ * thread. A save never replaces anything: a name that is taken becomes "name (1).mp4", and a copy
+ * that fails half-way leaves nothing behind.
+ */
+class VideoAlbum : public QObject
+{
+    Q_OBJECT
+public:
+    explicit VideoAlbum(QObject *parent = nullptr);
+
+    static QString directory();
+    /*! True when the content of \a path is a video (its sniffed MIME type is video/…). */
+    static bool isCompatible(const QString &path);
+
+    /*! Copies \a path into the album; saved() or saveFailed() follows. */
+    void save(const QString &path);
+
+Q_SIGNALS:
+    void saved(const QString &sourcePath, const QString &albumPath);
+    void saveFailed(const QString &sourcePath, const QString &errorString);
+};
