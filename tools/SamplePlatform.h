@@ -33,41 +33,43 @@ class SamplePlatform
 public:
     /*! How a share page writes its router data. */
     enum class PageVariant {
-        Real,                   //!< `window._ROUTER_DATA = {…}</script>`: no ";" after the object
-        WithSemicolon,          //!< `window._ROUTER_DATA = {…};`
-        WithoutWindowPrefix,    //!< `_ROUTER_DATA={…}` with no window prefix and no spaces
-        BraceSemicolonInDesc,   //!< the description holds "};", and there is no ";" after the object
-        Gallery,                //!< a picture gallery: the item has `images`
-        MissingFields,          //!< the item lacks author, cover and play address
-        NoRouterData,           //!< a page without router data
-        EmptyItemList,          //!< `item_list` is an empty array
+        Real, //!< `window._ROUTER_DATA = {…}</script>`: no ";" after the object
+        WithSemicolon, //!< `window._ROUTER_DATA = {…};`
+        WithoutWindowPrefix, //!< `_ROUTER_DATA={…};` with no window prefix and no spaces
+        BraceSemicolonInDesc, //!< the description holds "};", and there is no ";" after the object
+        Gallery, //!< a picture gallery: the item has `images`
+        MissingFields, //!< the item lacks author, cover and play address
+        NoRouterData, //!< a page without router data
+        EmptyItemList, //!< `item_list` is an empty array
     };
 
     /*! One item the platform knows. */
     struct Item
     {
-        QString videoId;        //!< decimal digits
-        QString shortCode;      //!< letters, digits, '_' and '-'
+        QString videoId; //!< decimal digits
+        QString shortCode; //!< letters, digits, '_' and '-'
         PageVariant variant = PageVariant::Real;
-        QString nickname;       //!< empty when the page has none
+        QString nickname; //!< empty when the page has none
         QString description;
-        QString playUri;        //!< the play identifier; empty when the page has none
-        QString coverUrl;       //!< empty when the page has none
-        QStringList imageUrls;  //!< gallery images, in order
+        QString playUri; //!< the play identifier; empty when the page has none
+        QString coverUrl; //!< empty when the page has none
+        QStringList imageUrls; //!< gallery images, in order
     };
 
     /*! Faults; all off by default. */
     struct Faults
     {
-        int latencyMs = 0;          //!< delay before every response
-        bool stall = false;         //!< bodies: send the headers and part of the body, then hang
-        bool resetMidBody = false;  //!< bodies: send part of the body, then close the connection
-        int errorStatus = 0;        //!< share pages and media: answer with this status and a body
-        bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
-        bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
-        bool redirectLoop = false;  //!< short links: redirect to themselves for ever
-        int redirectHops = 1;       //!< short links: number of redirects before the share page
-        bool emptyMedia = false;    //!< media: a 200 answer with an empty body
+        int latencyMs = 0; //!< delay before every response
+        bool stall = false; //!< bodies: send the headers and part of the body, then hang
+        bool resetMidBody = false; //!< bodies: send part of the body, then close the connection
+        int errorStatus = 0; //!< share pages: the page with this status; media: this status
+        //!< with a short HTML body
+        bool hugePage = false; //!< share pages: pad the page to over 16 MiB
+        bool invalidUtf8 = false; //!< share pages: put invalid UTF-8 bytes into the page
+        bool redirectLoop = false; //!< short links: redirect to themselves for ever
+        int redirectHops = 1; //!< short links: number of redirects before the share page
+        //!< (0: the short link answers with the page itself)
+        bool emptyMedia = false; //!< media: a 200 answer with an empty body
         bool nonVideoMedia = false; //!< media: a text body served as text/plain
     };
 
@@ -75,8 +77,8 @@ public:
     struct Request
     {
         QByteArray method;
-        QByteArray target;  //!< path and query as sent
-        QList<QPair<QByteArray, QByteArray>> headers;  //!< in the order received
+        QByteArray target; //!< path and query as sent
+        QList<QPair<QByteArray, QByteArray>> headers; //!< in the order received
         bool https = false;
 
         /*! The value of the header \a name (case-insensitive), or a null array. */
@@ -90,6 +92,8 @@ public:
 
     /*! Listens on free loopback ports, HTTP and HTTPS. False (with a warning) when it cannot. */
     bool start();
+    /*! Listens on the given ports (0: a free one). */
+    bool start(quint16 httpPort, quint16 httpsPort);
     void stop();
 
     quint16 httpPort() const;

@@ -1,0 +1,79 @@
+#include "RecordingServer.h"
+
+#include "LoopbackStream.h"
+#include "StopSignal.h"
+
+#include <openssl/ssl.h>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto ioTimeout = 10s;
+constexpr time_t keepAliveSeconds = 3;
+constexpr size_t keepAliveRequests = 100;
+constexpr size_t workerThreads = 24;
+
+// Set by a handler of the current connection; every connection runs on one worker thread.
+thread_local bool t_resetRequested = false;
+
+} // namespace
+
+RecordingServer::RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder)
+    : m_tlsContext(tlsContext), m_stop(stop), m_recorder(std::move(recorder))
+{
+    // A client that goes away mid-response must not kill the process through SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Idle keep-alive connections and stalled responses each hold a worker.
+    new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
+    set_keep_alive_timeout(keepAliveSeconds);
+    set_keep_alive_max_count(keepAliveRequests);
+}
+
+RecordingServer::~RecordingServer()
+{
+    closeUnusedSocket();
+}
+
+void RecordingServer::closeUnusedSocket()
+{
+    if (is_running())
+        return;
+    const socket_t socket = svr_sock_.exchange(INVALID_SOCKET);
+    if (socket != INVALID_SOCKET)
+        ::close(socket);
+}
+
+void RecordingServer::resetCurrentConnection()
+{
+    t_resetRequested = true;
+}
+
+bool RecordingServer::process_and_close_socket(socket_t sock)
+{
+    SSL *ssl = m_tlsContext ? SSL_new(m_tlsContext) : nullptr;
+    if (m_tlsContext && !ssl) {
+        ::close(sock);
+        return false;
+    }
+    LoopbackStream stream(sock, ssl, m_stop, ioTimeout);
+    t_resetRequested = false;
+    bool ok = stream.handshake();
+    bool connectionClosed = false;
+    const bool https = m_tlsContext != nullptr;
+    for (size_t left = keep_alive_max_count_; ok && left > 0 && !connectionClosed; --left) {
+        if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_)))
+            break;
+        stream.startCapture();
+        ok = process_request(stream, left == 1, connectionClosed,
+                             [&](httplib::Request &) { m_recorder(stream.capturedHead(), https); });
+        if (t_resetRequested)
+            break;
+    }
+    stream.close(t_resetRequested);
+    t_resetRequested = false;
+    return ok;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <QByteArray>
+
+#include <functional>
+
+class StopSignal;
+typedef struct ssl_ctx_st SSL_CTX;
+
+/*!
+ * \brief An HTTP server (TLS when given a context) that hands the raw head of every request to a
+ * recorder, watches a stop signal in every wait, and lets a handler end its connection with a
+ * reset.
+ *
+ * It replaces the connection loop of httplib's server with one over LoopbackStream and leaves
+ * request parsing, routing, ranges and response writing to httplib.
+ */
+class RecordingServer : public httplib::Server
+{
+public:
+    /*! Called on the connection's thread with the request line and header lines as received. */
+    using Recorder = std::function<void(const QByteArray &rawHead, bool https)>;
+
+    /*! \a tlsContext (not owned, may be null for plain HTTP) must outlive the server. */
+    RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder);
+    ~RecordingServer() override;
+    RecordingServer(const RecordingServer &) = delete;
+    RecordingServer &operator=(const RecordingServer &) = delete;
+
+    /*! Closes the socket bound by bind_to_port() when the server is not listening on it. */
+    void closeUnusedSocket();
+
+    /*! From a handler or content provider: once the current response ends (or is abandoned),
+     *  close its connection with a TCP reset. */
+    static void resetCurrentConnection();
+
+private:
+    bool process_and_close_socket(socket_t sock) override;
+
+    SSL_CTX *m_tlsContext;
+    const StopSignal &m_stop;
+    Recorder m_recorder;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <QByteArray>
+
+#include <memory>
+
+class StopSignal;
+
+/*!
+ * \brief A response body streamed to the client from shared bytes, with an optional run of
+ * generated padding in its middle, that can be cut short on purpose.
+ *
+ * The bytes are never copied per request: the content provider writes straight from the shared
+ * arrays, so large bodies cost nothing beyond the socket buffers.
+ */
+class ResponseBody
+{
+public:
+    /*! How the body's delivery ends. */
+    enum class Ending {
+        Complete, //!< every byte is sent
+        Stall, //!< part is sent, then nothing until the client leaves or the server stops
+        Reset, //!< part is sent, then the connection is reset
+    };
+
+    explicit ResponseBody(QByteArray first, qint64 paddingSize = 0, QByteArray second = {});
+
+    qint64 size() const;
+
+    /*! Streams \a body as \a response's content of \a contentType; Range requests get their part
+     *  (httplib applies the range). */
+    static void attach(const std::shared_ptr<const ResponseBody> &body, httplib::Response &response,
+                       const std::string &contentType, Ending ending, const StopSignal &stop);
+
+private:
+    bool write(qint64 offset, qint64 length, httplib::DataSink &sink) const;
+    static bool stall(httplib::DataSink &sink, const StopSignal &stop);
+
+    QByteArray m_first;
+    qint64 m_paddingSize;
+    QByteArray m_second;
+};

@@ -1,0 +1,577 @@
+#include "SamplePlatform.h"
+
+#include "RecordingServer.h"
+#include "ResponseBody.h"
+#include "SharePage.h"
+#include "StopSignal.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <openssl/ssl.h>
+
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcSample, "kivora.sample")
+
+// Bigger than the 16 MiB cap a careful client puts on share pages.
+constexpr qint64 hugePagePadding = 17 * 1024 * 1024;
+
+const char htmlType[] = "text/html; charset=utf-8";
+
+struct ItemTemplate
+{
+    SamplePlatform::PageVariant variant;
+    const char16_t *videoId;
+    const char16_t *shortCode;
+    const char16_t *nickname;
+    const char16_t *description;
+    const char16_t *playUri;
+    int images;
+};
+
+using PageVariant = SamplePlatform::PageVariant;
+
+// Real short codes are 8 to 11 characters of letters, digits, '_' and '-'.
+const ItemTemplate itemTemplates[] = {
+    { PageVariant::Real, u"7301234567890123456", u"iRNBho-Fk_w", u"小鹿乱撞🦌",
+      u"春天的第一场雨 🌧️ #日常 #vlog", u"v0200fg10000cl7q3ijc77u1d2kg9b0g", 0 },
+    { PageVariant::WithSemicolon, u"7312345678901234567", u"Ae_3kPq-Lw", u"阿飞的厨房🍜",
+      u"三分钟学会番茄炒蛋 🍅🥚", u"v0300fg10000cm1a2b3c77u4e5f6g7h8", 0 },
+    { PageVariant::WithoutWindowPrefix, u"7323456789012345678", u"kZt_Qm9xRyE", u"旅行的猫",
+      u"大理洱海的日落 🌅", u"v0d00fg10000cn9z8y7x77u6w5v4u3t2", 0 },
+    { PageVariant::BraceSemicolonInDesc, u"7334567890123456789", u"Pq-Xy_Zt12a", u"码农日记💻",
+      u"写代码的日常：if (ok) { run(); }; 然后下班 🎉", u"v0200fg10000co5s4r3q77u2p1o0n9m8", 0 },
+    { PageVariant::Gallery, u"7345678901234567890", u"Gm_Lr-Tb8Kc", u"摄影师小王📷",
+      u"图集：城市夜景 🌃", u"", 3 },
+    { PageVariant::MissingFields, u"7356789012345678901", u"Mf-Nq_Wd3Vp", u"", u"没有作者的作品",
+      u"", 0 },
+    { PageVariant::NoRouterData, u"7367890123456789012", u"Nr_Dx-Yu5Hs", u"", u"", u"", 0 },
+    { PageVariant::EmptyItemList, u"7378901234567890123", u"El-Ts_Qa7Jo", u"", u"", u"", 0 },
+};
+
+QByteArray dataFile(const QString &name)
+{
+    QFile file(QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u'/' + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcSample) << "cannot read" << file.fileName() << file.errorString();
+        return {};
+    }
+    return file.readAll();
+}
+
+std::string stdString(const QString &text)
+{
+    return text.toStdString();
+}
+
+SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https)
+{
+    SamplePlatform::Request request;
+    request.https = https;
+    const QList<QByteArray> lines = rawHead.split('\n');
+    if (lines.isEmpty())
+        return request;
+    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
+    request.method = requestLine.value(0);
+    request.target = requestLine.value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            request.headers.append({ line.left(colon).trimmed(), line.mid(colon + 1).trimmed() });
+    }
+    return request;
+}
+
+} // namespace
+
+QByteArray SamplePlatform::Request::header(const QByteArray &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
+struct SamplePlatform::Private
+{
+    struct Listener
+    {
+        std::unique_ptr<RecordingServer> server;
+        std::thread thread;
+    };
+    struct CustomMedia
+    {
+        std::shared_ptr<const ResponseBody> body;
+        std::string contentType;
+        std::string contentDisposition;
+    };
+    using Handler = std::function<void(const httplib::Request &, httplib::Response &,
+                                       const httplib::Match &, const Faults &)>;
+
+    SamplePlatform *q;
+    StopSignal stop;
+    SSL_CTX *tlsContext = nullptr;
+    std::vector<Listener> listeners;
+    quint16 httpPort = 0;
+    quint16 httpsPort = 0;
+
+    mutable std::mutex mutex;
+    Faults faults;
+    QList<Request> requests;
+    std::map<QString, CustomMedia> customMedia;
+    int customMediaCount = 0;
+
+    explicit Private(SamplePlatform *platform) : q(platform) { }
+    ~Private()
+    {
+        if (tlsContext)
+            SSL_CTX_free(tlsContext);
+    }
+
+    bool createTlsContext();
+    bool listenOnLoopback(SSL_CTX *context, quint16 requestedPort, quint16 &boundPort);
+    std::unique_ptr<RecordingServer> newServer(SSL_CTX *context);
+    void route(RecordingServer &server, const char *pattern, Handler handler);
+    void addRoutes(RecordingServer &server);
+    void record(const QByteArray &rawHead, bool https);
+    Faults currentFaults() const;
+
+    void serveShortLink(const httplib::Match &match, httplib::Response &response,
+                        const Faults &faults);
+    void serveSharePage(const QString &videoId, httplib::Response &response, const Faults &faults);
+    void servePlay(const httplib::Request &request, httplib::Response &response);
+    void serveMedia(const QString &name, httplib::Response &response, const Faults &faults);
+    void serveBody(std::shared_ptr<const ResponseBody> body, httplib::Response &response,
+                   const std::string &contentType, const Faults &faults);
+    void serveNotFound(httplib::Response &response);
+    void redirect(httplib::Response &response, const QString &location);
+};
+
+bool SamplePlatform::Private::createTlsContext()
+{
+    if (tlsContext)
+        return true;
+    tlsContext = SSL_CTX_new(TLS_server_method());
+    const QByteArray certificate = caCertificatesPath().toLocal8Bit();
+    const QByteArray key
+        = (QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u"/key.pem"_s).toLocal8Bit();
+    if (!tlsContext || SSL_CTX_set_min_proto_version(tlsContext, TLS1_2_VERSION) != 1
+        || SSL_CTX_use_certificate_chain_file(tlsContext, certificate.constData()) != 1
+        || SSL_CTX_use_PrivateKey_file(tlsContext, key.constData(), SSL_FILETYPE_PEM) != 1) {
+        qCWarning(lcSample) << "cannot load the TLS certificate" << certificate << "or key" << key;
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<RecordingServer> SamplePlatform::Private::newServer(SSL_CTX *context)
+{
+    auto server = std::make_unique<RecordingServer>(
+        context, stop, [this](const QByteArray &rawHead, bool https) { record(rawHead, https); });
+    addRoutes(*server);
+    return server;
+}
+
+bool SamplePlatform::Private::listenOnLoopback(SSL_CTX *context, quint16 requestedPort,
+                                               quint16 &boundPort)
+{
+    // Clients resolve "localhost" to ::1 or 127.0.0.1 in either order: serve both on one port.
+    // The IPv6 side takes a free port first; the IPv4 side then takes the same one, which may be
+    // in use there, so that pairing is retried a few times.
+    constexpr int attempts = 20;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        auto v6 = newServer(context);
+        const int port = requestedPort
+            ? (v6->bind_to_port("::1", requestedPort) ? requestedPort : -1)
+            : v6->bind_to_any_port("::1");
+        auto v4 = newServer(context);
+        if (port <= 0) {
+            // No IPv6 loopback here (or the requested port is taken on it): IPv4 alone.
+            const int v4Port = requestedPort
+                ? (v4->bind_to_port("127.0.0.1", requestedPort) ? requestedPort : -1)
+                : v4->bind_to_any_port("127.0.0.1");
+            if (v4Port <= 0)
+                return false;
+            qCWarning(lcSample) << "listening on 127.0.0.1 only, port" << v4Port;
+            listeners.push_back({ std::move(v4), {} });
+            boundPort = quint16(v4Port);
+            return true;
+        }
+        if (v4->bind_to_port("127.0.0.1", port)) {
+            listeners.push_back({ std::move(v6), {} });
+            listeners.push_back({ std::move(v4), {} });
+            boundPort = quint16(port);
+            return true;
+        }
+        v6->closeUnusedSocket();
+        if (requestedPort)
+            return false;
+    }
+    return false;
+}
+
+void SamplePlatform::Private::route(RecordingServer &server, const char *pattern, Handler handler)
+{
+    server.Get(pattern,
+               [this, handler = std::move(handler)](const httplib::Request &request,
+                                                    httplib::Response &response) {
+                   const Faults faults = currentFaults();
+                   if (faults.latencyMs > 0
+                       && !stop.waitFor(std::chrono::milliseconds(faults.latencyMs)))
+                       return;
+                   handler(request, response, request.matches, faults);
+               });
+}
+
+void SamplePlatform::Private::addRoutes(RecordingServer &server)
+{
+    route(server, R"(/([A-Za-z0-9_-]+)(?:\.([0-9]+))?/)",
+          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
+                 const Faults &faults) { serveShortLink(match, response, faults); });
+    route(server, "/share/video/([^/]*)/",
+          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
+                 const Faults &faults) {
+              serveSharePage(QString::fromStdString(match[1]), response, faults);
+          });
+    route(server, "/aweme/v1/play/",
+          [this](const httplib::Request &request, httplib::Response &response,
+                 const httplib::Match &, const Faults &) { servePlay(request, response); });
+    route(server, "/media/([A-Za-z0-9_.-]+)",
+          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
+                 const Faults &faults) {
+              serveMedia(QString::fromStdString(match[1]), response, faults);
+          });
+    route(server, ".*",
+          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &,
+                 const Faults &) { serveNotFound(response); });
+}
+
+void SamplePlatform::Private::record(const QByteArray &rawHead, bool https)
+{
+    Request request = parseHead(rawHead, https);
+    std::lock_guard<std::mutex> lock(mutex);
+    requests.append(std::move(request));
+}
+
+SamplePlatform::Faults SamplePlatform::Private::currentFaults() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return faults;
+}
+
+void SamplePlatform::Private::serveShortLink(const httplib::Match &match,
+                                             httplib::Response &response, const Faults &faults)
+{
+    const QString code = QString::fromStdString(match[1]);
+    const QList<Item> all = q->items();
+    const auto item = std::find_if(all.cbegin(), all.cend(),
+                                   [&code](const Item &item) { return item.shortCode == code; });
+    if (item == all.cend())
+        return serveNotFound(response);
+    if (faults.redirectLoop)
+        return redirect(response,
+                        u"https://"_s + q->endpoints().shortLinkHost + u'/'
+                            + QString::fromStdString(match[0]).mid(1));
+    // The short link is hop 1; intermediate links "/<code>.<n>/" are hops 2, 3, …
+    bool numeric = true;
+    const int hop = match[2].matched ? QString::fromStdString(match[2]).toInt(&numeric) : 1;
+    if (!numeric)
+        return serveNotFound(response);
+    if (hop < faults.redirectHops) {
+        return redirect(response,
+                        u"https://"_s + q->endpoints().shortLinkHost + u'/' + code + u'.'
+                            + QString::number(hop + 1) + u'/');
+    }
+    if (faults.redirectHops <= 0)
+        return serveSharePage(item->videoId, response, faults);
+    const QString mid = item->videoId.right(8) + u"42"_s;
+    redirect(response,
+             q->endpoints().shareOrigin + u"/share/video/"_s + item->videoId + u"/?region=CN&mid="_s
+                 + mid + u"&u_code=0k4f2hg1m&did=MS4wLjABAAAAk3pQ"_s
+                 + u"&iid=MS4wLjABAAAA2xRz&with_sec_did=1&titleType=title&share_sign="_s
+                 + u"bV3tQm.xYwZ-abc_def&share_version=280700&ts=1700000000&from_aid=6383"_s
+                 + u"&from_ssr=1"_s);
+}
+
+void SamplePlatform::Private::serveSharePage(const QString &videoId, httplib::Response &response,
+                                             const Faults &faults)
+{
+    const QList<Item> all = q->items();
+    const auto item = std::find_if(
+        all.cbegin(), all.cend(), [&videoId](const Item &item) { return item.videoId == videoId; });
+    if (item == all.cend())
+        return serveNotFound(response);
+    const SharePage page(*item, q->endpoints());
+    QByteArray first = page.firstHalf();
+    if (faults.invalidUtf8)
+        first += SharePage::invalidUtf8Bytes();
+    if (faults.errorStatus > 0)
+        response.status = faults.errorStatus;
+    serveBody(std::make_shared<ResponseBody>(first, faults.hugePage ? hugePagePadding : 0,
+                                             page.secondHalf()),
+              response, htmlType, faults);
+}
+
+void SamplePlatform::Private::servePlay(const httplib::Request &request,
+                                        httplib::Response &response)
+{
+    const QString uri = QString::fromStdString(request.get_param_value("video_id"));
+    const QList<Item> all = q->items();
+    const bool known = !uri.isEmpty()
+        && std::any_of(all.cbegin(), all.cend(),
+                       [&uri](const Item &item) { return item.playUri == uri; });
+    if (!known)
+        return serveNotFound(response);
+    redirect(response, q->mediaUrl());
+}
+
+void SamplePlatform::Private::serveMedia(const QString &name, httplib::Response &response,
+                                         const Faults &faults)
+{
+    std::shared_ptr<const ResponseBody> body;
+    std::string contentType;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto custom = customMedia.find(name);
+        if (custom != customMedia.end()) {
+            body = custom->second.body;
+            contentType = custom->second.contentType;
+            if (!custom->second.contentDisposition.empty())
+                response.set_header("Content-Disposition", custom->second.contentDisposition);
+        }
+    }
+    if (name == u"sample.mp4"_s) {
+        body = std::make_shared<ResponseBody>(sampleVideo());
+        contentType = "video/mp4";
+    } else if (name == u"cover.jpg"_s || name == u"image-1.jpg"_s || name == u"image-2.jpg"_s
+               || name == u"image-3.jpg"_s) {
+        static const QByteArray cover = dataFile(u"cover.jpg"_s);
+        static const QByteArray images[] = { dataFile(u"image-1.jpg"_s), dataFile(u"image-2.jpg"_s),
+                                             dataFile(u"image-3.jpg"_s) };
+        body = std::make_shared<ResponseBody>(
+            name == u"cover.jpg"_s ? cover : images[name.at(6).digitValue() - 1]);
+        contentType = "image/jpeg";
+    }
+    if (!body)
+        return serveNotFound(response);
+
+    response.set_header("Accept-Ranges", "bytes");
+    if (faults.errorStatus > 0) {
+        response.status = faults.errorStatus;
+        body = std::make_shared<ResponseBody>(
+            "<html><head><title>" + QByteArray::number(faults.errorStatus)
+            + "</title></head><body><h1>" + QByteArray::number(faults.errorStatus)
+            + " Error</h1><p>The media cannot be served.</p></body></html>\n");
+        contentType = htmlType;
+    } else if (faults.emptyMedia) {
+        body = std::make_shared<ResponseBody>(QByteArray());
+    } else if (faults.nonVideoMedia) {
+        body = std::make_shared<ResponseBody>(QByteArrayLiteral(
+            "This is not a video. The address answered with plain text instead of media.\n"));
+        contentType = "text/plain; charset=utf-8";
+    }
+    serveBody(std::move(body), response, contentType, faults);
+}
+
+void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
+                                        httplib::Response &response, const std::string &contentType,
+                                        const Faults &faults)
+{
+    if (body->size() == 0) {
+        response.set_content(std::string(), contentType);
+        return;
+    }
+    const auto ending = faults.stall ? ResponseBody::Ending::Stall
+        : faults.resetMidBody        ? ResponseBody::Ending::Reset
+                                     : ResponseBody::Ending::Complete;
+    ResponseBody::attach(body, response, contentType, ending, stop);
+}
+
+void SamplePlatform::Private::serveNotFound(httplib::Response &response)
+{
+    response.status = 404;
+    response.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>404</title>"
+                         "</head><body><p>页面不存在 (404 Not Found)</p></body></html>\n",
+                         htmlType);
+}
+
+void SamplePlatform::Private::redirect(httplib::Response &response, const QString &location)
+{
+    const std::string target = stdString(location);
+    response.status = 302;
+    response.set_header("Location", target);
+    response.set_content("<a href=\"" + target + "\">Found</a>.\n", htmlType);
+}
+
+SamplePlatform::SamplePlatform() : d(std::make_unique<Private>(this)) { }
+
+SamplePlatform::~SamplePlatform()
+{
+    stop();
+}
+
+bool SamplePlatform::start()
+{
+    return start(0, 0);
+}
+
+bool SamplePlatform::start(quint16 httpPort, quint16 httpsPort)
+{
+    if (!d->listeners.empty())
+        return true;
+    d->stop.lower();
+    if (!d->createTlsContext() || !d->listenOnLoopback(nullptr, httpPort, d->httpPort)
+        || !d->listenOnLoopback(d->tlsContext, httpsPort, d->httpsPort)) {
+        qCWarning(lcSample) << "cannot listen on the loopback ports" << httpPort << httpsPort;
+        d->listeners.clear();
+        d->httpPort = d->httpsPort = 0;
+        return false;
+    }
+    for (auto &listener : d->listeners)
+        listener.thread
+            = std::thread([server = listener.server.get()] { server->listen_after_bind(); });
+    // stop() only interrupts a server whose accept loop has begun.
+    for (const auto &listener : d->listeners) {
+        while (!listener.server->is_running())
+            std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+void SamplePlatform::stop()
+{
+    d->stop.raise();
+    for (auto &listener : d->listeners)
+        listener.server->stop();
+    for (auto &listener : d->listeners) {
+        if (listener.thread.joinable())
+            listener.thread.join();
+    }
+    d->listeners.clear();
+    d->httpPort = d->httpsPort = 0;
+}
+
+quint16 SamplePlatform::httpPort() const
+{
+    return d->httpPort;
+}
+
+quint16 SamplePlatform::httpsPort() const
+{
+    return d->httpsPort;
+}
+
+Endpoints SamplePlatform::endpoints() const
+{
+    Endpoints endpoints;
+    const QString httpsAuthority = u"localhost:"_s + QString::number(d->httpsPort);
+    endpoints.shortLinkHost = httpsAuthority;
+    endpoints.shareOrigin = u"https://"_s + httpsAuthority;
+    endpoints.webOrigin = u"http://localhost:"_s + QString::number(d->httpPort);
+    return endpoints;
+}
+
+QString SamplePlatform::caCertificatesPath()
+{
+    return QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u"/cert.pem"_s;
+}
+
+QList<SamplePlatform::Item> SamplePlatform::items() const
+{
+    const QString media = endpoints().webOrigin + u"/media/"_s;
+    QList<Item> items;
+    for (const ItemTemplate &t : itemTemplates) {
+        Item item;
+        item.variant = t.variant;
+        item.videoId = QString::fromUtf16(t.videoId);
+        item.shortCode = QString::fromUtf16(t.shortCode);
+        item.nickname = QString::fromUtf16(t.nickname);
+        item.description = QString::fromUtf16(t.description);
+        item.playUri = QString::fromUtf16(t.playUri);
+        const bool hasItem = t.variant != PageVariant::MissingFields
+            && t.variant != PageVariant::NoRouterData && t.variant != PageVariant::EmptyItemList;
+        if (hasItem)
+            item.coverUrl = media + u"cover.jpg"_s;
+        for (int i = 1; i <= t.images; ++i)
+            item.imageUrls.append(media + u"image-"_s + QString::number(i) + u".jpg"_s);
+        items.append(item);
+    }
+    return items;
+}
+
+SamplePlatform::Item SamplePlatform::item(PageVariant variant) const
+{
+    const QList<Item> all = items();
+    const auto found = std::find_if(
+        all.cbegin(), all.cend(), [variant](const Item &item) { return item.variant == variant; });
+    return found == all.cend() ? Item() : *found;
+}
+
+QString SamplePlatform::shareText(const Item &item) const
+{
+    const QString title = item.nickname.isEmpty()
+        ? item.description
+        : u"【"_s + item.nickname + u"的作品】"_s + item.description;
+    return u"7.43 复制打开抖音，看看"_s + title + u" "_s + shortLink(item)
+        + u" 12/05 xSd:/ a@G.Vs "_s;
+}
+
+QString SamplePlatform::shortLink(const Item &item) const
+{
+    return u"https://"_s + endpoints().shortLinkHost + u'/' + item.shortCode + u'/';
+}
+
+QByteArray SamplePlatform::sampleVideo()
+{
+    static const QByteArray video = dataFile(u"sample.mp4"_s);
+    return video;
+}
+
+QString SamplePlatform::mediaUrl() const
+{
+    return endpoints().webOrigin + u"/media/sample.mp4"_s;
+}
+
+QString SamplePlatform::customMediaUrl(const QByteArray &body, const QByteArray &contentType,
+                                       const QByteArray &contentDisposition)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    const QString name = u"custom-"_s + QString::number(++d->customMediaCount);
+    d->customMedia[name] = { std::make_shared<ResponseBody>(body), contentType.toStdString(),
+                             contentDisposition.toStdString() };
+    return endpoints().webOrigin + u"/media/"_s + name;
+}
+
+SamplePlatform::Faults SamplePlatform::faults() const
+{
+    return d->currentFaults();
+}
+
+void SamplePlatform::setFaults(const Faults &faults)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->faults = faults;
+}
+
+QList<SamplePlatform::Request> SamplePlatform::requests() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->requests;
+}
+
+void SamplePlatform::clearRequests()
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->requests.clear();
+}

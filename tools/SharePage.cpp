@@ -1,0 +1,210 @@
+#include "SharePage.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using PageVariant = SamplePlatform::PageVariant;
+
+QJsonObject urlList(const QString &uri, const QStringList &urls)
+{
+    return { { u"uri"_s, uri }, { u"url_list"_s, QJsonArray::fromStringList(urls) } };
+}
+
+QJsonObject author(const SamplePlatform::Item &item)
+{
+    const QString uid = item.videoId.right(11);
+    return { { u"nickname"_s, item.nickname },
+             { u"uid"_s, uid },
+             { u"sec_uid"_s, QString(u"MS4wLjABAAAA"_s + item.shortCode + uid) },
+             { u"short_id"_s, uid.left(9) },
+             { u"signature"_s, u"记录生活 ✨ 合作请私信"_s },
+             { u"avatar_thumb"_s,
+               urlList(QString(u"aweme-avatar/tos-cn-avt-0015_"_s + uid), { item.coverUrl }) },
+             { u"follower_count"_s, 12873 } };
+}
+
+QJsonObject video(const SamplePlatform::Item &item, const Endpoints &endpoints)
+{
+    QJsonObject video { { u"width"_s, 160 },
+                        { u"height"_s, 120 },
+                        { u"duration"_s, 2000 },
+                        { u"ratio"_s, u"540p"_s } };
+    if (item.variant == PageVariant::MissingFields)
+        return video;
+    const QString playAddress = endpoints.webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri
+        + u"&ratio=540p&line=0"_s;
+    video.insert(u"play_addr"_s,
+                 urlList(item.playUri,
+                         item.playUri.isEmpty() ? QStringList() : QStringList { playAddress }));
+    video.insert(u"cover"_s, urlList(u"tos-cn-p-0015/cover_"_s + item.videoId, { item.coverUrl }));
+    return video;
+}
+
+QJsonArray images(const SamplePlatform::Item &item)
+{
+    QJsonArray images;
+    for (const QString &url : item.imageUrls) {
+        QJsonObject image
+            = urlList(u"tos-cn-i-0813/"_s + url.section(u'/', -1), { url, url + u"?alt=1"_s });
+        image.insert(u"width"_s, 160);
+        image.insert(u"height"_s, 120);
+        images.append(image);
+    }
+    return images;
+}
+
+QJsonObject itemObject(const SamplePlatform::Item &item, const Endpoints &endpoints)
+{
+    QJsonObject object { { u"aweme_id"_s, item.videoId },
+                         { u"desc"_s, item.description },
+                         { u"create_time"_s, 1700000000 },
+                         { u"aweme_type"_s, item.imageUrls.isEmpty() ? 4 : 2 },
+                         { u"video"_s, video(item, endpoints) },
+                         { u"statistics"_s,
+                           QJsonObject { { u"digg_count"_s, 4521 },
+                                         { u"comment_count"_s, 318 },
+                                         { u"share_count"_s, 77 },
+                                         { u"collect_count"_s, 903 } } },
+                         { u"share_url"_s,
+                           QString(endpoints.shareOrigin + u"/share/video/"_s + item.videoId
+                                   + u'/') } };
+    if (item.variant != PageVariant::MissingFields)
+        object.insert(u"author"_s, author(item));
+    object.insert(u"images"_s,
+                  item.imageUrls.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                           : QJsonValue(images(item)));
+    return object;
+}
+
+QJsonObject videoInfoRes(const SamplePlatform::Item &item, const Endpoints &endpoints)
+{
+    QJsonArray itemList;
+    QJsonArray filterList;
+    if (item.variant == PageVariant::EmptyItemList) {
+        filterList.append(QJsonObject { { u"aweme_id"_s, item.videoId },
+                                        { u"filter_reason"_s, u"status_deleted"_s },
+                                        { u"detail_msg"_s, u"作品已删除"_s } });
+    } else {
+        itemList.append(itemObject(item, endpoints));
+    }
+    return { { u"status_code"_s, 0 },
+             { u"item_list"_s, itemList },
+             { u"filter_list"_s, filterList },
+             { u"is_oversea"_s, 0 } };
+}
+
+QJsonObject commonContext(const Endpoints &endpoints)
+{
+    return { { u"isMobile"_s, true },
+             { u"isSpider"_s, false },
+             { u"appName"_s, u"douyin_share"_s },
+             { u"host"_s, endpoints.shareOrigin },
+             { u"lang"_s, u"zh-CN"_s } };
+}
+
+QByteArray styles()
+{
+    // Real share pages carry tens of kilobytes of generated CSS before any script.
+    QByteArray css;
+    for (int i = 0; i < 360; ++i) {
+        css += ".x" + QByteArray::number(i * 7919 % 100000, 36)
+            + "{display:flex;position:relative;"
+              "margin:"
+            + QByteArray::number(i % 24) + "px auto;padding:0 " + QByteArray::number(i % 16)
+            + "px;color:rgba(22,24,35," + QByteArray::number((i % 10) / 10.0)
+            + ");font:400 14px/1.4 PingFangSC-Regular,sans-serif}\n";
+    }
+    return css;
+}
+
+QByteArray runtimeScript()
+{
+    // A loader like the ones bundlers emit; it holds "};" pairs, as every real page does.
+    QByteArray script
+        = "!function(e){var t={};function n(r){if(t[r])return t[r].exports;"
+          "var o=t[r]={i:r,l:!1,exports:{}};return e[r].call(o.exports,o,o.exports,n),"
+          "o.l=!0,o.exports};n.m=e;n.c=t;";
+    for (int i = 0; i < 120; ++i) {
+        script += "n.d" + QByteArray::number(i)
+            + "=function(e,t){if(!n.o(e,t)){Object.defineProperty("
+              "e,t,{enumerable:!0,get:function(){return e[\"m"
+            + QByteArray::number(i) + "\"]}})}};\n";
+    }
+    return script + "}([]);";
+}
+
+} // namespace
+
+SharePage::SharePage(const SamplePlatform::Item &item, const Endpoints &endpoints)
+    : m_item(item), m_endpoints(endpoints)
+{ }
+
+QByteArray SharePage::firstHalf() const
+{
+    const QByteArray title
+        = (m_item.description.isEmpty() ? u"抖音"_s : m_item.description + u" - 抖音"_s)
+              .toHtmlEscaped()
+              .toUtf8();
+    return "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1,maximum-scale=1,"
+           "user-scalable=no,viewport-fit=cover\">"
+           "<meta name=\"keywords\" content=\"抖音,抖音短视频,记录美好生活\">"
+           "<meta name=\"description\" content=\""
+        + m_item.nickname.toHtmlEscaped().toUtf8()
+        + "发布了一个作品\"><meta property=\"og:title\" content=\"" + title + "\">"
+        + "<meta property=\"og:image\" content=\"" + m_item.coverUrl.toUtf8() + "\">" + "<title>"
+        + title + "</title>" + "<link rel=\"dns-prefetch\" href=\"" + m_endpoints.webOrigin.toUtf8()
+        + "\">" + "<style>" + styles() + "</style>" + "<script nonce=\"a9Xk2LqP\">"
+        + runtimeScript() + "</script>"
+        + "<script nonce=\"a9Xk2LqP\">window._SSR_HYDRATED_AT=Date.now();window.__INITIAL_LANG__="
+          "\"zh-CN\";</script></head><body><div id=\"root\"><div class=\"x0\"><!--";
+}
+
+QByteArray SharePage::secondHalf() const
+{
+    return "--></div></div>" + routerScript()
+        + "<script nonce=\"a9Xk2LqP\">(function(){var s={ready:!1};window.__pace=function(){"
+          "s.ready=!0;};})();</script><script nonce=\"a9Xk2LqP\" src=\"/static/app.js\" defer>"
+          "</script></body></html>\n";
+}
+
+QByteArray SharePage::routerData() const
+{
+    QJsonObject page { { u"videoInfoRes"_s, videoInfoRes(m_item, m_endpoints) },
+                       { u"isSpider"_s, false },
+                       { u"offlineInfoList"_s, QJsonArray() },
+                       { u"commonContext"_s, commonContext(m_endpoints) } };
+    const QJsonObject loaderData {
+        { u"video_layout"_s, QJsonObject { { u"commonContext"_s, commonContext(m_endpoints) } } },
+        { u"video_(id)/page"_s, page },
+        { u"_app_layout"_s, QJsonObject { { u"ssr"_s, true } } }
+    };
+    const QJsonObject root { { u"loaderData"_s, loaderData },
+                             { u"errors"_s, QJsonValue(QJsonValue::Null) } };
+    // The platform's serialiser escapes every slash; in JSON a slash only occurs inside strings.
+    return QJsonDocument(root).toJson(QJsonDocument::Compact).replace("/", "\\u002F");
+}
+
+QByteArray SharePage::invalidUtf8Bytes()
+{
+    return QByteArrayLiteral("\xC3\x28\xFF\xFE\xA0\xA1");
+}
+
+QByteArray SharePage::routerScript() const
+{
+    switch (m_item.variant) {
+    case PageVariant::NoRouterData:
+        return "<script nonce=\"a9Xk2LqP\">window._SSR_DATA = {\"status\":\"verify\"}</script>";
+    case PageVariant::WithSemicolon:
+        return "<script nonce=\"a9Xk2LqP\">window._ROUTER_DATA = " + routerData() + ";</script>";
+    case PageVariant::WithoutWindowPrefix:
+        return "<script nonce=\"a9Xk2LqP\">_ROUTER_DATA=" + routerData() + ";</script>";
+    default:
+        return "<script nonce=\"a9Xk2LqP\">window._ROUTER_DATA = " + routerData() + "</script>";
+    }
+}
