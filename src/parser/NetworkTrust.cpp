@@ -1,0 +1,27 @@
+#include "NetworkTrust.h"
+
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+
+namespace NetworkTrust {
+
+bool addCaCertificates(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromDevice(&file, QSsl::Pem);
+    if (certificates.isEmpty()) {
+        *error = QStringLiteral("%1 holds no PEM certificate").arg(path);
+        return false;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(certificates);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    return true;
+}
+
+} // namespace NetworkTrust

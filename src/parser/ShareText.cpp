@@ -1,0 +1,47 @@
+#include "ShareText.h"
+
+#include <QRegularExpression>
+
+namespace ShareText {
+
+bool isDirectPlayAddress(const QString &text)
+{
+    return text.contains(u"/play/") && text.contains(u"line=1");
+}
+
+std::optional<QString> extractDouyinURLFromString(const QString &text, const Endpoints &endpoints)
+{
+    // Real short codes hold '-' as well as word characters.
+    const QRegularExpression pattern(
+        u"https://" % QRegularExpression::escape(endpoints.shortLinkHost) % u"/[\\w-]+/",
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured();
+}
+
+std::optional<QString> parserInput(const QString &input, const Endpoints &endpoints)
+{
+    if (input.contains(u"抖音"))
+        return extractDouyinURLFromString(input, endpoints);
+    return input;
+}
+
+std::optional<QString> pickLinkFromPastedText(const QString &text)
+{
+    // From "https" to the last "/" of the same line; the class lists every line terminator so
+    // that no newline convention of the regex engine decides where a line ends.
+    static const QRegularExpression pattern(
+        QStringLiteral("https[^\\n\\x{0B}\\x{0C}\\r\\x{85}\\x{2028}\\x{2029}]+/"));
+    constexpr qsizetype shortestLink = 11;
+    QRegularExpressionMatchIterator matches = pattern.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        if (match.capturedLength() >= shortestLink)
+            return match.captured();
+    }
+    return std::nullopt;
+}
+
+} // namespace ShareText

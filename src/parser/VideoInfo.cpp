@@ -1,0 +1,79 @@
+#include "VideoInfo.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+QString VideoInfo::successMessage()
+{
+    return QStringLiteral("解析成功！💬️");
+}
+
+QString VideoInfo::failureMessage()
+{
+    return QStringLiteral("解析失败！💦");
+}
+
+VideoInfo VideoInfo::failure(const QString &tips)
+{
+    VideoInfo info;
+    info.m_msg = failureMessage();
+    info.m_tips = tips;
+    return info;
+}
+
+VideoInfo VideoInfo::full(const QString &name, const QString &title, const QString &video,
+                          const QString &cover, const QStringList &images, const QString &tips)
+{
+    VideoInfo info;
+    info.m_msg = name.isEmpty() ? failureMessage() : successMessage();
+    info.m_name = name;
+    info.m_title = title;
+    info.m_video = video;
+    info.m_cover = cover;
+    info.m_images = images;
+    info.m_type = images.isEmpty() ? QStringLiteral("视频") : QStringLiteral("图集");
+    info.m_tips = tips;
+    return info;
+}
+
+bool VideoInfo::isSuccess() const
+{
+    return m_msg == successMessage();
+}
+
+bool VideoInfo::isFailureRecord() const
+{
+    return m_msg == failureMessage() && m_tips && !m_name && !m_title && !m_video && !m_cover
+        && !m_images && !m_type;
+}
+
+QJsonObject VideoInfo::toJson() const
+{
+    QJsonObject json;
+    const auto put = [&json](const QString &key, const std::optional<QString> &value) {
+        if (value)
+            json.insert(key, *value);
+    };
+    put(QStringLiteral("msg"), m_msg);
+    put(QStringLiteral("name"), m_name);
+    put(QStringLiteral("title"), m_title);
+    put(QStringLiteral("video"), m_video);
+    put(QStringLiteral("cover"), m_cover);
+    if (m_images)
+        json.insert(QStringLiteral("images"), QJsonArray::fromStringList(*m_images));
+    put(QStringLiteral("type"), m_type);
+    put(QStringLiteral("tips"), m_tips);
+    return json;
+}
+
+QString VideoInfo::toString() const
+{
+    return QString::fromUtf8(QJsonDocument(toJson()).toJson(QJsonDocument::Compact));
+}
+
+bool operator==(const VideoInfo &a, const VideoInfo &b)
+{
+    return a.m_msg == b.m_msg && a.m_name == b.m_name && a.m_title == b.m_title
+        && a.m_video == b.m_video && a.m_cover == b.m_cover && a.m_images == b.m_images
+        && a.m_type == b.m_type && a.m_tips == b.m_tips;
+}

@@ -1,0 +1,147 @@
+#include "OptionalText.h"
+#include "ShareText.h"
+
+#include <QTest>
+
+class TestShareText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void isDirectPlayAddress_data();
+    void isDirectPlayAddress();
+    void extractDouyinURLFromString_data();
+    void extractDouyinURLFromString();
+    void extractDouyinURLFromStringUsesTheEndpointsHost();
+    void parserInput_data();
+    void parserInput();
+    void pickLinkFromPastedText_data();
+    void pickLinkFromPastedText();
+};
+
+void TestShareText::isDirectPlayAddress_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("direct");
+    QTest::newRow("play address") << QStringLiteral("https://x.example/aweme/v1/play/?id=1&line=1")
+                                  << true;
+    QTest::newRow("words around it")
+        << QStringLiteral("look https://x.example/play/?line=1 here") << true;
+    QTest::newRow("no line=1") << QStringLiteral("https://x.example/play/?line=0") << false;
+    QTest::newRow("no /play/") << QStringLiteral("https://x.example/plays/?line=1") << false;
+    QTest::newRow("case matters") << QStringLiteral("https://x.example/PLAY/?line=1") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestShareText::isDirectPlayAddress()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, direct);
+    QCOMPARE(ShareText::isDirectPlayAddress(text), direct);
+}
+
+void TestShareText::extractDouyinURLFromString_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<OptionalText>("link");
+    QTest::newRow("share text") << QStringLiteral(
+        "7.43 复制打开抖音，看看【小明的作品】 https://v.douyin.com/iRNBho6u/ 长按")
+                                << OptionalText(QStringLiteral("https://v.douyin.com/iRNBho6u/"));
+    QTest::newRow("code with dash and underscore")
+        << QStringLiteral("抖音 https://v.douyin.com/Ab-c_9-/ x")
+        << OptionalText(QStringLiteral("https://v.douyin.com/Ab-c_9-/"));
+    QTest::newRow("first of two") << QStringLiteral(
+        "https://v.douyin.com/one/ https://v.douyin.com/two/")
+                                  << OptionalText(QStringLiteral("https://v.douyin.com/one/"));
+    QTest::newRow("no closing slash")
+        << QStringLiteral("抖音 https://v.douyin.com/iRNBho6u 长按") << OptionalText();
+    QTest::newRow("dot is not a wildcard")
+        << QStringLiteral("https://vXdouyinYcom/abc/") << OptionalText();
+    QTest::newRow("http") << QStringLiteral("http://v.douyin.com/abc/") << OptionalText();
+    QTest::newRow("capital scheme")
+        << QStringLiteral("HTTPS://v.douyin.com/abc/") << OptionalText();
+    QTest::newRow("other host") << QStringLiteral("https://www.douyin.com/abc/") << OptionalText();
+    QTest::newRow("empty code") << QStringLiteral("https://v.douyin.com//") << OptionalText();
+}
+
+void TestShareText::extractDouyinURLFromString()
+{
+    QFETCH(QString, text);
+    QFETCH(OptionalText, link);
+    QCOMPARE(ShareText::extractDouyinURLFromString(text, Endpoints()), link);
+}
+
+void TestShareText::extractDouyinURLFromStringUsesTheEndpointsHost()
+{
+    Endpoints local;
+    local.shortLinkHost = QStringLiteral("localhost:4443");
+    const QString text
+        = QStringLiteral("抖音 https://localhost:4443/Xy-1/ and https://v.douyin.com/a/");
+    QCOMPARE(ShareText::extractDouyinURLFromString(text, local),
+             OptionalText(QStringLiteral("https://localhost:4443/Xy-1/")));
+}
+
+void TestShareText::parserInput_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<OptionalText>("forParser");
+    QTest::newRow("share text is cut to its short link")
+        << QStringLiteral("复制打开抖音，看看 https://v.douyin.com/iRNBho6u/ 长按")
+        << OptionalText(QStringLiteral("https://v.douyin.com/iRNBho6u/"));
+    QTest::newRow("share text without short link gives nothing")
+        << QStringLiteral("复制打开抖音，看看 https://www.douyin.com/video/1") << OptionalText();
+    QTest::newRow("bare link unchanged")
+        << QStringLiteral(" https://v.douyin.com/abc/ x")
+        << OptionalText(QStringLiteral(" https://v.douyin.com/abc/ x"));
+    QTest::newRow("video ID unchanged") << QStringLiteral("7301234567890123456")
+                                        << OptionalText(QStringLiteral("7301234567890123456"));
+    QTest::newRow("empty unchanged") << QString() << OptionalText(QString());
+}
+
+void TestShareText::parserInput()
+{
+    QFETCH(QString, input);
+    QFETCH(OptionalText, forParser);
+    QCOMPARE(ShareText::parserInput(input, Endpoints()), forParser);
+}
+
+void TestShareText::pickLinkFromPastedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<OptionalText>("link");
+    // "https://a/" is 10 characters, "https://ab/" 11.
+    QTest::newRow("10 characters are ignored")
+        << QStringLiteral("see https://a/ now") << OptionalText();
+    QTest::newRow("11 characters are taken")
+        << QStringLiteral("see https://ab/ now") << OptionalText(QStringLiteral("https://ab/"));
+    QTest::newRow("runs to the last slash of the line")
+        << QStringLiteral("https://v.douyin.com/abc/ 复制 a/b 打开")
+        << OptionalText(QStringLiteral("https://v.douyin.com/abc/ 复制 a/"));
+    QTest::newRow("stops at the line end")
+        << QStringLiteral("https://v.douyin.com/abc/ x\nmore/")
+        << OptionalText(QStringLiteral("https://v.douyin.com/abc/"));
+    QTest::newRow("stops at a paragraph separator")
+        << (QStringLiteral("https://v.douyin.com/abc/") + QChar(0x2029) + QStringLiteral("x/"))
+        << OptionalText(QStringLiteral("https://v.douyin.com/abc/"));
+    QTest::newRow("first link longer than 10 of two lines")
+        << QStringLiteral("https://a/\nhttps://v.douyin.com/one/\nhttps://v.douyin.com/two/")
+        << OptionalText(QStringLiteral("https://v.douyin.com/one/"));
+    QTest::newRow("http is not picked")
+        << QStringLiteral("http://v.douyin.com/abc/") << OptionalText();
+    QTest::newRow("capital scheme is not picked")
+        << QStringLiteral("HTTPS://v.douyin.com/abc/") << OptionalText();
+    QTest::newRow("no slash after the scheme's") << QStringLiteral("https:") << OptionalText();
+    // Nine code points, twelve UTF-16 units.
+    QTest::newRow("length counts UTF-16 units")
+        << QStringLiteral("https😀😀😀/") << OptionalText(QStringLiteral("https😀😀😀/"));
+}
+
+void TestShareText::pickLinkFromPastedText()
+{
+    QFETCH(QString, text);
+    QFETCH(OptionalText, link);
+    QCOMPARE(ShareText::pickLinkFromPastedText(text), link);
+}
+
+QTEST_GUILESS_MAIN(TestShareText)
+#include "tst_sharetext.moc"

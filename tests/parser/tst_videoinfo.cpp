@@ -1,0 +1,182 @@
+#include "OptionalText.h"
+#include "VideoParser.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString tips = QStringLiteral("数据来自抖音公开分享页 www.iesdouyin.com");
+
+QJsonObject object(const QString &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
+        qFatal("bad test JSON: %s", qPrintable(json));
+    return document.object();
+}
+
+// Router data with \a items as the item list.
+QString withItems(const QString &items)
+{
+    return uR"({"loaderData":{"video_(id)/page":{"videoInfoRes":{"item_list":)" % items % u"}}}}";
+}
+
+QString withItem(const QString &item)
+{
+    return withItems(u'[' % item % u']');
+}
+
+// The expected full record, "tips" added.
+QString record(const QString &entries)
+{
+    return u'{' % entries % uR"(,"tips":")" % tips % u"\"}";
+}
+
+const QString failure = u"{\"msg\":\"解析失败！💦\",\"tips\":\"" % tips % u"\"}";
+
+} // namespace
+
+/*! The Video info record and how it is built from router data. */
+class TestVideoInfo : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void messagesKeepTheirCodePoints();
+    void parseVideoInfoFromJSON_data();
+    void parseVideoInfoFromJSON();
+    void absentRootGivesTheFailureRecord();
+    void failureRecordHasOnlyTwoEntries();
+    void tipsNameTheShareHost_data();
+    void tipsNameTheShareHost();
+    void playAddressUsesTheWebOrigin();
+};
+
+void TestVideoInfo::messagesKeepTheirCodePoints()
+{
+    const QString success = VideoInfo::successMessage();
+    QCOMPARE(success.size(), 8);
+    QCOMPARE(success.toUcs4(),
+             QList<uint>({ 0x89E3, 0x6790, 0x6210, 0x529F, 0xFF01, 0x1F4AC, 0xFE0F }));
+    const QString fail = VideoInfo::failureMessage();
+    QCOMPARE(fail.size(), 7);
+    QCOMPARE(fail.toUcs4(), QList<uint>({ 0x89E3, 0x6790, 0x5931, 0x8D25, 0xFF01, 0x1F4A6 }));
+}
+
+void TestVideoInfo::parseVideoInfoFromJSON_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("expected");
+
+    const QString fullItem
+        = uR"({"author":{"nickname":"小明"},"desc":"好看","video":{"play_addr":{"uri":"v0d00"},"cover":{"url_list":["https://p/c1.jpg","https://p/c2.jpg"]}}})"_s;
+    QTest::newRow("video")
+        << withItem(fullItem)
+        << record(
+               uR"("msg":"解析成功！💬️","name":"小明","title":"好看","video":"https://www.douyin.com/aweme/v1/play/?video_id=v0d00","cover":"https://p/c1.jpg","images":[],"type":"视频")"_s);
+    QTest::newRow("only the first item is read")
+        << withItems(u"[{\"desc\":\"first\"}," % fullItem % u']')
+        << record(
+               uR"("msg":"解析失败！💦","name":"","title":"first","video":"","cover":"","images":[],"type":"视频")"_s);
+    QTest::newRow("gallery skips what is not a text address")
+        << withItem(
+               uR"({"author":{"nickname":"n"},"images":[{"url_list":["i1"]},"plain text",{"url_list":["i2","x"]},{"url_list":[]},{"url_list":[7]},{"url_list":"i"},{"url_list":["i3"]}]})"_s)
+        << record(
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":["i1","i2","i3"],"type":"图集")"_s);
+    QTest::newRow("failure text but play address")
+        << withItem(uR"({"author":{"nickname":""},"video":{"play_addr":{"uri":"u"}}})"_s)
+        << record(
+               uR"("msg":"解析失败！💦","name":"","title":"","video":"https://www.douyin.com/aweme/v1/play/?video_id=u","cover":"","images":[],"type":"视频")"_s);
+    const QString emptyRecord = record(
+        uR"("msg":"解析失败！💦","name":"","title":"","video":"","cover":"","images":[],"type":"视频")"_s);
+    QTest::newRow("nickname is a number")
+        << withItem(uR"({"author":{"nickname":5}})"_s) << emptyRecord;
+    QTest::newRow("author is not an object") << withItem(uR"({"author":"小明"})"_s) << emptyRecord;
+    QTest::newRow("empty play identifier")
+        << withItem(uR"({"video":{"play_addr":{"uri":""}}})"_s) << emptyRecord;
+    QTest::newRow("cover list empty")
+        << withItem(uR"({"video":{"cover":{"url_list":[]}}})"_s) << emptyRecord;
+    QTest::newRow("cover list not an array")
+        << withItem(uR"({"video":{"cover":{"url_list":"c"}}})"_s) << emptyRecord;
+    QTest::newRow("images null") << withItem(uR"({"images":null})"_s) << emptyRecord;
+    QTest::newRow("images an object")
+        << withItem(uR"({"images":{"url_list":["i"]}})"_s) << emptyRecord;
+    QTest::newRow("desc null") << withItem(uR"({"desc":null})"_s) << emptyRecord;
+
+    QTest::newRow("empty item list") << withItems(QStringLiteral("[]")) << failure;
+    QTest::newRow("first item not an object") << withItems(u"[1," % fullItem % u']') << failure;
+    QTest::newRow("item list not an array") << withItems(fullItem) << failure;
+    QTest::newRow("no loaderData") << uR"({"other":{}})"_s << failure;
+    QTest::newRow("page key without parentheses")
+        << uR"({"loaderData":{"video_id/page":{"videoInfoRes":{"item_list":[{}]}}}})"_s << failure;
+    QTest::newRow("videoInfoRes null")
+        << uR"({"loaderData":{"video_(id)/page":{"videoInfoRes":null}}})"_s << failure;
+}
+
+void TestVideoInfo::parseVideoInfoFromJSON()
+{
+    QFETCH(QString, root);
+    QFETCH(QString, expected);
+    const VideoInfo info = VideoParser().parseVideoInfoFromJSON(QJsonValue(object(root)));
+    QCOMPARE(info.toJson(), object(expected));
+}
+
+void TestVideoInfo::absentRootGivesTheFailureRecord()
+{
+    const VideoParser parser;
+    QCOMPARE(parser.parseVideoInfoFromJSON(std::nullopt).toJson(), object(failure));
+    QCOMPARE(parser.parseVideoInfoFromJSON(QJsonValue(QStringLiteral("text"))),
+             parser.failureRecord());
+    QCOMPARE(parser.parseVideoInfoFromJSON(QJsonValue(QJsonArray())), parser.failureRecord());
+}
+
+void TestVideoInfo::failureRecordHasOnlyTwoEntries()
+{
+    const VideoInfo info = VideoParser().failureRecord();
+    QVERIFY(info.isFailureRecord());
+    QVERIFY(!info.isSuccess());
+    QCOMPARE(info.video(), OptionalText());
+    QCOMPARE(info.images(), std::optional<QStringList>());
+    QCOMPARE(info.toString(), failure);
+}
+
+void TestVideoInfo::tipsNameTheShareHost_data()
+{
+    QTest::addColumn<QString>("shareOrigin");
+    QTest::addColumn<QString>("tips");
+    QTest::newRow("real platform") << Endpoints().shareOrigin << tips;
+    QTest::newRow("port left out") << QStringLiteral("https://localhost:4443")
+                                   << QStringLiteral("数据来自抖音公开分享页 localhost");
+}
+
+void TestVideoInfo::tipsNameTheShareHost()
+{
+    QFETCH(QString, shareOrigin);
+    QFETCH(QString, tips);
+    Endpoints endpoints;
+    endpoints.shareOrigin = shareOrigin;
+    const VideoParser parser(endpoints);
+    QCOMPARE(parser.failureRecord().tips(), OptionalText(tips));
+    QCOMPARE(
+        parser.parseVideoInfoFromJSON(QJsonValue(object(withItem(QStringLiteral("{}"))))).tips(),
+        OptionalText(tips));
+}
+
+void TestVideoInfo::playAddressUsesTheWebOrigin()
+{
+    Endpoints endpoints;
+    endpoints.webOrigin = QStringLiteral("http://localhost:8080");
+    const VideoInfo info = VideoParser(endpoints).parseVideoInfoFromJSON(
+        QJsonValue(object(withItem(uR"({"video":{"play_addr":{"uri":"a b&c"}}})"_s))));
+    QCOMPARE(info.video(),
+             OptionalText(QStringLiteral("http://localhost:8080/aweme/v1/play/?video_id=a b&c")));
+}
+
+QTEST_GUILESS_MAIN(TestVideoInfo)
+#include "tst_videoinfo.moc"
