@@ -83,7 +83,6 @@ void VideoDownloader::start(const QUrl &url)
     request.setTransferTimeout(static_cast<int>(m_inactivityTimeout.count()));
     m_reply = networkManager()->get(request);
     connect(m_reply, &QNetworkReply::readyRead, this, &VideoDownloader::onReadyRead);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &VideoDownloader::progress);
     connect(m_reply, &QNetworkReply::finished, this, &VideoDownloader::onFinished);
 }
 
@@ -127,22 +126,36 @@ void VideoDownloader::failLater(const QUrl &url, const QString &reason)
 
 void VideoDownloader::onReadyRead()
 {
-    if (!m_failure.isEmpty())
+    // The body of an error answer is not kept; transferFailure() reports the status.
+    if (!m_failure.isEmpty() || !hasSuccessStatus()) {
+        m_reply->readAll();
         return;
+    }
     if (!m_file && !openTarget())
         return;
     writeAvailable();
+}
+
+bool VideoDownloader::hasSuccessStatus() const
+{
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status < 300;
+}
+
+// Content-Length counts the encoded bytes; Qt decodes compressed bodies on the way.
+qint64 VideoDownloader::expectedLength() const
+{
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (!length.isValid() || !(encoding.isEmpty() || encoding == "identity"))
+        return -1;
+    return length.toLongLong();
 }
 
 // The file is named and claimed when the first body bytes of the final response arrive: only
 // then are its headers and its address (after redirects) known.
 bool VideoDownloader::openTarget()
 {
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status >= 300) {
-        fail(tr("The server answered with status %1").arg(status));
-        return false;
-    }
     const QString name = SuggestedFileName::fromReply(*m_reply);
     m_filePath = SuggestedFileName::claimUnique(targetDirectory(), name);
     if (m_filePath.isEmpty()) {
@@ -165,6 +178,7 @@ void VideoDownloader::writeAvailable()
         return;
     }
     m_written += data.size();
+    Q_EMIT progress(m_written, expectedLength());
 }
 
 void VideoDownloader::fail(const QString &reason)
@@ -204,14 +218,9 @@ QString VideoDownloader::transferFailure() const
         return m_reply->errorString();
     if (!m_file || m_written == 0)
         return tr("The server sent an empty file");
-    // Content-Length counts the encoded bytes; Qt decodes compressed bodies on the way.
-    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && (encoding.isEmpty() || encoding == "identity")
-        && length.toLongLong() != m_written)
-        return tr("The transfer ended after %1 of %2 bytes")
-            .arg(m_written)
-            .arg(length.toLongLong());
+    const qint64 expected = expectedLength();
+    if (expected >= 0 && expected != m_written)
+        return tr("The transfer ended after %1 of %2 bytes").arg(m_written).arg(expected);
     return {};
 }
 

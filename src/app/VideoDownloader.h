@@ -63,6 +63,8 @@ private:
     QString targetDirectory() const;
     void failLater(const QUrl &url, const QString &reason);
     void onReadyRead();
+    bool hasSuccessStatus() const;
+    qint64 expectedLength() const;
     void onFinished();
     bool openTarget();
     void writeAvailable();

@@ -1,0 +1,369 @@
+#include "SamplePlatform.h"
+#include "VideoDownloader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(SamplePlatform::Faults)
+
+namespace {
+
+std::unique_ptr<SamplePlatform> startedPlatform()
+{
+    auto platform = std::make_unique<SamplePlatform>();
+    if (!platform->start())
+        return nullptr;
+    return platform;
+}
+
+// Every entry, hidden ones included, so a left-over temporary file cannot hide.
+QStringList entries(const QString &directory)
+{
+    return QDir(directory).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+VideoDownloader::Result resultOf(const QSignalSpy &spy)
+{
+    return spy.constFirst().constFirst().value<VideoDownloader::Result>();
+}
+
+} // namespace
+
+class TestVideoDownloader : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void downloadsIntoTheCachesDirectory_data();
+    void downloadsIntoTheCachesDirectory();
+    void sameAddressTwiceGivesTwoFiles();
+    void failuresLeaveNoFile_data();
+    void failuresLeaveNoFile();
+    void addressesThatAreNoWebAddressFailLater_data();
+    void addressesThatAreNoWebAddressFailLater();
+    void hostileNamesStayInTheDirectory_data();
+    void hostileNamesStayInTheDirectory();
+    void abortEndsOnceAndLeavesNoFile();
+    void destroyingMidTransferLeavesNoFile();
+    void secondStartWhileRunningFailsAlone();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TestVideoDownloader::initTestCase()
+{
+    // Test mode does not move the Movies folder, so the whole home goes to a temporary place.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation).startsWith(m_home.path()));
+}
+
+void TestVideoDownloader::downloadsIntoTheCachesDirectory_data()
+{
+    QTest::addColumn<bool>("throughPlayAddress");
+    QTest::newRow("media address") << false;
+    QTest::newRow("play address, redirected") << true;
+}
+
+void TestVideoDownloader::downloadsIntoTheCachesDirectory()
+{
+    QFETCH(bool, throughPlayAddress);
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    const QString caches = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir(caches).removeRecursively();
+
+    const QString address = throughPlayAddress ? platform->endpoints().webOrigin
+            + u"/aweme/v1/play/?video_id="_s + platform->items().constFirst().playUri
+                                               : platform->mediaUrl();
+    VideoDownloader downloader;
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    QSignalSpy progress(&downloader, &VideoDownloader::progress);
+    downloader.start(QUrl(address));
+    QVERIFY(downloader.isRunning());
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(!downloader.isRunning());
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY2(result.ok, qPrintable(result.errorString));
+    QCOMPARE(result.url, QUrl(address));
+    QCOMPARE(QFileInfo(result.filePath).absolutePath(), QFileInfo(caches).absoluteFilePath());
+    QCOMPARE(QFileInfo(result.filePath).fileName(), u"sample.mp4"_s);
+    QCOMPARE(contents(result.filePath), SamplePlatform::sampleVideo());
+    QCOMPARE(entries(caches), QStringList { u"sample.mp4"_s });
+
+    QVERIFY(!progress.isEmpty());
+    const qint64 size = SamplePlatform::sampleVideo().size();
+    QCOMPARE(progress.constLast().at(0).toLongLong(), size);
+    QCOMPARE(progress.constLast().at(1).toLongLong(), size);
+
+    // A plain GET: none of the share page's headers.
+    const QList<SamplePlatform::Request> requests = platform->requests();
+    QVERIFY(!requests.isEmpty());
+    for (const SamplePlatform::Request &request : requests) {
+        QCOMPARE(request.method, QByteArray("GET"));
+        QVERIFY(request.header("Referer").isNull());
+    }
+}
+
+void TestVideoDownloader::sameAddressTwiceGivesTwoFiles()
+{
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    QFile earlier(dir.filePath(u"sample.mp4"_s));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier file of the same name");
+    earlier.close();
+
+    // Both run at the same time, so both pick their names while the other is under way.
+    VideoDownloader first;
+    VideoDownloader second;
+    first.setDirectory(dir.path());
+    second.setDirectory(dir.path());
+    QSignalSpy firstFinished(&first, &VideoDownloader::finished);
+    QSignalSpy secondFinished(&second, &VideoDownloader::finished);
+    first.start(QUrl(platform->mediaUrl()));
+    second.start(QUrl(platform->mediaUrl()));
+    QTRY_COMPARE(firstFinished.size() + secondFinished.size(), 2);
+
+    const VideoDownloader::Result a = resultOf(firstFinished);
+    const VideoDownloader::Result b = resultOf(secondFinished);
+    QVERIFY2(a.ok && b.ok, qPrintable(a.errorString + b.errorString));
+    QVERIFY(a.filePath != b.filePath);
+    QCOMPARE(contents(a.filePath), SamplePlatform::sampleVideo());
+    QCOMPARE(contents(b.filePath), SamplePlatform::sampleVideo());
+    QCOMPARE(contents(earlier.fileName()), QByteArray("an earlier file of the same name"));
+    QCOMPARE(entries(dir.path()),
+             (QStringList { u"sample (1).mp4"_s, u"sample (2).mp4"_s, u"sample.mp4"_s }));
+}
+
+void TestVideoDownloader::failuresLeaveNoFile_data()
+{
+    QTest::addColumn<SamplePlatform::Faults>("faults");
+    QTest::addColumn<QByteArray>("customBody");
+    QTest::addColumn<QString>("reason");
+
+    const SamplePlatform::Faults none;
+    SamplePlatform::Faults reset;
+    reset.resetMidBody = true;
+    SamplePlatform::Faults stall;
+    stall.stall = true;
+    SamplePlatform::Faults notFound;
+    notFound.errorStatus = 404;
+    SamplePlatform::Faults serverError;
+    serverError.errorStatus = 503;
+    SamplePlatform::Faults empty;
+    empty.emptyMedia = true;
+    SamplePlatform::Faults text;
+    text.nonVideoMedia = true;
+    SamplePlatform::Faults slow;
+    slow.latencyMs = 1500;
+
+    QTest::newRow("reset mid-body") << reset << QByteArray() << QString();
+    QTest::newRow("stall mid-body") << stall << QByteArray() << u"No data arrived"_s;
+    QTest::newRow("no answer at all") << slow << QByteArray() << u"No data arrived"_s;
+    QTest::newRow("404") << notFound << QByteArray() << u"status 404"_s;
+    QTest::newRow("503") << serverError << QByteArray() << u"status 503"_s;
+    QTest::newRow("empty body") << empty << QByteArray() << u"empty"_s;
+    QTest::newRow("plain text body") << text << QByteArray() << u"not a video"_s;
+    QTest::newRow("HTML sent as video/mp4")
+        << none << QByteArray("<!DOCTYPE html><html><body>login first</body></html>")
+        << u"not a video"_s;
+}
+
+void TestVideoDownloader::failuresLeaveNoFile()
+{
+    QFETCH(SamplePlatform::Faults, faults);
+    QFETCH(QByteArray, customBody);
+    QFETCH(QString, reason);
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    platform->setFaults(faults);
+    const QString address = customBody.isEmpty()
+        ? platform->mediaUrl()
+        : platform->customMediaUrl(customBody, "video/mp4", "attachment; filename=x.mp4");
+    QTemporaryDir dir;
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    downloader.setInactivityTimeout(300ms);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(QUrl(address));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY(!result.ok);
+    QVERIFY(result.filePath.isEmpty());
+    QVERIFY(!result.errorString.isEmpty());
+    QVERIFY2(result.errorString.contains(reason), qPrintable(result.errorString));
+    QCOMPARE(entries(dir.path()), QStringList());
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestVideoDownloader::addressesThatAreNoWebAddressFailLater_data()
+{
+    QTest::addColumn<QUrl>("url");
+    QTest::newRow("empty") << QUrl();
+    QTest::newRow("empty text") << QUrl(QString());
+    QTest::newRow("no scheme") << QUrl(u"just some words"_s);
+    QTest::newRow("local file") << QUrl(u"file:///etc/passwd"_s);
+    QTest::newRow("data") << QUrl(u"data:video/mp4;base64,AAAA"_s);
+    QTest::newRow("no host") << QUrl(u"http://"_s);
+}
+
+void TestVideoDownloader::addressesThatAreNoWebAddressFailLater()
+{
+    QFETCH(QUrl, url);
+    QTemporaryDir dir;
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(url);
+    QCOMPARE(finished.size(), 0); // never from inside start()
+    QVERIFY(downloader.isRunning());
+    QTRY_COMPARE(finished.size(), 1);
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY(!result.ok);
+    QVERIFY(!result.errorString.isEmpty());
+    QCOMPARE(result.url, url);
+    QVERIFY(!downloader.isRunning());
+    QCOMPARE(entries(dir.path()), QStringList());
+}
+
+void TestVideoDownloader::hostileNamesStayInTheDirectory_data()
+{
+    QTest::addColumn<QByteArray>("disposition");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("parent directories")
+        << QByteArray("attachment; filename=\"../../x.mp4\"") << u"x.mp4"_s;
+    QTest::newRow("absolute path")
+        << QByteArray("attachment; filename=\"/tmp/abs.mp4\"") << u"abs.mp4"_s;
+    QTest::newRow("control character")
+        << QByteArray("attachment; filename=\"a\x01\x1b[2Jb.mp4\"") << u"a[2Jb.mp4"_s;
+    QTest::newRow("300 characters") << "attachment; filename=\"" + QByteArray(296, 'n') + ".mp4\""
+                                    << QString(196, u'n') + u".mp4"_s;
+    QTest::newRow("filename* in UTF-8")
+        << QByteArray("attachment; filename=\"ascii.mp4\"; "
+                      "filename*=UTF-8''%E6%8A%96%E9%9F%B3%2F..%2F%E8%A7%86%E9%A2%91.mp4")
+        << u"视频.mp4"_s;
+    QTest::newRow("hidden") << QByteArray("attachment; filename=\".hidden\"") << u"hidden.mp4"_s;
+}
+
+void TestVideoDownloader::hostileNamesStayInTheDirectory()
+{
+    QFETCH(QByteArray, disposition);
+    QFETCH(QString, expected);
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    QTemporaryDir parent;
+    const QString dir = parent.filePath(u"caches/inner"_s);
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(
+        QUrl(platform->customMediaUrl(SamplePlatform::sampleVideo(), "video/mp4", disposition)));
+    QTRY_COMPARE(finished.size(), 1);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY2(result.ok, qPrintable(result.errorString));
+    QCOMPARE(entries(dir), QStringList { expected });
+    QCOMPARE(QFileInfo(result.filePath).canonicalFilePath(),
+             QFileInfo(dir + u'/' + expected).canonicalFilePath());
+    QCOMPARE(entries(parent.filePath(u"caches"_s)), QStringList { u"inner"_s });
+    QCOMPARE(entries(parent.path()), QStringList { u"caches"_s });
+}
+
+void TestVideoDownloader::abortEndsOnceAndLeavesNoFile()
+{
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    SamplePlatform::Faults stall;
+    stall.stall = true;
+    platform->setFaults(stall);
+    QTemporaryDir dir;
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    QSignalSpy progress(&downloader, &VideoDownloader::progress);
+    downloader.start(QUrl(platform->mediaUrl()));
+    QTRY_VERIFY(!progress.isEmpty() && progress.constLast().at(0).toLongLong() > 0);
+    QCOMPARE(entries(dir.path()).size(), 1); // the name is claimed while the body arrives
+
+    downloader.abort();
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY(resultOf(finished).errorString.contains(u"cancelled"_s));
+    QCOMPARE(entries(dir.path()), QStringList());
+    downloader.abort();
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestVideoDownloader::destroyingMidTransferLeavesNoFile()
+{
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    SamplePlatform::Faults stall;
+    stall.stall = true;
+    platform->setFaults(stall);
+    QTemporaryDir dir;
+
+    auto downloader = std::make_unique<VideoDownloader>();
+    downloader->setDirectory(dir.path());
+    QSignalSpy progress(downloader.get(), &VideoDownloader::progress);
+    downloader->start(QUrl(platform->mediaUrl()));
+    QTRY_VERIFY(!progress.isEmpty() && progress.constLast().at(0).toLongLong() > 0);
+    QVERIFY(!entries(dir.path()).isEmpty());
+    downloader.reset();
+    QCOMPARE(entries(dir.path()), QStringList());
+}
+
+void TestVideoDownloader::secondStartWhileRunningFailsAlone()
+{
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    const QUrl other(u"http://localhost:1/other.mp4"_s);
+    downloader.start(QUrl(platform->mediaUrl()));
+    downloader.start(other);
+    QTRY_COMPARE(finished.size(), 2);
+
+    const auto first = finished.at(0).constFirst().value<VideoDownloader::Result>();
+    const auto second = finished.at(1).constFirst().value<VideoDownloader::Result>();
+    const VideoDownloader::Result refused = first.url == other ? first : second;
+    const VideoDownloader::Result done = first.url == other ? second : first;
+    QVERIFY(!refused.ok);
+    QVERIFY2(done.ok, qPrintable(done.errorString));
+    QCOMPARE(done.url, QUrl(platform->mediaUrl()));
+    QCOMPARE(entries(dir.path()), QStringList { u"sample.mp4"_s });
+}
+
+QTEST_GUILESS_MAIN(TestVideoDownloader)
+#include "tst_videodownloader.moc"
