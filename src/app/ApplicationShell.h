@@ -1,0 +1,57 @@
+#pragma once
+
+#include "LaunchOptions.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+
+#include <memory>
+
+class AppDelegate;
+class SamplePlatform;
+class SceneDelegate;
+class ViewController;
+class QWidget;
+
+/*!
+ * \brief Starts the application the way a phone's toolkit would: asks the application delegate
+ * for the scene configuration, creates the scene delegate the configuration names, loads the
+ * main interface it names into a window, hands the window to the scene delegate and shows it.
+ *
+ * It also applies the launch options: the platform's endpoints, `--demo` (the sample platform,
+ * started in-process, with a sample share text in the field) and `--screenshot`.
+ */
+class ApplicationShell : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ApplicationShell(QObject *parent = nullptr);
+    ~ApplicationShell() override;
+
+    /*! The window's size on start: a phone's screen. The window can be resized. */
+    static QSize defaultWindowSize();
+
+    /*! Runs the launch; false (with a warning) when the scene cannot be made. */
+    bool launch(const LaunchOptions &options);
+
+    AppDelegate *delegate() const;
+    SceneDelegate *sceneDelegate() const;
+    ViewController *mainScreen() const;
+    /*! The in-process sample platform of a demo run, else nullptr. */
+    SamplePlatform *demoPlatform() const;
+
+private:
+    bool connectScene();
+    QWidget *loadMainInterface(const QString &storyboardName);
+    bool startDemo(LaunchOptions &options);
+    void followApplicationState();
+    void takeScreenshot(const QString &path);
+    void saveScreenshot(const QString &path);
+
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<SceneDelegate> m_sceneDelegate;
+    QPointer<ViewController> m_mainScreen;
+    std::unique_ptr<SamplePlatform> m_demoPlatform;
+};

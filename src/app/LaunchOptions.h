@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Endpoints.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+/*!
+ * \brief The window application's command line: the platform options shared with kivora-cli
+ * (endpoints and extra certificate authorities, which take effect while parsing), `--demo`, and
+ * the hidden `--screenshot FILE`.
+ */
+class LaunchOptions
+{
+public:
+    /*! Parses \a arguments (the program name first); prints help, version or a usage error and
+     *  exits the process (status 2 for a usage error) where the command line asks for it. */
+    static LaunchOptions fromArguments(const QStringList &arguments);
+    /*! Parses \a arguments; on a usage error returns nothing and sets \a errorText. */
+    static std::optional<LaunchOptions> parse(const QStringList &arguments, QString *errorText);
+
+    Endpoints endpoints;
+    /*! Start the sample platform in-process and use it. */
+    bool demo = false;
+    /*! Save a picture of the window with a HUD to this file and quit; empty for a normal run. */
+    QString screenshotPath;
+};

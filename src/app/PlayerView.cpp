@@ -1,0 +1,193 @@
+#include "PlayerView.h"
+
+#include "VideoFrameView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMediaPlayer>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString clockText(qint64 milliseconds, bool withHours)
+{
+    const qint64 seconds = qMax<qint64>(0, milliseconds) / 1000;
+    const QString minutesAndSeconds = u"%1:%2"_s
+                                          .arg(withHours ? (seconds / 60) % 60 : seconds / 60,
+                                               withHours ? 2 : 1, 10, QLatin1Char('0'))
+                                          .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return withHours ? u"%1:"_s.arg(seconds / 3600) + minutesAndSeconds : minutesAndSeconds;
+}
+
+} // namespace
+
+PlayerView::PlayerView(QWidget *parent)
+    : QWidget(parent)
+    , m_videoSurface(new VideoFrameView(this))
+    , m_controls(new QWidget(this))
+    , m_playPauseButton(new QToolButton(m_controls))
+    , m_seekBar(new QSlider(Qt::Horizontal, m_controls))
+    , m_timeLabel(new QLabel(timeText(0, 0), m_controls))
+{
+    setAccessibleName(tr("Video player"));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+
+    m_playPauseButton->setAccessibleName(tr("Play"));
+    m_playPauseButton->setAutoRaise(true);
+    m_seekBar->setAccessibleName(tr("Position"));
+    m_timeLabel->setAccessibleName(tr("Time"));
+
+    auto *controlsLayout = new QHBoxLayout(m_controls);
+    controlsLayout->setContentsMargins(6, 2, 6, 2);
+    controlsLayout->addWidget(m_playPauseButton);
+    controlsLayout->addWidget(m_seekBar, 1);
+    controlsLayout->addWidget(m_timeLabel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_videoSurface, 1);
+    layout->addWidget(m_controls);
+
+    connect(m_playPauseButton, &QToolButton::clicked, this, &PlayerView::togglePlayback);
+    connect(m_seekBar, &QSlider::sliderMoved, this, &PlayerView::seek);
+    updatePlayPauseButton();
+}
+
+PlayerView::~PlayerView()
+{
+    detachPlayer();
+}
+
+QMediaPlayer *PlayerView::player() const
+{
+    return m_player;
+}
+
+void PlayerView::setPlayer(QMediaPlayer *player)
+{
+    if (m_player == player)
+        return;
+    detachPlayer();
+    m_player = player;
+    m_videoSurface->clear();
+    connectPlayer();
+}
+
+Qt::AspectRatioMode PlayerView::videoGravity() const
+{
+    return m_videoSurface->aspectRatioMode();
+}
+
+void PlayerView::setVideoGravity(Qt::AspectRatioMode mode)
+{
+    m_videoSurface->setAspectRatioMode(mode);
+}
+
+bool PlayerView::showsPlaybackControls() const
+{
+    return !m_controls->isHidden();
+}
+
+void PlayerView::setShowsPlaybackControls(bool shows)
+{
+    m_controls->setVisible(shows);
+}
+
+VideoFrameView *PlayerView::videoSurface() const
+{
+    return m_videoSurface;
+}
+
+QToolButton *PlayerView::playPauseButton() const
+{
+    return m_playPauseButton;
+}
+
+QSlider *PlayerView::seekBar() const
+{
+    return m_seekBar;
+}
+
+QLabel *PlayerView::timeLabel() const
+{
+    return m_timeLabel;
+}
+
+QString PlayerView::timeText(qint64 position, qint64 duration)
+{
+    const bool withHours = duration >= 3600 * 1000;
+    return clockText(position, withHours) + u" / "_s + clockText(duration, withHours);
+}
+
+void PlayerView::detachPlayer()
+{
+    if (!m_player)
+        return;
+    m_player->disconnect(this);
+    if (m_player->videoSink() == m_videoSurface->videoSink())
+        m_player->setVideoSink(nullptr);
+}
+
+void PlayerView::connectPlayer()
+{
+    m_seekBar->setRange(0, 0);
+    m_timeLabel->setText(timeText(0, 0));
+    if (m_player) {
+        m_player->setVideoSink(m_videoSurface->videoSink());
+        connect(m_player, &QMediaPlayer::playbackStateChanged, this,
+                &PlayerView::updatePlayPauseButton);
+        connect(m_player, &QMediaPlayer::durationChanged, this, &PlayerView::updateDuration);
+        connect(m_player, &QMediaPlayer::positionChanged, this, &PlayerView::updatePosition);
+        updateDuration(m_player->duration());
+    }
+    updatePlayPauseButton();
+}
+
+void PlayerView::togglePlayback()
+{
+    if (!m_player)
+        return;
+    if (m_player->playbackState() == QMediaPlayer::PlayingState)
+        m_player->pause();
+    else
+        m_player->play();
+}
+
+void PlayerView::updatePlayPauseButton()
+{
+    const bool playing = m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
+    m_playPauseButton->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPauseButton->setAccessibleName(playing ? tr("Pause") : tr("Play"));
+    m_playPauseButton->setEnabled(m_player != nullptr);
+}
+
+void PlayerView::updateDuration(qint64 duration)
+{
+    // The slider counts in milliseconds; an int holds over 24 days of video.
+    m_seekBar->setRange(0, static_cast<int>(qMin<qint64>(duration, INT_MAX)));
+    updatePosition(m_player ? m_player->position() : 0);
+}
+
+void PlayerView::updatePosition(qint64 position)
+{
+    if (!m_seekBar->isSliderDown())
+        m_seekBar->setValue(static_cast<int>(qMin<qint64>(position, INT_MAX)));
+    m_timeLabel->setText(timeText(position, m_player ? m_player->duration() : 0));
+}
+
+void PlayerView::seek(int position)
+{
+    if (m_player)
+        m_player->setPosition(position);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QMediaPlayer;
+class QSlider;
+class QToolButton;
+class VideoFrameView;
+
+/*!
+ * \brief The in-screen player: the video, fitted inside with its aspect ratio kept, above a row of
+ * playback controls (play/pause, a seek bar, elapsed and total time).
+ *
+ * It shows whichever QMediaPlayer it is given; it does not own the player. Giving it a new player
+ * detaches the previous one and forgets its last picture.
+ */
+class PlayerView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PlayerView(QWidget *parent = nullptr);
+    ~PlayerView() override;
+
+    QMediaPlayer *player() const;
+    void setPlayer(QMediaPlayer *player);
+
+    Qt::AspectRatioMode videoGravity() const;
+    void setVideoGravity(Qt::AspectRatioMode mode);
+
+    bool showsPlaybackControls() const;
+    void setShowsPlaybackControls(bool shows);
+
+    VideoFrameView *videoSurface() const;
+    QToolButton *playPauseButton() const;
+    QSlider *seekBar() const;
+    QLabel *timeLabel() const;
+
+    /*! "m:ss / m:ss" (or "h:mm:ss / …" for an hour or more) for \a position of \a duration, in
+     *  milliseconds. */
+    static QString timeText(qint64 position, qint64 duration);
+
+private:
+    void detachPlayer();
+    void connectPlayer();
+    void togglePlayback();
+    void updatePlayPauseButton();
+    void updateDuration(qint64 duration);
+    void updatePosition(qint64 position);
+    void seek(int position);
+
+    QPointer<QMediaPlayer> m_player;
+    VideoFrameView *m_videoSurface;
+    QWidget *m_controls;
+    QToolButton *m_playPauseButton;
+    QSlider *m_seekBar;
+    QLabel *m_timeLabel;
+};

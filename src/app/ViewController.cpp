@@ -1,0 +1,319 @@
+#include "ViewController.h"
+
+#include "ui_ViewController.h"
+
+#include "Fen_QorShortcuts.h"
+#include "KivoraLog.h"
+#include "PlayerView.h"
+#include "ShareText.h"
+#include "VideoAlbum.h"
+#include "VideoDownloader.h"
+#include "VideoInfo.h"
+#include "VideoParser.h"
+
+#include <QAudioOutput>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMediaPlayer>
+
+using namespace Qt::StringLiterals;
+
+ViewController::ViewController(QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::ViewController>())
+{
+    m_ui->setupUi(this);
+    setTextField(m_ui->textField);
+    setVideoView(m_ui->videoView);
+}
+
+ViewController::~ViewController() = default;
+
+QLineEdit *ViewController::textField() const
+{
+    return m_textField;
+}
+
+void ViewController::setTextField(QLineEdit *textField)
+{
+    if (m_textField)
+        m_textField->removeEventFilter(this);
+    m_textField = textField;
+    if (m_textField)
+        m_textField->installEventFilter(this);
+}
+
+QLabel *ViewController::videoView() const
+{
+    return m_videoView;
+}
+
+void ViewController::setVideoView(QLabel *videoView)
+{
+    if (m_videoView)
+        m_videoView->removeEventFilter(this);
+    m_videoView = videoView;
+    if (m_videoView)
+        m_videoView->installEventFilter(this);
+}
+
+PlayerView *ViewController::avPlayerVC() const
+{
+    return m_avPlayerVC;
+}
+
+QMediaPlayer *ViewController::avPlayer() const
+{
+    return m_avPlayer;
+}
+
+std::optional<QString> ViewController::videoUrl() const
+{
+    return m_videoUrl;
+}
+
+void ViewController::setVideoUrl(const std::optional<QString> &videoUrl)
+{
+    m_videoUrl = videoUrl;
+}
+
+VideoDownloader *ViewController::downloadTask() const
+{
+    return m_downloadTask;
+}
+
+Endpoints ViewController::endpoints() const
+{
+    return m_endpoints;
+}
+
+void ViewController::setEndpoints(const Endpoints &endpoints)
+{
+    m_endpoints = endpoints;
+}
+
+std::optional<QString> ViewController::extractDouyinURLFromString(const QString &text) const
+{
+    return ShareText::extractDouyinURLFromString(text, m_endpoints);
+}
+
+void ViewController::pasteButton()
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.size() <= 1)
+        return;
+    if (ShareText::isDirectPlayAddress(text)) {
+        m_textField->setText(text);
+        return;
+    }
+    const std::optional<QString> link = ShareText::pickLinkFromPastedText(text);
+    if (!link)
+        return;
+    qCInfo(lcKivora).noquote() << u"srcUrl: "_s + *link;
+    m_textField->setText(*link);
+    jiexiButton();
+}
+
+void ViewController::jiexiButton()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
+
+    const QString input = m_textField ? m_textField->text() : QString();
+    if (ShareText::isDirectPlayAddress(input)) {
+        setVideoUrl(input);
+        playVideo(input);
+        queueHideHUD();
+        return;
+    }
+
+    // The completion runs on the parser's thread (or right here when the text yields no video
+    // ID). It touches the screen only through steps queued onto the main thread, where the weak
+    // pointer is safe to test.
+    const QPointer<ViewController> screen(this);
+    VideoParser parser(m_endpoints);
+    parser.fetchVideoInfoWithMessage(
+        ShareText::parserInput(input, m_endpoints),
+        [screen](const VideoInfo &record) { finishParse(screen, record); });
+}
+
+void ViewController::finishParse(const QPointer<ViewController> &screen, const VideoInfo &record)
+{
+    qCInfo(lcKivora).noquote() << u"Kivora "_s + record.toString();
+    const std::optional<QString> address = record.video();
+    // Store, play, hide: three steps queued in this order, so the address is written on the
+    // main thread, where the copy and download actions read it, and before the playback starts.
+    postToMainThread([screen, address] {
+        if (screen)
+            screen->setVideoUrl(address);
+    });
+    queuePlayback(screen, address);
+    postToMainThread([screen] {
+        if (screen)
+            qor_hideHUD(screen);
+    });
+}
+
+void ViewController::copyVideoUrlButton()
+{
+    if (!m_videoUrl)
+        return;
+    QGuiApplication::clipboard()->setText(*m_videoUrl);
+    qor_showMessage(this, u"保存成功\n"_s + *m_videoUrl);
+}
+
+void ViewController::downLoadVedioButton()
+{
+    if (!m_videoUrl)
+        return;
+    QMetaObject::invokeMethod(
+        this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
+
+    const QUrl url = urlFromText(m_videoUrl);
+    if (url.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { showDownloadError(tr("The play address is empty")); },
+            Qt::QueuedConnection);
+        return;
+    }
+    auto *downloader = new VideoDownloader(this);
+    m_downloadTask = downloader;
+    connect(downloader, &VideoDownloader::finished, this,
+            [this, downloader](const VideoDownloader::Result &result) {
+                downloadFinished(downloader, result.ok, result.filePath, result.errorString);
+            });
+    m_downloadTask->start(url);
+}
+
+void ViewController::downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
+                                      const QString &errorString)
+{
+    downloader->deleteLater();
+    if (!ok) {
+        showDownloadError(errorString);
+        return;
+    }
+    if (!VideoAlbum::isCompatible(filePath)) {
+        QFile::remove(filePath);
+        showDownloadError(tr("The file is not a video"));
+        return;
+    }
+    saveToAlbum(filePath);
+}
+
+void ViewController::saveToAlbum(const QString &filePath)
+{
+    auto *album = new VideoAlbum(this);
+    connect(album, &VideoAlbum::saved, this, [this, album] {
+        album->deleteLater();
+        qor_showMessage(this, u"保存成功"_s);
+    });
+    connect(album, &VideoAlbum::saveFailed, this,
+            [this, album](const QString &, const QString &error) {
+                album->deleteLater();
+                qor_showError(this, u"保存失败\n"_s + error);
+            });
+    album->save(filePath);
+}
+
+void ViewController::showDownloadError(const QString &reason)
+{
+    qor_showError(this, u"下载失败\n"_s + reason);
+}
+
+void ViewController::playVideo(const std::optional<QString> &address)
+{
+    queuePlayback(QPointer<ViewController>(this), address);
+}
+
+void ViewController::queuePlayback(const QPointer<ViewController> &screen,
+                                   const std::optional<QString> &address)
+{
+    postToMainThread([screen, address] {
+        if (screen)
+            screen->addVideoPlayerWithUrl(urlFromText(address));
+    });
+}
+
+void ViewController::addVideoPlayerWithUrl(const QUrl &url)
+{
+    if (!m_avPlayerVC) {
+        m_avPlayerVC = new PlayerView(this);
+        m_avPlayerVC->setVideoGravity(Qt::KeepAspectRatio);
+        m_avPlayerVC->setShowsPlaybackControls(true);
+        viewDidLayoutSubviews();
+        m_avPlayerVC->raise();
+        m_avPlayerVC->show();
+    }
+    QMediaPlayer *previous = m_avPlayer;
+    m_avPlayer = new QMediaPlayer(this);
+    m_avPlayer->setAudioOutput(new QAudioOutput(m_avPlayer));
+    m_avPlayer->setSource(url);
+    m_avPlayerVC->setPlayer(m_avPlayer);
+    if (previous) {
+        previous->stop();
+        previous->deleteLater();
+    }
+    m_avPlayer->play();
+}
+
+void ViewController::viewDidLayoutSubviews()
+{
+    if (m_avPlayerVC && m_videoView)
+        m_avPlayerVC->setGeometry(QRect(m_videoView->mapTo(this, QPoint()), m_videoView->size()));
+}
+
+void ViewController::mousePressEvent(QMouseEvent *)
+{
+    // A press on the screen's background ends editing, as a tap outside the field closes the
+    // keyboard on a phone.
+    if (m_textField)
+        m_textField->clearFocus();
+}
+
+void ViewController::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    viewDidLayoutSubviews();
+}
+
+bool ViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_videoView
+        && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        viewDidLayoutSubviews();
+    // Ctrl+V in the field goes through the paste action (which picks the link out of the text),
+    // not the field's own paste.
+    if (watched == m_textField && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ViewController::postToMainThread(std::function<void()> step)
+{
+    // The application object lives on the main thread for the whole run: steps posted to it run
+    // there, in the order posted, together with the steps the screen queues on itself.
+    if (QCoreApplication *application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, std::move(step), Qt::QueuedConnection);
+}
+
+QUrl ViewController::urlFromText(const std::optional<QString> &address)
+{
+    if (!address)
+        return {};
+    const QUrl url(*address, QUrl::StrictMode);
+    return url.isValid() ? url : QUrl();
+}
+
+void ViewController::queueHideHUD()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { qor_hideHUD(this); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "Endpoints.h"
+
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class PlayerView;
+class QLabel;
+class QLineEdit;
+class QMediaPlayer;
+class VideoDownloader;
+class VideoInfo;
+namespace Ui {
+class ViewController;
+}
+
+/*!
+ * \brief The application's one screen: paste or type a share text, link or video ID, resolve it
+ * to its play address, play it over the placeholder, copy it, or download and save the video.
+ *
+ * Its controls come from ViewController.ui; the screen's code creates none of them. Work that
+ * reaches the screen from the parser's thread is queued onto the main thread, in order: the
+ * waiting indicator is always shown before the playback starts, and that before the indicator is
+ * hidden again.
+ */
+class ViewController : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Q_INVOKABLE explicit ViewController(QWidget *parent = nullptr);
+    ~ViewController() override;
+
+    /*! The text field of the share text (not owned; the widget tree owns it). */
+    QLineEdit *textField() const;
+    void setTextField(QLineEdit *textField);
+    /*! The placeholder whose geometry the player takes (not owned). */
+    QLabel *videoView() const;
+    void setVideoView(QLabel *videoView);
+    /*! The player view, created by the first playback and kept from then on. */
+    PlayerView *avPlayerVC() const;
+    /*! The current player, replaced by every playback. */
+    QMediaPlayer *avPlayer() const;
+    /*! The current play address: absent until a parse sets it, absent again after a failed one. */
+    std::optional<QString> videoUrl() const;
+    void setVideoUrl(const std::optional<QString> &videoUrl);
+    /*! The most recent download, while it runs. */
+    VideoDownloader *downloadTask() const;
+
+    /*! The platform the parse talks to; the real one by default. */
+    Endpoints endpoints() const;
+    void setEndpoints(const Endpoints &endpoints);
+
+    /*! The first short link in \a text, or nothing. */
+    std::optional<QString> extractDouyinURLFromString(const QString &text) const;
+
+    /*! Queues the playback of \a address on the main thread; callable from any thread. */
+    void playVideo(const std::optional<QString> &address);
+    /*! Starts a new player for \a url in the player view, creating the view on the first call. */
+    void addVideoPlayerWithUrl(const QUrl &url);
+    /*! Puts the player view exactly over the placeholder. */
+    void viewDidLayoutSubviews();
+
+public Q_SLOTS:
+    void pasteButton();
+    void jiexiButton();
+    void copyVideoUrlButton();
+    void downLoadVedioButton();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static void postToMainThread(std::function<void()> step);
+    static void queuePlayback(const QPointer<ViewController> &screen,
+                              const std::optional<QString> &address);
+    static void finishParse(const QPointer<ViewController> &screen, const VideoInfo &record);
+    static QUrl urlFromText(const std::optional<QString> &address);
+
+    void queueHideHUD();
+    void downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
+                          const QString &errorString);
+    void saveToAlbum(const QString &filePath);
+    void showDownloadError(const QString &reason);
+
+    std::unique_ptr<Ui::ViewController> m_ui;
+    QPointer<QLineEdit> m_textField;
+    QPointer<QLabel> m_videoView;
+    PlayerView *m_avPlayerVC = nullptr;
+    QMediaPlayer *m_avPlayer = nullptr;
+    std::optional<QString> m_videoUrl;
+    QPointer<VideoDownloader> m_downloadTask;
+    Endpoints m_endpoints;
+};
