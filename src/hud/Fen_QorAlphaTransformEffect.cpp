@@ -16,6 +16,14 @@ void Fen_QorAlphaTransformEffect::setAlpha(qreal alpha)
     update();
 }
 
+void Fen_QorAlphaTransformEffect::setOuterAlpha(qreal outerAlpha)
+{
+    if (outerAlpha == m_outerAlpha)
+        return;
+    m_outerAlpha = outerAlpha;
+    update();
+}
+
 void Fen_QorAlphaTransformEffect::setScale(qreal scale)
 {
     if (scale == m_scale)
@@ -53,7 +61,7 @@ Fen_QorAlphaTransformEffect *Fen_QorAlphaTransformEffect::of(QWidget *widget)
 
 void Fen_QorAlphaTransformEffect::draw(QPainter *painter)
 {
-    if (m_alpha <= 0.0)
+    if (paintedAlpha() <= 0.0)
         return;
     if (isNeutral()) {
         drawSource(painter);
@@ -64,7 +72,7 @@ void Fen_QorAlphaTransformEffect::draw(QPainter *painter)
     if (pixmap.isNull())
         return;
     painter->save();
-    painter->setOpacity(painter->opacity() * qMin(m_alpha, 1.0));
+    painter->setOpacity(painter->opacity() * paintedAlpha());
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     painter->setTransform(transformFor(sourceBoundingRect(Qt::LogicalCoordinates)), true);
     painter->drawPixmap(offset, pixmap);
@@ -73,7 +81,7 @@ void Fen_QorAlphaTransformEffect::draw(QPainter *painter)
 
 bool Fen_QorAlphaTransformEffect::isNeutral() const
 {
-    return m_alpha >= 1.0 && m_scale == 1.0 && m_translation.isNull();
+    return paintedAlpha() >= 1.0 && m_scale == 1.0 && m_translation.isNull();
 }
 
 QTransform Fen_QorAlphaTransformEffect::transformFor(const QRectF &sourceRect) const

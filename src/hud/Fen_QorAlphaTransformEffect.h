@@ -24,6 +24,12 @@ public:
     qreal alpha() const { return m_alpha; }
     void setAlpha(qreal alpha);
 
+    /*! The alpha of an ancestor that draws no effect of its own (the HUD's, for its bezel and
+     * backdrop): it multiplies the painted opacity without changing alpha(). Nested graphics
+     * effects misbehave in Qt widgets, so an ancestor's alpha is handed down instead. */
+    qreal outerAlpha() const { return m_outerAlpha; }
+    void setOuterAlpha(qreal outerAlpha);
+
     qreal scale() const { return m_scale; }
     void setScale(qreal scale);
 
@@ -39,10 +45,12 @@ protected:
     void draw(QPainter *painter) override;
 
 private:
+    qreal paintedAlpha() const { return qBound(0.0, m_alpha * m_outerAlpha, 1.0); }
     bool isNeutral() const;
     QTransform transformFor(const QRectF &sourceRect) const;
 
     qreal m_alpha = 1.0;
+    qreal m_outerAlpha = 1.0;
     qreal m_scale = 1.0;
     QPointF m_translation;
 };

@@ -132,9 +132,9 @@ void Fen_QorProgressHUD::commonInit(const QRect &frame)
 
     setGeometry(frame);
     setAutoFillBackground(false);
-    setAlpha(0.0);
 
     setupViews();
+    setAlpha(0.0);
     updateIndicators();
     registerForNotifications();
 }
@@ -395,12 +395,12 @@ void Fen_QorProgressHUD::setAlpha(qreal alpha)
     applyOwnAlpha();
 }
 
-// The effect lives only while the HUD has a host: graphics effects do not apply to windows, and
-// a HUD is a parentless window until it is added.
+// The HUD's own alpha is painted through its two children (backdrop and bezel), which hold
+// all of its content: an effect on the HUD itself would nest with theirs.
 void Fen_QorProgressHUD::applyOwnAlpha()
 {
-    if (parentWidget())
-        Fen_QorAlphaTransformEffect::of(this)->setAlpha(m_alpha);
+    Fen_QorAlphaTransformEffect::of(m_backgroundView)->setOuterAlpha(m_alpha);
+    Fen_QorAlphaTransformEffect::of(m_bezelView)->setOuterAlpha(m_alpha);
     // A transparent view takes no touches; below 0.01 counts as transparent.
     setAttribute(Qt::WA_TransparentForMouseEvents, !m_userInteractionEnabled || m_alpha < 0.01);
 }
@@ -553,7 +553,6 @@ void Fen_QorProgressHUD::didMoveToSuperview()
     m_host = parentWidget();
     if (m_host)
         m_host->installEventFilter(this);
-    applyOwnAlpha();
     updateForCurrentOrientationAnimated(false);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUDDelegate.h"
 
 #include <QColor>
@@ -8,6 +9,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QSizeF>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -16,12 +18,10 @@
 
 class Fen_QorBackgroundView;
 class Fen_QorLayoutConstraint;
-class Fen_QorMotionEffectGroup;
 class Fen_QorProgress;
 class Fen_QorProgressHUDLayout;
 class Fen_QorProgressHUDRoundedButton;
 class QLabel;
-class QTimer;
 class QVariantAnimation;
 
 /*! What the HUD shows in its bezel above the labels. */
@@ -57,9 +57,9 @@ enum Fen_QorProgressHUDAnimation : qint64 {
  * With removeFromSuperViewOnHide set, a finished hide takes the HUD off its host and deletes it
  * (deleteLater()), so keep a QPointer if you hold on to such a HUD; it must then live on the heap.
  *
- * Alpha and scale are paint-time state (Fen_QorAlphaTransformEffect on the HUD, the bezel and
- * the backdrop); alpha() reads the HUD's own. While the HUD's alpha is 0 it neither paints nor
- * takes mouse events.
+ * Alpha and scale are paint-time state (Fen_QorAlphaTransformEffect on the bezel and the
+ * backdrop, which also paint the HUD's own alpha); alpha() reads the HUD's own. While the HUD's
+ * alpha is 0 it neither paints nor takes mouse events.
  *
  * Everything here is main-thread only; show and hide requests from another thread are assertion
  * failures and change nothing. The exception is the progress object: a Fen_QorProgress may be
