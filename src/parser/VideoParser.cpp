@@ -41,7 +41,12 @@ QString compactJson(const QJsonObject &object)
 QString describeError(const QNetworkReply &reply)
 {
     const char *name = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply.error());
-    return QString::fromLatin1(name) % u": " % reply.errorString();
+    QString text = QString::fromLatin1(name) % u": " % reply.errorString();
+    // Nothing but the transfer time-out cancels a request that is not over the size limit.
+    if (reply.error() == QNetworkReply::OperationCanceledError)
+        text += QStringLiteral(" (no progress within the transfer time-out of %1 ms)")
+                    .arg(reply.request().transferTimeout());
+    return text;
 }
 
 // Qt reports HTTP error statuses as errors; here an answer with any status is a response like
@@ -97,7 +102,7 @@ struct PageDownload
 
     void take(QNetworkReply *reply)
     {
-        if (tooLarge)
+        if (tooLarge || !reply->isOpen())
             return;
         body += reply->readAll();
         if (body.size() > VideoParser::maximumPageSize)
