@@ -179,6 +179,9 @@ struct Node
     double position[2] = { 0.0, 0.0 };
     double extent[2] = { 0.0, 0.0 };
     bool solved[2] = { false, false };
+    // Size hints and heights for a width are costly for text; asked once per solve.
+    std::optional<QSizeF> natural;
+    std::optional<std::pair<int, int>> heightForWidth;
 };
 
 // The pair of anchors (lower-ish a, upper-ish b) demands
@@ -246,13 +249,12 @@ private:
     void layoutChain(const std::vector<Node *> &chain, int axis, double extent);
     void placeAlone(Node &child, int axis, double extent);
 
-    double intrinsicExtent(const Node &node, int axis) const;
-    Bounds sizeBounds(const Node &node, int axis) const;
-    Bounds contentBounds(const Node &node, int axis) const;
-    void addChainContentBounds(const std::vector<Node *> &chain, int axis, Bounds &bounds) const;
+    double intrinsicExtent(Node &node, int axis);
+    Bounds sizeBounds(Node &node, int axis);
+    Bounds contentBounds(const Node &node, int axis);
+    void addChainContentBounds(const std::vector<Node *> &chain, int axis, Bounds &bounds);
     std::vector<Anchor> chainAnchors(const std::vector<Node *> &chain, int axis) const;
-    std::vector<std::vector<Node *>> chainsAmong(const std::vector<QWidget *> &children,
-                                                 int axis) const;
+    std::vector<std::vector<Node *>> chainsAmong(const std::vector<QWidget *> &children, int axis);
     void applyGeometry();
 
     QWidget *m_root;
@@ -342,21 +344,25 @@ void Solver::addConstraint(const Fen_QorLayoutConstraint &c)
     }
 }
 
-double Solver::intrinsicExtent(const Node &node, int axis) const
+double Solver::intrinsicExtent(Node &node, int axis)
 {
-    const QSizeF natural = Fen_QorLayoutSolver::intrinsicContentSize(node.widget);
-    if (axis == Vertical && node.solved[Horizontal] && node.widget->hasHeightForWidth()
-        && natural != QSizeF(0, 0)) {
-        const int height = node.widget->heightForWidth(qRound(node.extent[Horizontal]));
-        if (height >= 0)
-            return height;
+    if (!node.natural)
+        node.natural = Fen_QorLayoutSolver::intrinsicContentSize(node.widget);
+    const QSizeF natural = *node.natural;
+    if (axis == Vertical && node.solved[Horizontal] && natural != QSizeF(0, 0)
+        && node.widget->hasHeightForWidth()) {
+        const int width = qRound(node.extent[Horizontal]);
+        if (!node.heightForWidth || node.heightForWidth->first != width)
+            node.heightForWidth = std::make_pair(width, node.widget->heightForWidth(width));
+        if (node.heightForWidth->second >= 0)
+            return node.heightForWidth->second;
     }
     return axis == Horizontal ? natural.width() : natural.height();
 }
 
 // What the widget asks for on its own: its size constraints, its intrinsic size held by its
 // compression resistance and hugging, its content and the relations to its other axis.
-Bounds Solver::sizeBounds(const Node &node, int axis) const
+Bounds Solver::sizeBounds(Node &node, int axis)
 {
     Bounds bounds;
     bounds.atLeast(0.0, Required);
@@ -392,14 +398,14 @@ Bounds Solver::sizeBounds(const Node &node, int axis) const
 }
 
 // Lower bounds on a container's extent that let each of its children have the sizes it asks for.
-Bounds Solver::contentBounds(const Node &container, int axis) const
+Bounds Solver::contentBounds(const Node &container, int axis)
 {
     Bounds bounds;
     const std::vector<std::vector<Node *>> chains = chainsAmong(container.children, axis);
     for (const auto &chain : chains)
         addChainContentBounds(chain, axis, bounds);
     for (QWidget *childWidget : container.children) {
-        const Node &child = m_nodes.at(childWidget);
+        Node &child = m_nodes.at(childWidget);
         if (isChained(chains, child))
             continue;
         const std::vector<PairDemand> demands = pairDemands(child.anchors[axis]);
@@ -415,20 +421,20 @@ Bounds Solver::contentBounds(const Node &container, int axis) const
 }
 
 std::vector<std::vector<Node *>> Solver::chainsAmong(const std::vector<QWidget *> &children,
-                                                     int axis) const
+                                                     int axis)
 {
     std::unordered_map<QWidget *, Node *> below; // upper item → the item linked under it
     for (QWidget *widget : children) {
-        const Node &child = m_nodes.at(widget);
+        Node &child = m_nodes.at(widget);
         if (child.link[axis])
-            below[child.link[axis]->upper] = const_cast<Node *>(&child);
+            below[child.link[axis]->upper] = &child;
     }
     std::vector<std::vector<Node *>> chains;
     for (QWidget *widget : children) {
-        const Node &head = m_nodes.at(widget);
+        Node &head = m_nodes.at(widget);
         if (head.link[axis] || !below.count(widget))
             continue;
-        std::vector<Node *> chain { const_cast<Node *>(&head) };
+        std::vector<Node *> chain { &head };
         for (auto next = below.find(widget); next != below.end() && chain.size() <= children.size();
              next = below.find(next->second->widget))
             chain.push_back(next->second);
@@ -453,13 +459,13 @@ std::vector<Anchor> Solver::chainAnchors(const std::vector<Node *> &chain, int a
     return anchors;
 }
 
-void Solver::addChainContentBounds(const std::vector<Node *> &chain, int axis, Bounds &bounds) const
+void Solver::addChainContentBounds(const std::vector<Node *> &chain, int axis, Bounds &bounds)
 {
     std::vector<Bounds> memberBounds;
     std::vector<float> levels;
     double gaps = 0.0;
     float weakestLink = Required;
-    for (const Node *member : chain) {
+    for (Node *member : chain) {
         memberBounds.push_back(sizeBounds(*member, axis));
         memberBounds.back().forEachLower(
             [&](double, float priority) { levels.push_back(priority); });

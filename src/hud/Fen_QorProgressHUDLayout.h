@@ -37,7 +37,7 @@ public:
     {
         double margin = 20.0;
         QPointF offset;
-        QSizeF minSize; // (0, 0): none
+        QSizeF minSize { 0.0, 0.0 }; // (0, 0): none
         bool square = false;
     };
 
