@@ -17,8 +17,9 @@ constexpr int downscale = 4;
 constexpr int boxRadius = 2;
 constexpr int boxPasses = 3;
 
-// One box-blur pass along a line of premultiplied pixels; the ends repeat the edge pixel.
-void boxBlurLine(const QRgb *in, QRgb *out, int count, int stride)
+// One box-blur pass along a line of premultiplied pixels (every stride-th one of \a in) into
+// the packed \a out; the ends repeat the edge pixel.
+void boxBlurLine(const QRgb *in, int stride, QRgb *out, int count)
 {
     const int window = 2 * boxRadius + 1;
     int sum[4] = { 0, 0, 0, 0 };
@@ -32,7 +33,7 @@ void boxBlurLine(const QRgb *in, QRgb *out, int count, int stride)
     for (int i = -boxRadius; i <= boxRadius; ++i)
         add(at(i), 1);
     for (int i = 0; i < count; ++i) {
-        out[i * stride] = qRgba(sum[1] / window, sum[2] / window, sum[3] / window, sum[0] / window);
+        out[i] = qRgba(sum[1] / window, sum[2] / window, sum[3] / window, sum[0] / window);
         add(at(i + boxRadius + 1), 1);
         add(at(i - boxRadius), -1);
     }
@@ -51,12 +52,12 @@ QImage boxBlurred(QImage image)
     for (int pass = 0; pass < boxPasses; ++pass) {
         for (int y = 0; y < height; ++y) {
             QRgb *row = pixels + y * stride;
-            boxBlurLine(row, line.data(), width, 1);
+            boxBlurLine(row, 1, line.data(), width);
             std::copy_n(line.data(), width, row);
         }
         for (int x = 0; x < width; ++x) {
             QRgb *column = pixels + x;
-            boxBlurLine(column, line.data(), height, stride);
+            boxBlurLine(column, stride, line.data(), height);
             for (int y = 0; y < height; ++y)
                 column[y * stride] = line[static_cast<size_t>(y)];
         }
@@ -111,7 +112,10 @@ QColor Fen_QorBlurEffectView::tintForStyle(qint64 blurEffectStyle)
 
 void Fen_QorBlurEffectView::scheduleRefresh()
 {
-    m_refreshTimer.start();
+    // Rendering the backdrop may polish widgets and so move or resize them; that must not ask
+    // for yet another snapshot.
+    if (!m_refreshing)
+        m_refreshTimer.start();
 }
 
 bool Fen_QorBlurEffectView::event(QEvent *event)
@@ -172,7 +176,9 @@ void Fen_QorBlurEffectView::refresh()
 {
     if (!isVisible() || !parentWidget() || size().isEmpty())
         return;
+    m_refreshing = true;
     const QImage backdrop = snapshotBehindParent();
+    m_refreshing = false;
     const QSize small((backdrop.width() + downscale - 1) / downscale,
                       (backdrop.height() + downscale - 1) / downscale);
     m_blurred = boxBlurred(backdrop.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));

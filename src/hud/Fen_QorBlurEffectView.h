@@ -61,4 +61,5 @@ private:
     QList<QPointer<QWidget>> m_watched;
     QImage m_blurred;
     int m_snapshotCount = 0;
+    bool m_refreshing = false;
 };
