@@ -13,6 +13,7 @@ void Fen_QorAlphaTransformEffect::setAlpha(qreal alpha)
     if (alpha == m_alpha)
         return;
     m_alpha = alpha;
+    setEnabled(!isNeutral());
     update();
 }
 
@@ -21,6 +22,7 @@ void Fen_QorAlphaTransformEffect::setOuterAlpha(qreal outerAlpha)
     if (outerAlpha == m_outerAlpha)
         return;
     m_outerAlpha = outerAlpha;
+    setEnabled(!isNeutral());
     update();
 }
 
@@ -29,6 +31,7 @@ void Fen_QorAlphaTransformEffect::setScale(qreal scale)
     if (scale == m_scale)
         return;
     m_scale = scale;
+    setEnabled(!isNeutral());
     updateBoundingRect();
     update();
 }
@@ -38,6 +41,7 @@ void Fen_QorAlphaTransformEffect::setTranslation(const QPointF &translation)
     if (translation == m_translation)
         return;
     m_translation = translation;
+    setEnabled(!isNeutral());
     updateBoundingRect();
     update();
 }
@@ -54,6 +58,7 @@ Fen_QorAlphaTransformEffect *Fen_QorAlphaTransformEffect::of(QWidget *widget)
     if (!effect) {
         // Parentless: the widget alone owns its effect.
         effect = new Fen_QorAlphaTransformEffect;
+        effect->setEnabled(false);
         widget->setGraphicsEffect(effect);
     }
     return effect;
@@ -63,10 +68,6 @@ void Fen_QorAlphaTransformEffect::draw(QPainter *painter)
 {
     if (paintedAlpha() <= 0.0)
         return;
-    if (isNeutral()) {
-        drawSource(painter);
-        return;
-    }
     QPoint offset;
     const QPixmap pixmap = sourcePixmap(Qt::LogicalCoordinates, &offset, NoPad);
     if (pixmap.isNull())

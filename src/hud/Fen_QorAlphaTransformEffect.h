@@ -9,9 +9,10 @@
  * Qt widgets have no alpha or transform of their own; the HUD installs one of these on itself,
  * on its bezel and on its backdrop and animates the numbers. The scale is taken about the
  * widget's centre, the offset moves the painted image without moving the widget (layout and
- * geometry stay untouched). At alpha 0 nothing of the widget's subtree is painted; at alpha 1,
- * scale 1 and no offset the widget paints directly, without an intermediate pixmap, so a resting
- * HUD costs no more than its children.
+ * geometry stay untouched). At alpha 0 nothing of the widget's subtree is painted. At alpha 1,
+ * scale 1 and no offset the effect switches itself off and the widget paints as if it had none:
+ * a resting HUD costs no more than its children, and Qt's own drawing of a pass-through effect
+ * (which lands at twice the offset under QWidget::render with a shared painter) is never used.
  */
 class Fen_QorAlphaTransformEffect : public QGraphicsEffect
 {
