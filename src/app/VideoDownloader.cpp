@@ -15,6 +15,11 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+constexpr qint64 readAheadBytes = 1024 * 1024;
+constexpr qint64 copyBufferBytes = 64 * 1024;
+} // namespace
+
 VideoDownloader::VideoDownloader(QObject *parent) : QObject(parent) { }
 
 VideoDownloader::~VideoDownloader()
@@ -82,6 +87,8 @@ void VideoDownloader::start(const QUrl &url)
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(static_cast<int>(m_inactivityTimeout.count()));
     m_reply = networkManager()->get(request);
+    // Bounds what Qt's network thread reads ahead of the disk: memory stays flat for any size.
+    m_reply->setReadBufferSize(readAheadBytes);
     connect(m_reply, &QNetworkReply::readyRead, this, &VideoDownloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &VideoDownloader::onFinished);
 }
@@ -172,12 +179,16 @@ bool VideoDownloader::openTarget()
 
 void VideoDownloader::writeAvailable()
 {
-    const QByteArray data = m_reply->readAll();
-    if (m_file->write(data) != data.size()) {
-        fail(tr("Cannot write %1: %2").arg(m_filePath, m_file->errorString()));
-        return;
+    // Copied through one fixed buffer: no allocation per arrival, however much has arrived.
+    char buffer[copyBufferBytes];
+    qint64 count = 0;
+    while ((count = m_reply->read(buffer, sizeof buffer)) > 0) {
+        if (m_file->write(buffer, count) != count) {
+            fail(tr("Cannot write %1: %2").arg(m_filePath, m_file->errorString()));
+            return;
+        }
+        m_written += count;
     }
-    m_written += data.size();
     Q_EMIT progress(m_written, expectedLength());
 }
 
