@@ -1,7 +1,6 @@
 #include "Fen_QorShortcuts.h"
 
 #include "Fen_QorBackgroundView.h"
-#include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "NavigationController.h"
@@ -9,7 +8,6 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 

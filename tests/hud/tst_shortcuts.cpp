@@ -1,5 +1,4 @@
 #include "Fen_QorBackgroundView.h"
-#include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
@@ -11,7 +10,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 

@@ -1,0 +1,141 @@
+#include "AppDelegate.h"
+#include "ApplicationShell.h"
+#include "LaunchOptions.h"
+#include "SamplePlatform.h"
+#include "SceneConfiguration.h"
+#include "SceneDelegate.h"
+#include "ViewController.h"
+
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_Shell : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void defaultConfigurationNamesTheSceneAndTheInterface();
+    void unknownConfigurationIsInvalid();
+    void launchShowsTheMainScreenInAPhoneSizedWindow();
+    void demoUsesTheSamplePlatform();
+    void launchOptions_data();
+    void launchOptions();
+};
+
+void tst_Shell::defaultConfigurationNamesTheSceneAndTheInterface()
+{
+    AppDelegate delegate;
+    QVERIFY(delegate.didFinishLaunchingWithOptions({}));
+    const SceneConfiguration configuration = delegate.configurationForConnectingSceneSession(
+        SceneConfiguration::windowApplicationRole());
+    QCOMPARE(configuration.name(), u"Default Configuration"_s);
+    QCOMPARE(configuration.role(), SceneConfiguration::windowApplicationRole());
+    QCOMPARE(configuration.delegateClassName(), u"SceneDelegate"_s);
+    QCOMPARE(configuration.storyboardName(), u"ViewController.ui"_s);
+    QVERIFY(configuration.isValid());
+    QCOMPARE(delegate.window(), nullptr);
+}
+
+void tst_Shell::unknownConfigurationIsInvalid()
+{
+    QVERIFY(!SceneConfiguration(u"Other"_s, SceneConfiguration::windowApplicationRole()).isValid());
+    QVERIFY(!SceneConfiguration(u"Default Configuration"_s, u"externalDisplay"_s).isValid());
+}
+
+void tst_Shell::launchShowsTheMainScreenInAPhoneSizedWindow()
+{
+    ApplicationShell shell;
+    QVERIFY(shell.launch(LaunchOptions()));
+    QWidget *window = shell.sceneDelegate()->window();
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->size(), QSize(390, 844));
+    QVERIFY(window->minimumWidth() < 390 && window->maximumWidth() > 390); // resizable
+    ViewController *screen = shell.mainScreen();
+    QVERIFY(screen);
+    QVERIFY(window->isAncestorOf(screen));
+    QCOMPARE(screen->endpoints(), Endpoints());
+    QVERIFY(screen->textField()->text().isEmpty());
+    QCOMPARE(shell.demoPlatform(), nullptr);
+
+    // Scene notices change nothing.
+    shell.sceneDelegate()->sceneWillResignActive();
+    shell.sceneDelegate()->sceneDidEnterBackground();
+    QCOMPARE(shell.mainScreen(), screen);
+}
+
+void tst_Shell::demoUsesTheSamplePlatform()
+{
+    LaunchOptions options;
+    options.demo = true;
+    ApplicationShell shell;
+    QVERIFY(shell.launch(options));
+    SamplePlatform *platform = shell.demoPlatform();
+    QVERIFY(platform);
+    ViewController *screen = shell.mainScreen();
+    QCOMPARE(screen->endpoints(), platform->endpoints());
+    const SamplePlatform::Item item = platform->items().constFirst();
+    QCOMPARE(screen->textField()->text(), platform->shareText(item));
+
+    // The whole road works offline: short link, share page (trusted HTTPS), record, playback.
+    screen->jiexiButton();
+    QTRY_VERIFY_WITH_TIMEOUT(screen->videoUrl().has_value(), 10000);
+    QCOMPARE(*screen->videoUrl(),
+             platform->endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri);
+}
+
+void tst_Shell::launchOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<QString>("screenshot");
+    QTest::addColumn<QString>("shortLinkHost");
+    QTest::addColumn<QString>("webOrigin");
+
+    const Endpoints real;
+    QTest::newRow("none") << QStringList { u"kivora"_s } << true << false << QString()
+                          << real.shortLinkHost << real.webOrigin;
+    QTest::newRow("demo and screenshot")
+        << QStringList { u"kivora"_s, u"--demo"_s, u"--screenshot"_s, u"/tmp/x.png"_s } << true
+        << true << u"/tmp/x.png"_s << real.shortLinkHost << real.webOrigin;
+    QTest::newRow("endpoints") << QStringList { u"kivora"_s, u"--short-link-host"_s,
+                                                u"localhost:4443"_s, u"--web-origin"_s,
+                                                u"http://localhost:8080"_s }
+                               << true << false << QString() << u"localhost:4443"_s
+                               << u"http://localhost:8080"_s;
+    QTest::newRow("unknown option") << QStringList { u"kivora"_s, u"--frobnicate"_s } << false
+                                    << false << QString() << QString() << QString();
+    QTest::newRow("missing CA file")
+        << QStringList { u"kivora"_s, u"--ca-certificates"_s, u"/nonexistent/ca.pem"_s } << false
+        << false << QString() << QString() << QString();
+}
+
+void tst_Shell::launchOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, valid);
+    QFETCH(bool, demo);
+    QFETCH(QString, screenshot);
+    QFETCH(QString, shortLinkHost);
+    QFETCH(QString, webOrigin);
+
+    QString error;
+    const std::optional<LaunchOptions> options = LaunchOptions::parse(arguments, &error);
+    QCOMPARE(options.has_value(), valid);
+    QCOMPARE(error.isEmpty(), valid);
+    if (!options)
+        return;
+    QCOMPARE(options->demo, demo);
+    QCOMPARE(options->screenshotPath, screenshot);
+    QCOMPARE(options->endpoints.shortLinkHost, shortLinkHost);
+    QCOMPARE(options->endpoints.webOrigin, webOrigin);
+}
+
+QTEST_MAIN(tst_Shell)
+#include "tst_shell.moc"

@@ -1,0 +1,442 @@
+#include "Fen_QorProgressHUD.h"
+#include "Fen_QorShortcuts.h"
+#include "LogCapture.h"
+#include "NetworkTrust.h"
+#include "PlayerView.h"
+#include "SamplePlatform.h"
+#include "VideoFrameView.h"
+#include "ViewController.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMediaPlayer>
+#include <QPushButton>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using OptionalText = std::optional<QString>;
+
+// What the screen looked like each time a child was added to it: whether a HUD was live and
+// whether a player existed. Tells the order of show, play and hide. A child is told apart only
+// afterwards, since a QObject announces itself to its parent before it is fully constructed.
+class ChildAddedRecorder : public QObject
+{
+public:
+    explicit ChildAddedRecorder(ViewController *screen) : m_screen(screen)
+    {
+        screen->installEventFilter(this);
+    }
+
+    QStringList steps() const
+    {
+        QStringList steps;
+        for (const Snapshot &snapshot : m_snapshots) {
+            if (qobject_cast<QMediaPlayer *>(snapshot.child))
+                steps.append(snapshot.hudLive ? u"play under HUD"_s : u"play"_s);
+            else if (qobject_cast<Fen_QorProgressHUD *>(snapshot.child))
+                steps.append(snapshot.hadPlayer ? u"show after play"_s : u"show"_s);
+        }
+        return steps;
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded)
+            m_snapshots.append({ static_cast<QChildEvent *>(event)->child(), hasQorhud(m_screen),
+                                 m_screen->avPlayer() != nullptr });
+        return false;
+    }
+
+private:
+    struct Snapshot
+    {
+        QPointer<QObject> child;
+        bool hudLive;
+        bool hadPlayer;
+    };
+    ViewController *m_screen;
+    QList<Snapshot> m_snapshots;
+};
+
+} // namespace
+
+class tst_ViewController : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+
+    void controlsComeFromTheInterface();
+    void paste_data();
+    void paste();
+    void parse_data();
+    void parse();
+    void failedParseClearsTheAddress();
+    void showPlayHideOrder_data();
+    void showPlayHideOrder();
+    void twoPlaybacksShareOnePlayerView();
+    void absentOrEmptyAddressPlaysNothing_data();
+    void absentOrEmptyAddressPlaysNothing();
+    void playerFollowsThePlaceholder();
+    void layoutBeforePlaybackMakesNoPlayer();
+    void copy_data();
+    void copy();
+    void pressOnTheBackgroundEndsEditing();
+    void keyboard();
+
+private:
+    std::unique_ptr<ViewController> makeScreen() const;
+    QString playAddress(const SamplePlatform::Item &item) const;
+
+    SamplePlatform m_platform;
+};
+
+void tst_ViewController::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_platform.start());
+    QString error;
+    QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
+             qPrintable(error));
+}
+
+void tst_ViewController::cleanup()
+{
+    m_platform.setFaults({});
+    m_platform.clearRequests();
+}
+
+std::unique_ptr<ViewController> tst_ViewController::makeScreen() const
+{
+    auto screen = std::make_unique<ViewController>();
+    screen->setEndpoints(m_platform.endpoints());
+    screen->resize(390, 844);
+    return screen;
+}
+
+QString tst_ViewController::playAddress(const SamplePlatform::Item &item) const
+{
+    return m_platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri;
+}
+
+void tst_ViewController::controlsComeFromTheInterface()
+{
+    const auto screen = makeScreen();
+    QVERIFY(screen->textField());
+    QCOMPARE(screen->textField()->parentWidget(), screen.get());
+    QVERIFY(screen->videoView());
+    QCOMPARE(screen->avPlayerVC(), nullptr);
+    QCOMPARE(screen->avPlayer(), nullptr);
+    QCOMPARE(screen->videoUrl(), std::nullopt);
+    QCOMPARE(screen->downloadTask(), nullptr);
+    const QStringList names { u"Paste"_s, u"Parse"_s, u"Copy play address"_s, u"Download video"_s };
+    for (const QString &name : names) {
+        const auto buttons = screen->findChildren<QPushButton *>();
+        QVERIFY2(std::any_of(buttons.cbegin(), buttons.cend(),
+                             [&name](QPushButton *b) { return b->accessibleName() == name; }),
+                 qPrintable(name));
+    }
+}
+
+void tst_ViewController::paste_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("field"); // after the paste; the field starts as "before"
+    QTest::addColumn<bool>("parsed"); // a "srcUrl: " line and a parse
+
+    const QString before = u"before"_s;
+    QTest::newRow("empty") << QString() << before << false;
+    QTest::newRow("one character") << u"h"_s << before << false;
+    QTest::newRow("no link") << u"just some words / and a slash"_s << before << false;
+    QTest::newRow("exactly 10 characters") << u"https://a/"_s << before << false;
+    QTest::newRow("11 characters") << u"https://00/"_s << u"https://00/"_s << true;
+    QTest::newRow("direct play address, kept whole")
+        << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s
+        << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s << false;
+    QTest::newRow("up to the last slash of the line")
+        << u"复制打开抖音 https://localhost:1/Ab1/ 12/05 xSd:/ tail"_s
+        << u"https://localhost:1/Ab1/ 12/05 xSd:/"_s << true;
+    QTest::newRow("two lines: the first link")
+        << u"a https://localhost:1/first/\nb https://localhost:1/second/"_s
+        << u"https://localhost:1/first/"_s << true;
+    QTest::newRow("short first line, long second")
+        << u"https://a/\nhttps://localhost:1/second/"_s << u"https://localhost:1/second/"_s << true;
+    QTest::newRow("http is not picked") << u"http://localhost:1/abc/"_s << before << false;
+    QTest::newRow("capital scheme is not picked")
+        << u"HTTPS://localhost:1/abc/"_s << before << false;
+}
+
+void tst_ViewController::paste()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, field);
+    QFETCH(bool, parsed);
+
+    const auto screen = makeScreen();
+    screen->textField()->setText(u"before"_s);
+    QGuiApplication::clipboard()->setText(clipboard);
+    LogCapture log;
+    ChildAddedRecorder recorder(screen.get());
+
+    screen->pasteButton();
+
+    QCOMPARE(screen->textField()->text(), field);
+    QCOMPARE(log.linesStartingWith(u"srcUrl: "_s),
+             parsed ? QStringList { u"srcUrl: "_s + field } : QStringList {});
+    QCOMPARE(screen->videoUrl(), std::nullopt); // the paste itself stores nothing
+    // A parse shows the waiting indicator and ends in a playback request.
+    if (parsed)
+        QTRY_VERIFY_WITH_TIMEOUT(screen->avPlayer(), 20000);
+    else
+        QTest::qWait(50);
+    QCOMPARE(recorder.steps().contains(u"show"_s), parsed);
+}
+
+void tst_ViewController::parse_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<OptionalText>("videoUrl");
+    QTest::addColumn<bool>("parserUsed"); // requests reached the short-link and share-page side
+    QTest::addColumn<int>("recordsLogged");
+
+    const SamplePlatform::Item item = m_platform.items().constFirst();
+    const QString address = playAddress(item);
+    QTest::newRow("share text") << m_platform.shareText(item) << OptionalText(address) << true << 1;
+    QTest::newRow("bare short link")
+        << m_platform.shortLink(item) << OptionalText(address) << true << 1;
+    QTest::newRow("video ID") << item.videoId << OptionalText(address) << true << 1;
+    const SamplePlatform::Item noPlay = m_platform.item(SamplePlatform::PageVariant::MissingFields);
+    QTest::newRow("record without play identifier: empty address")
+        << noPlay.videoId << OptionalText(QString()) << true << 1;
+    // Empty text counts as all digits: the parser asks for the share page of an empty ID.
+    QTest::newRow("empty field: failure record") << QString() << OptionalText() << true << 1;
+    QTest::newRow("抖音 without a short link")
+        << u"复制打开抖音，看看 https://other.test/x"_s << OptionalText() << false << 1;
+    const QString direct
+        = m_platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id=direct&ratio=720p&line=1"_s;
+    QTest::newRow("direct play address: no parser") << direct << OptionalText(direct) << false << 0;
+}
+
+void tst_ViewController::parse()
+{
+    QFETCH(QString, field);
+    QFETCH(OptionalText, videoUrl);
+    QFETCH(bool, parserUsed);
+    QFETCH(int, recordsLogged);
+
+    const auto screen = makeScreen();
+    screen->textField()->setText(field);
+    LogCapture log;
+
+    screen->jiexiButton();
+
+    QTRY_VERIFY(screen->avPlayer()); // every parse ends in a playback request
+    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QCOMPARE(screen->videoUrl(), videoUrl);
+    QCOMPARE(screen->avPlayer()->source(),
+             videoUrl && !videoUrl->isEmpty() ? QUrl(*videoUrl) : QUrl());
+    const QList<SamplePlatform::Request> requests = m_platform.requests();
+    QCOMPARE(std::any_of(requests.cbegin(), requests.cend(),
+                         [](const SamplePlatform::Request &r) { return r.https; }),
+             parserUsed);
+    // Every road through the parser logs the record it got; a direct address has none.
+    QCOMPARE(log.linesStartingWith(u"Kivora {"_s).size(), recordsLogged);
+}
+
+void tst_ViewController::failedParseClearsTheAddress()
+{
+    const auto screen = makeScreen();
+    screen->setVideoUrl(u"http://earlier.test/aweme/v1/play/?video_id=1&line=1"_s);
+    screen->textField()->setText(u"9"_s); // all digits: a video ID the platform does not know
+    screen->jiexiButton();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->videoUrl().has_value(), 10000);
+    QTRY_VERIFY(!hasQorhud(screen.get()));
+}
+
+void tst_ViewController::showPlayHideOrder_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::newRow("direct play address")
+        << u"http://localhost:1/aweme/v1/play/?video_id=x&line=1"_s;
+    QTest::newRow("no video ID: completes before the parse returns") << u"抖音 no link"_s;
+    QTest::newRow("share text: completes on the parser's thread")
+        << m_platform.shareText(m_platform.items().constFirst());
+}
+
+void tst_ViewController::showPlayHideOrder()
+{
+    QFETCH(QString, field);
+    const auto screen = makeScreen();
+    screen->textField()->setText(field);
+    ChildAddedRecorder recorder(screen.get());
+
+    screen->jiexiButton();
+    QVERIFY(recorder.steps().isEmpty()); // everything is queued
+    QTRY_VERIFY(screen->avPlayer());
+    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QCOMPARE(recorder.steps(), (QStringList { u"show"_s, u"play under HUD"_s }));
+}
+
+void tst_ViewController::twoPlaybacksShareOnePlayerView()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    screen->playVideo(u"http://localhost:1/nothing.mp4"_s);
+    QCOMPARE(screen->avPlayerVC(), nullptr); // queued, not done at once
+    QTRY_VERIFY(screen->avPlayerVC());
+    PlayerView *view = screen->avPlayerVC();
+    const QPointer<QMediaPlayer> first = screen->avPlayer();
+
+    screen->playVideo(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->avPlayer() != first.data());
+    QCOMPARE(screen->avPlayerVC(), view);
+    QCOMPARE(screen->findChildren<PlayerView *>().size(), 1);
+    QCOMPARE(view->player(), screen->avPlayer());
+    QCOMPARE(view->videoGravity(), Qt::KeepAspectRatio);
+    QVERIFY(view->showsPlaybackControls());
+    QTRY_VERIFY(first.isNull()); // the previous player is released
+    QCOMPARE(screen->avPlayer()->source(), QUrl(m_platform.mediaUrl()));
+
+    // The newest address plays: its picture reaches the view and the controls follow it.
+    QTRY_VERIFY_WITH_TIMEOUT(view->videoSurface()->hasFrame(), 10000);
+    QTRY_VERIFY(screen->avPlayer()->duration() > 0);
+    QCOMPARE(view->seekBar()->maximum(), screen->avPlayer()->duration());
+}
+
+void tst_ViewController::absentOrEmptyAddressPlaysNothing_data()
+{
+    QTest::addColumn<OptionalText>("address");
+    QTest::newRow("absent") << OptionalText();
+    QTest::newRow("empty") << OptionalText(QString());
+    QTest::newRow("no URL") << OptionalText(u"http://[::1"_s);
+}
+
+void tst_ViewController::absentOrEmptyAddressPlaysNothing()
+{
+    QFETCH(OptionalText, address);
+    const auto screen = makeScreen();
+    screen->playVideo(address);
+    QTRY_VERIFY(screen->avPlayer());
+    QCOMPARE(screen->avPlayer()->source(), QUrl());
+    QTest::qWait(100);
+    QVERIFY(!screen->avPlayerVC()->videoSurface()->hasFrame());
+}
+
+void tst_ViewController::playerFollowsThePlaceholder()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
+    screen->playVideo(u"http://localhost:1/x.mp4"_s);
+    QTRY_VERIFY(screen->avPlayerVC());
+    const auto placeholderRect = [&screen] {
+        return QRect(screen->videoView()->mapTo(screen.get(), QPoint()),
+                     screen->videoView()->size());
+    };
+    QCOMPARE(screen->avPlayerVC()->geometry(), placeholderRect());
+    QWidget *topmost = nullptr;
+    for (QObject *child : screen->children())
+        topmost = child->isWidgetType() ? static_cast<QWidget *>(child) : topmost;
+    QCOMPARE(topmost, screen->avPlayerVC());
+
+    const QRect before = placeholderRect();
+    screen->resize(700, 500); // a rotation
+    QTRY_VERIFY(placeholderRect() != before);
+    QTRY_COMPARE(screen->avPlayerVC()->geometry(), placeholderRect());
+}
+
+void tst_ViewController::layoutBeforePlaybackMakesNoPlayer()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    screen->resize(500, 600);
+    screen->viewDidLayoutSubviews();
+    QCoreApplication::processEvents();
+    QCOMPARE(screen->avPlayerVC(), nullptr);
+    QVERIFY(screen->findChildren<PlayerView *>().isEmpty());
+}
+
+void tst_ViewController::copy_data()
+{
+    QTest::addColumn<OptionalText>("videoUrl");
+    QTest::newRow("before any parse") << OptionalText();
+    QTest::newRow("after a parse") << OptionalText(u"http://h.test/aweme/v1/play/?video_id=v"_s);
+    QTest::newRow("empty address") << OptionalText(QString());
+}
+
+void tst_ViewController::copy()
+{
+    QFETCH(OptionalText, videoUrl);
+    const auto screen = makeScreen();
+    screen->setVideoUrl(videoUrl);
+    QGuiApplication::clipboard()->setText(u"unchanged"_s);
+
+    screen->copyVideoUrlButton();
+
+    QCOMPARE(QGuiApplication::clipboard()->text(), videoUrl.value_or(u"unchanged"_s));
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(screen.get());
+    QCOMPARE(hud != nullptr, videoUrl.has_value());
+    if (hud) {
+        QCOMPARE(hud->detailsLabel()->text(), u"保存成功\n"_s + *videoUrl);
+        QCOMPARE(hud->mode(), Fen_QorProgressHUDModeText);
+    }
+}
+
+void tst_ViewController::pressOnTheBackgroundEndsEditing()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->textField()->setFocus();
+    QTRY_VERIFY(screen->textField()->hasFocus());
+    QTest::mouseClick(screen.get(), Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(!screen->textField()->hasFocus());
+}
+
+void tst_ViewController::keyboard()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->textField()->setFocus();
+    QTRY_VERIFY(screen->textField()->hasFocus());
+
+    // Ctrl+V goes through the paste action, which picks the link out of the text.
+    QGuiApplication::clipboard()->setText(u"看看 https://localhost:1/Ab1/ 吧"_s);
+    QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_COMPARE(screen->textField()->text(), u"https://localhost:1/Ab1/"_s);
+    QTRY_VERIFY(!hasQorhud(screen.get()));
+
+    // Enter parses.
+    const QString direct = u"http://localhost:1/aweme/v1/play/?video_id=k&line=1"_s;
+    screen->textField()->setText(direct);
+    QTest::keyClick(screen->textField(), Qt::Key_Return);
+    QTRY_COMPARE(screen->videoUrl(), OptionalText(direct));
+
+    // Tab walks field → paste → parse → copy → download.
+    screen->textField()->setFocus();
+    QStringList order;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->accessibleName());
+    }
+    QCOMPARE(order,
+             (QStringList { u"Paste"_s, u"Parse"_s, u"Copy play address"_s, u"Download video"_s }));
+}
+
+QTEST_MAIN(tst_ViewController)
+#include "tst_viewcontroller.moc"
