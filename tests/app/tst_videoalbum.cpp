@@ -22,6 +22,13 @@ QString writeFile(const QString &path, const QByteArray &data)
     return path;
 }
 
+// The path of \a name in \a dir holding \a data; names starting with "missing" are not written.
+QString sourceFile(const QTemporaryDir &dir, const QString &name, const QByteArray &data)
+{
+    const QString path = dir.filePath(name);
+    return name.startsWith(u"missing"_s) ? path : writeFile(path, data);
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);
@@ -100,9 +107,8 @@ void TestVideoAlbum::isCompatible()
     QFETCH(QByteArray, data);
     QFETCH(bool, compatible);
     QTemporaryDir dir;
-    const QString path = dir.filePath(name);
-    if (!name.startsWith(u"missing"_s))
-        QVERIFY(!writeFile(path, data).isEmpty());
+    const QString path = sourceFile(dir, name, data);
+    QVERIFY(!path.isEmpty());
     QCOMPARE(VideoAlbum::isCompatible(path), compatible);
     QVERIFY(!VideoAlbum::isCompatible(dir.path()));
 }
@@ -179,9 +185,8 @@ void TestVideoAlbum::refusedFilesLeaveNoEntry()
     QFETCH(QString, name);
     QFETCH(QByteArray, data);
     QTemporaryDir dir;
-    const QString path = dir.filePath(name);
-    if (!name.startsWith(u"missing"_s))
-        QVERIFY(!writeFile(path, data).isEmpty());
+    const QString path = sourceFile(dir, name, data);
+    QVERIFY(!path.isEmpty());
 
     VideoAlbum album;
     QSignalSpy saved(&album, &VideoAlbum::saved);
