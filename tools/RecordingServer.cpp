@@ -17,8 +17,10 @@ constexpr time_t keepAliveSeconds = 3;
 constexpr size_t keepAliveRequests = 100;
 constexpr size_t workerThreads = 24;
 
+enum class ConnectionEnd { KeepAlive, Close, Reset };
+
 // Set by a handler of the current connection; every connection runs on one worker thread.
-thread_local bool t_resetRequested = false;
+thread_local ConnectionEnd t_connectionEnd = ConnectionEnd::KeepAlive;
 
 } // namespace
 
@@ -47,9 +49,15 @@ void RecordingServer::closeUnusedSocket()
         ::close(socket);
 }
 
+void RecordingServer::closeCurrentConnection()
+{
+    if (t_connectionEnd == ConnectionEnd::KeepAlive)
+        t_connectionEnd = ConnectionEnd::Close;
+}
+
 void RecordingServer::resetCurrentConnection()
 {
-    t_resetRequested = true;
+    t_connectionEnd = ConnectionEnd::Reset;
 }
 
 bool RecordingServer::process_and_close_socket(socket_t sock)
@@ -60,7 +68,7 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
         return false;
     }
     LoopbackStream stream(sock, ssl, m_stop, ioTimeout);
-    t_resetRequested = false;
+    t_connectionEnd = ConnectionEnd::KeepAlive;
     bool ok = stream.handshake();
     bool connectionClosed = false;
     const bool https = m_tlsContext != nullptr;
@@ -70,10 +78,10 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
         stream.startCapture();
         ok = process_request(stream, left == 1, connectionClosed,
                              [&](httplib::Request &) { m_recorder(stream.capturedHead(), https); });
-        if (t_resetRequested)
+        if (t_connectionEnd != ConnectionEnd::KeepAlive)
             break;
     }
-    stream.close(t_resetRequested);
-    t_resetRequested = false;
+    stream.close(t_connectionEnd == ConnectionEnd::Reset);
+    t_connectionEnd = ConnectionEnd::KeepAlive;
     return ok;
 }

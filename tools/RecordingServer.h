@@ -29,12 +29,14 @@ public:
     RecordingServer(const RecordingServer &) = delete;
     RecordingServer &operator=(const RecordingServer &) = delete;
 
-    /*! Closes the socket bound by bind_to_port() when the server is not listening on it. */
-    void closeUnusedSocket();
-
+    /*! From a handler: close the current connection once its response has been sent. */
+    static void closeCurrentConnection();
     /*! From a handler or content provider: once the current response ends (or is abandoned),
      *  close its connection with a TCP reset. */
     static void resetCurrentConnection();
+
+    /*! Closes the socket bound by bind_to_port() when the server never listened on it. */
+    void closeUnusedSocket();
 
 private:
     bool process_and_close_socket(socket_t sock) override;

@@ -81,8 +81,9 @@ bool ResponseBody::write(qint64 offset, qint64 length, httplib::DataSink &sink) 
 
 bool ResponseBody::stall(httplib::DataSink &sink, const StopSignal &stop)
 {
-    // Hang without sending, until the client gives up or the server stops; then drop the
-    // connection (returning false ends the response unfinished).
+    // Hang without sending, until the client gives up or the server stops. Then reset the
+    // connection: after an orderly close some clients take the truncated body for a whole one.
     while (sink.is_writable() && stop.waitFor(50ms)) { }
+    RecordingServer::resetCurrentConnection();
     return false;
 }

@@ -409,6 +409,11 @@ void SamplePlatform::Private::serveNotFound(httplib::Response &response)
 void SamplePlatform::Private::redirect(httplib::Response &response, const QString &location)
 {
     const std::string target = stdString(location);
+    // Qt 6.4 now and then sends a request that was answered with a redirect a second time on the
+    // same kept-alive connection, and merges both answers' headers into the final reply. Closing
+    // the connection after every redirect keeps the clients' requests and headers exact.
+    RecordingServer::closeCurrentConnection();
+    response.set_header("Connection", "close");
     response.status = 302;
     response.set_header("Location", target);
     response.set_content("<a href=\"" + target + "\">Found</a>.\n", htmlType);
