@@ -211,6 +211,25 @@ std::vector<PairDemand> pairDemands(const std::vector<Anchor> &anchors)
     return demands;
 }
 
+// Raises the members of a chain that an equality ties to another member's extent on the same
+// axis (the spacers' equal heights) so that both sides start out equal.
+void applyTies(const std::vector<Node *> &chain, int axis, std::vector<double> &sizes)
+{
+    for (size_t i = 0; i < chain.size(); ++i) {
+        for (const SizeRelation &tie : chain[i]->sizeRelations[axis]) {
+            const auto other = std::find_if(chain.begin(), chain.end(), [&tie](const Node *n) {
+                return n->widget == tie.other;
+            });
+            if (tie.otherAxis != axis || tie.relation != Relation::Equal || tie.multiplier <= 0.0
+                || other == chain.end())
+                continue;
+            const size_t j = size_t(other - chain.begin());
+            sizes[i] = std::max(sizes[i], tie.multiplier * sizes[j] + tie.constant);
+            sizes[j] = (sizes[i] - tie.constant) / tie.multiplier;
+        }
+    }
+}
+
 bool isChained(const std::vector<std::vector<Node *>> &chains, const Node &node)
 {
     return std::any_of(chains.begin(), chains.end(), [&node](const std::vector<Node *> &chain) {
@@ -559,8 +578,10 @@ void Solver::layoutChain(const std::vector<Node *> &chain, int axis, double exte
         minimums.push_back(minimum);
         shrinkPriority.push_back(resistance);
         stretchPriority.push_back(bounds.strongestUpperPriority());
-        used += sizes.back() + (member->link[axis] ? member->link[axis]->constant : 0.0);
     }
+    applyTies(chain, axis, sizes);
+    for (size_t i = 0; i < chain.size(); ++i)
+        used += sizes[i] + (chain[i]->link[axis] ? chain[i]->link[axis]->constant : 0.0);
     double spare = span - used;
     if (spare > 0.0) {
         // Grow the members that resist it least, equally, so tied extents stay equal.

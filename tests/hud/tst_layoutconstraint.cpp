@@ -74,6 +74,7 @@ private Q_SLOTS:
     void priorityPropertiesPerAxis();
     void solverHonoursPriorities_data();
     void solverHonoursPriorities();
+    void solverKeepsTiedChainMembersEqual();
     void solverMirrorsRightToLeft();
     void solverIgnoresUnconstrainedWidgets();
     void intrinsicContentSize_data();
@@ -306,6 +307,32 @@ void tst_LayoutConstraint::solverHonoursPriorities()
     QCOMPARE(child.width(), expectedWidth);
     QCOMPARE(child.height(), 20);
     QCOMPARE(child.x(), 10);
+}
+
+void tst_LayoutConstraint::solverKeepsTiedChainMembersEqual()
+{
+    // Two stacked fillers span a 100-high parent; one needs 10, the other 30, and they are tied.
+    QWidget parent;
+    parent.resize(60, 100);
+    QWidget upper(&parent);
+    QWidget lower(&parent);
+    Fen_QorLayoutConstraints::addConstraints(
+        &parent,
+        { relate(&upper, Attribute::Top, Relation::Equal, &parent, Attribute::Top, 0),
+          relate(&lower, Attribute::Top, Relation::Equal, &upper, Attribute::Bottom, 0),
+          relate(&lower, Attribute::Bottom, Relation::Equal, &parent, Attribute::Bottom, 0),
+          relate(&upper, Attribute::Height, Relation::GreaterThanOrEqual, nullptr, Attribute::None,
+                 10),
+          relate(&lower, Attribute::Height, Relation::GreaterThanOrEqual, nullptr, Attribute::None,
+                 30),
+          relate(&upper, Attribute::Height, Relation::Equal, &lower, Attribute::Height, 0),
+          relate(&upper, Attribute::Leading, Relation::Equal, &parent, Attribute::Leading, 0),
+          relate(&lower, Attribute::Leading, Relation::Equal, &parent, Attribute::Leading, 0) });
+
+    Fen_QorLayoutSolver::solve(&parent);
+
+    QCOMPARE(upper.geometry(), QRect(0, 0, 0, 50));
+    QCOMPARE(lower.geometry(), QRect(0, 50, 0, 50));
 }
 
 void tst_LayoutConstraint::solverMirrorsRightToLeft()
