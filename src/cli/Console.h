@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+/*! \brief The command-line tool's output: UTF-8 text to standard output or standard error. */
+namespace Console {
+
+/*! Writes \a text to standard output and flushes it. */
+void out(const QString &text);
+/*! Writes \a text to standard error and flushes it. */
+void err(const QString &text);
+
+} // namespace Console

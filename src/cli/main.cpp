@@ -1,0 +1,17 @@
+#include "CliApplication.h"
+#include "ParseCommand.h"
+
+#include <QCoreApplication>
+#include <QNetworkProxyFactory>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kivora-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KIVORA_VERSION));
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+
+    CliApplication cli;
+    cli.addCommand(std::make_unique<ParseCommand>());
+    return cli.exec(QCoreApplication::arguments());
+}
