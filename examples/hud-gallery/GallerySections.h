@@ -21,3 +21,4 @@ bool processEventsUntil(const std::function<bool()> &done, int timeoutMs);
 // Sections: each renders its pictures into the directory and returns how many it failed to write.
 
 int renderBuildingBlocks(const QDir &out);
+int renderHud(const QDir &out);

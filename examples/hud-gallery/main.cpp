@@ -32,6 +32,7 @@ int main(int argc, char *argv[])
 
     int failures = 0;
     failures += renderBuildingBlocks(out);
+    failures += renderHud(out);
     if (failures > 0) {
         std::fprintf(stderr, "hud-gallery: %d pictures could not be written\n", failures);
         return 1;

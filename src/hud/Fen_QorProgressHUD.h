@@ -246,7 +246,7 @@ private:
     Fen_QorProgressHUDAnimation m_animationType = Fen_QorProgressHUDAnimationFade;
     QPointF m_offset;
     double m_margin = 20.0;
-    QSizeF m_minSize;
+    QSizeF m_minSize { 0.0, 0.0 };
     bool m_square = false;
     bool m_defaultMotionEffectsEnabled = false;
     float m_progress = 0.0f;

@@ -86,6 +86,22 @@ private Q_SLOTS:
         QCOMPARE(hud.label()->alignment(), Qt::AlignCenter);
     }
 
+    void bezelWrapsItsContent()
+    {
+        QWidget host;
+        host.resize(300, 200);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        auto *hud = Fen_QorProgressHUD::showHUDAddedTo(&host, false);
+        // 37-point spinner plus the 20-point margin on each side, centred (111.5 rounds up).
+        QTRY_COMPARE(hud->bezelView()->geometry(), QRect(112, 62, 77, 77));
+        QCOMPARE(hud->indicator()->geometry(), QRect(20, 20, 37, 37));
+        hud->setOffset(QPointF(0, 30)); // a constraint rebuild at the next layout
+        QVERIFY(hud->needsUpdateConstraints());
+        QTRY_COMPARE(hud->bezelView()->geometry(), QRect(112, 92, 77, 77));
+        QVERIFY(!hud->needsUpdateConstraints());
+    }
+
     void indicatorAcrossModes_data()
     {
         QTest::addColumn<qint64>("first");

@@ -83,6 +83,8 @@ private Q_SLOTS:
         QCOMPARE(hud.mode(), Fen_QorProgressHUDModeSpinner);
         QCOMPARE(hud.animationType(), Fen_QorProgressHUDAnimationFade);
         QCOMPARE(hud.margin(), 20.0);
+        QCOMPARE(hud.minSize(), QSizeF(0, 0));
+        QCOMPARE(hud.offset(), QPointF(0, 0));
         QCOMPARE(hud.contentColor(), QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.7f));
         QVERIFY(!hud.removeFromSuperViewOnHide());
         QVERIFY(!hud.hasFinished());
