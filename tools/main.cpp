@@ -22,23 +22,19 @@ struct Options
 QString variantName(SamplePlatform::PageVariant variant)
 {
     using V = SamplePlatform::PageVariant;
-    switch (variant) {
-    case V::Real:
-        return u"real page"_s;
-    case V::WithSemicolon:
-        return u"with semicolon"_s;
-    case V::WithoutWindowPrefix:
-        return u"without window prefix"_s;
-    case V::BraceSemicolonInDesc:
-        return u"\"};\" in the description"_s;
-    case V::Gallery:
-        return u"gallery"_s;
-    case V::MissingFields:
-        return u"missing fields"_s;
-    case V::NoRouterData:
-        return u"no router data"_s;
-    case V::EmptyItemList:
-        return u"empty item list"_s;
+    static const QPair<V, QString> names[] = {
+        { V::Real, u"real page"_s },
+        { V::WithSemicolon, u"with semicolon"_s },
+        { V::WithoutWindowPrefix, u"without window prefix"_s },
+        { V::BraceSemicolonInDesc, u"\"};\" in the description"_s },
+        { V::Gallery, u"gallery"_s },
+        { V::MissingFields, u"missing fields"_s },
+        { V::NoRouterData, u"no router data"_s },
+        { V::EmptyItemList, u"empty item list"_s },
+    };
+    for (const auto &[value, name] : names) {
+        if (value == variant)
+            return name;
     }
     return {};
 }

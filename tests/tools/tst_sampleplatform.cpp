@@ -12,7 +12,6 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTest>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -98,6 +97,12 @@ QPair<QByteArray, char> routerObject(const QByteArray &page)
     return {};
 }
 
+bool startWith(SamplePlatform &platform, const SamplePlatform::Faults &faults)
+{
+    platform.setFaults(faults);
+    return platform.start();
+}
+
 // Qt 6.4 now and then sends a redirected request twice, so tests count distinct targets.
 QSet<QByteArray> targetsStartingWith(const SamplePlatform &platform, const QByteArray &prefix)
 {
@@ -151,11 +156,10 @@ void TestSamplePlatform::shortLinkLandsOnSharePage()
 {
     QFETCH(PageVariant, variant);
     QFETCH(int, hops);
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.redirectHops = hops;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     const SamplePlatform::Item item = platform.item(variant);
     QVERIFY(item.shortCode.contains(u'-') || item.shortCode.contains(u'_'));
     QVERIFY(platform.shareText(item).contains(platform.shortLink(item)));
@@ -182,11 +186,10 @@ void TestSamplePlatform::shortLinkLandsOnSharePage()
 
 void TestSamplePlatform::redirectLoopNeverEnds()
 {
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.redirectLoop = true;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     const SamplePlatform::Item item = platform.items().first();
 
     QNetworkAccessManager manager;
@@ -288,13 +291,12 @@ void TestSamplePlatform::pageFaults()
     QFETCH(bool, hugePage);
     QFETCH(bool, invalidUtf8);
     QFETCH(int, errorStatus);
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.hugePage = hugePage;
     faults.invalidUtf8 = invalidUtf8;
     faults.errorStatus = errorStatus;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     QNetworkAccessManager manager;
     const Answer answer = fetch(manager, platform.shortLink(platform.item(variant)));
 
@@ -431,8 +433,7 @@ void TestSamplePlatform::mediaFaults()
     QFETCH(QByteArray, contentType);
     QFETCH(bool, partialBody);
     SamplePlatform platform;
-    QVERIFY(platform.start());
-    platform.setFaults(faults);
+    QVERIFY(startWith(platform, faults));
     QNetworkAccessManager manager;
     const QByteArray video = SamplePlatform::sampleVideo();
 
@@ -456,11 +457,10 @@ void TestSamplePlatform::mediaFaults()
 
 void TestSamplePlatform::latencyDelaysResponses()
 {
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.latencyMs = 150;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     QNetworkAccessManager manager;
     QElapsedTimer timer;
     timer.start();
@@ -474,11 +474,10 @@ void TestSamplePlatform::latencyDelaysResponses()
 // server has workers still leave it answering.
 void TestSamplePlatform::abandonedStallsFreeTheirWorkers()
 {
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.stall = true;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     QNetworkAccessManager manager;
     for (int i = 0; i < 30; ++i)
         QCOMPARE(fetch(manager, platform.mediaUrl(), {}, 100).error,
@@ -491,11 +490,10 @@ void TestSamplePlatform::abandonedStallsFreeTheirWorkers()
 
 void TestSamplePlatform::stopEndsStalledConnections()
 {
-    SamplePlatform platform;
-    QVERIFY(platform.start());
     SamplePlatform::Faults faults;
     faults.stall = true;
-    platform.setFaults(faults);
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
     QNetworkAccessManager manager;
     QNetworkRequest request { QUrl(platform.mediaUrl()) };
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
