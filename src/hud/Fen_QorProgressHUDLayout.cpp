@@ -29,16 +29,12 @@ Fen_QorLayoutConstraint *relateToConstant(QWidget *item, Attribute attribute, Re
     return relate(item, attribute, relation, nullptr, Attribute::None, constant);
 }
 
-QList<Fen_QorLayoutConstraint *> withinMargins(QWidget *view, const QString &viewName,
-                                               const QHash<QString, double> &metrics)
+QList<Fen_QorLayoutConstraint *> fromVisualFormat(const QString &format, const QString &viewName,
+                                                  QWidget *view,
+                                                  const QHash<QString, double> &metrics)
 {
-    const QHash<QString, QWidget *> views { { viewName, view } };
-    QList<Fen_QorLayoutConstraint *> result = Fen_QorLayoutConstraint::constraintsWithVisualFormat(
-        QStringLiteral("|-(>=margin)-[%1]-(>=margin)-|").arg(viewName), 0, metrics, views);
-    if (viewName == u"bezel")
-        result += Fen_QorLayoutConstraint::constraintsWithVisualFormat(
-            QStringLiteral("V:|-(>=margin)-[%1]-(>=margin)-|").arg(viewName), 0, metrics, views);
-    return result;
+    return Fen_QorLayoutConstraint::constraintsWithVisualFormat(format, 0, metrics,
+                                                                { { viewName, view } });
 }
 
 QList<QWidget *> columnOf(const Fen_QorProgressHUDLayout::Views &views)
@@ -65,6 +61,9 @@ void Fen_QorProgressHUDLayout::discardConstraints(const Views &views)
 
 void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metrics &metrics)
 {
+    if (!views.hud || !views.bezel || !views.topSpacer || !views.bottomSpacer || !views.label
+        || !views.detailsLabel || !views.button)
+        return;
     QWidget *bezel = views.bezel;
     const double margin = metrics.margin;
     const QHash<QString, double> metricsMap { { QStringLiteral("margin"), margin } };
@@ -83,8 +82,12 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
     applyPriority(CentringPriority, centring);
     Fen_QorLayoutConstraints::addConstraints(views.hud, centring);
 
+    const QString bezelName = QStringLiteral("bezel");
     const QList<Fen_QorLayoutConstraint *> edges
-        = withinMargins(bezel, QStringLiteral("bezel"), metricsMap);
+        = fromVisualFormat(QStringLiteral("|-(>=margin)-[bezel]-(>=margin)-|"), bezelName, bezel,
+                           metricsMap)
+        + fromVisualFormat(QStringLiteral("V:|-(>=margin)-[bezel]-(>=margin)-|"), bezelName, bezel,
+                           metricsMap);
     applyPriority(EdgeMarginPriority, edges);
     Fen_QorLayoutConstraints::addConstraints(views.hud, edges);
 
@@ -106,12 +109,10 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
         bezelList.append(square);
     }
 
-    Fen_QorLayoutConstraints::addConstraint(
-        views.topSpacer,
-        relateToConstant(views.topSpacer, Attribute::Height, Relation::GreaterThanOrEqual, margin));
-    Fen_QorLayoutConstraints::addConstraint(views.bottomSpacer,
-                                            relateToConstant(views.bottomSpacer, Attribute::Height,
-                                                             Relation::GreaterThanOrEqual, margin));
+    for (QWidget *spacer : { views.topSpacer, views.bottomSpacer })
+        Fen_QorLayoutConstraints::addConstraint(
+            spacer,
+            relateToConstant(spacer, Attribute::Height, Relation::GreaterThanOrEqual, margin));
     bezelList.append(relate(views.topSpacer, Attribute::Height, Relation::Equal, views.bottomSpacer,
                             Attribute::Height));
 
@@ -120,7 +121,8 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
         QWidget *item = column.at(i);
         bezelList.append(
             relate(item, Attribute::CenterX, Relation::Equal, bezel, Attribute::CenterX));
-        bezelList += withinMargins(item, QStringLiteral("view"), metricsMap);
+        bezelList += fromVisualFormat(QStringLiteral("|-(>=margin)-[view]-(>=margin)-|"),
+                                      QStringLiteral("view"), item, metricsMap);
         if (i == 0)
             bezelList.append(relate(item, Attribute::Top, Relation::Equal, bezel, Attribute::Top));
         else if (i == column.size() - 1)
