@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcLayout, "kivora.hud.layout")
 

@@ -21,9 +21,10 @@ public:
     Fen_QorLayoutConstraints() = delete;
 
     /*! Default priority with which a widget resists shrinking below its intrinsic size. */
-    static constexpr float DefaultCompressionResistance = 750.0f;
+    static constexpr float DefaultCompressionResistance
+        = Fen_QorLayoutConstraint::PriorityDefaultHigh;
     /*! Default priority with which a widget resists growing beyond its intrinsic size. */
-    static constexpr float DefaultHugging = 250.0f;
+    static constexpr float DefaultHugging = Fen_QorLayoutConstraint::PriorityDefaultLow;
 
     /*! The constraints installed on \a view, in the order they were installed. */
     static QList<Fen_QorLayoutConstraint *> constraints(const QWidget *view);
