@@ -76,8 +76,12 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
         if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_)))
             break;
         stream.startCapture();
-        ok = process_request(stream, left == 1, connectionClosed,
-                             [&](httplib::Request &) { m_recorder(stream.capturedHead(), https); });
+        ok = process_request(stream, left == 1, connectionClosed, [&](httplib::Request &request) {
+            m_recorder(stream.capturedHead(), https);
+            // The handlers answer Range requests themselves: httplib
+            // would answer a range past the end with an empty 206.
+            request.ranges.clear();
+        });
         if (t_connectionEnd != ConnectionEnd::KeepAlive)
             break;
     }

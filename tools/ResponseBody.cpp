@@ -31,27 +31,42 @@ qint64 ResponseBody::size() const
 }
 
 void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
-                          httplib::Response &response, const std::string &contentType,
-                          Ending ending, const StopSignal &stop)
+                          const httplib::Request &request, httplib::Response &response,
+                          const std::string &contentType, Ending ending, const StopSignal &stop)
 {
-    // The first call of the provider tells where this response's bytes start (a Range request
-    // starts later) and how many it wants.
-    struct Progress
-    {
-        qint64 cutAt = -1;
-    };
-    auto progress = std::make_shared<Progress>();
-    auto provider = [body, ending, progress, &stop](size_t offset, size_t length,
-                                                    httplib::DataSink &sink) {
-        if (progress->cutAt < 0) {
-            progress->cutAt
-                = qint64(offset) + std::min<qint64>(qint64(length) / 2, maximumPartBeforeFault);
+    qint64 first = 0;
+    qint64 length = body->size();
+    if (response.status == -1 && request.has_header("Range")) {
+        const ByteRange range
+            = byteRange(QByteArray::fromStdString(request.get_header_value("Range")), length);
+        const std::string size = std::to_string(body->size());
+        if (range.kind == ByteRange::Unsatisfiable) {
+            response.status = 416;
+            response.set_header("Content-Range", "bytes */" + size);
+            response.set_content(std::string(), contentType);
+            return;
         }
-        if (ending == Ending::Complete || qint64(offset) < progress->cutAt) {
-            const qint64 limit
-                = ending == Ending::Complete ? qint64(length) : progress->cutAt - qint64(offset);
-            return body->write(qint64(offset),
-                               std::min<qint64>({ limit, qint64(length), chunkSize }), sink);
+        if (range.kind == ByteRange::Part) {
+            response.status = 206;
+            response.set_header("Content-Range",
+                                "bytes " + std::to_string(range.first) + '-'
+                                    + std::to_string(range.last) + '/' + size);
+            first = range.first;
+            length = range.last - range.first + 1;
+        }
+    }
+    if (length == 0) {
+        response.set_content(std::string(), contentType);
+        return;
+    }
+    const qint64 cutAt = std::min(length / 2, maximumPartBeforeFault);
+    auto provider = [body, ending, first, cutAt, &stop](size_t offset, size_t length,
+                                                        httplib::DataSink &sink) {
+        const qint64 sent = qint64(offset);
+        if (ending == Ending::Complete || sent < cutAt) {
+            const qint64 limit = ending == Ending::Complete ? qint64(length) : cutAt - sent;
+            return body->write(first + sent, std::min<qint64>({ limit, qint64(length), chunkSize }),
+                               sink);
         }
         if (ending == Ending::Reset) {
             RecordingServer::resetCurrentConnection();
@@ -59,7 +74,37 @@ void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
         }
         return stall(sink, stop);
     };
-    response.set_content_provider(size_t(body->size()), contentType, std::move(provider));
+    response.set_content_provider(size_t(length), contentType, std::move(provider));
+}
+
+ResponseBody::ByteRange ResponseBody::byteRange(const QByteArray &header, qint64 size)
+{
+    const ByteRange whole { ByteRange::Whole, 0, size - 1 };
+    // Several ranges are answered with the whole body, which HTTP allows.
+    if (!header.startsWith("bytes=") || header.contains(','))
+        return whole;
+    const QByteArray spec = header.mid(6).trimmed();
+    const qsizetype dash = spec.indexOf('-');
+    if (dash < 0)
+        return whole;
+    bool startValid = false;
+    bool endValid = false;
+    const qint64 start = spec.left(dash).toLongLong(&startValid);
+    const qint64 end = spec.mid(dash + 1).toLongLong(&endValid);
+    if (dash == 0) {
+        // "bytes=-n": the last n bytes.
+        if (!endValid)
+            return whole;
+        if (end <= 0 || size == 0)
+            return { ByteRange::Unsatisfiable, 0, 0 };
+        return { ByteRange::Part, std::max<qint64>(0, size - end), size - 1 };
+    }
+    if (!startValid || (dash + 1 < spec.size() && (!endValid || end < start)))
+        return whole;
+    if (start >= size)
+        return { ByteRange::Unsatisfiable, 0, 0 };
+    const qint64 last = dash + 1 < spec.size() ? std::min(end, size - 1) : size - 1;
+    return { ByteRange::Part, start, last };
 }
 
 bool ResponseBody::write(qint64 offset, qint64 length, httplib::DataSink &sink) const

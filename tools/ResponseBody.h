@@ -29,12 +29,21 @@ public:
 
     qint64 size() const;
 
-    /*! Streams \a body as \a response's content of \a contentType; Range requests get their part
-     *  (httplib applies the range). */
-    static void attach(const std::shared_ptr<const ResponseBody> &body, httplib::Response &response,
+    /*! Streams \a body as \a response's content of \a contentType. A successful answer to a
+     *  request for one byte range carries that range (206), or says that it cannot (416). */
+    static void attach(const std::shared_ptr<const ResponseBody> &body,
+                       const httplib::Request &request, httplib::Response &response,
                        const std::string &contentType, Ending ending, const StopSignal &stop);
 
 private:
+    struct ByteRange
+    {
+        enum Kind { Whole, Part, Unsatisfiable } kind;
+        qint64 first;
+        qint64 last;
+    };
+
+    static ByteRange byteRange(const QByteArray &header, qint64 size);
     bool write(qint64 offset, qint64 length, httplib::DataSink &sink) const;
     static bool stall(httplib::DataSink &sink, const StopSignal &stop);
 

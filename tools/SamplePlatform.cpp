@@ -68,11 +68,6 @@ QByteArray dataFile(const QString &name)
     return file.readAll();
 }
 
-std::string stdString(const QString &text)
-{
-    return text.toStdString();
-}
-
 SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https)
 {
     SamplePlatform::Request request;
@@ -116,8 +111,8 @@ struct SamplePlatform::Private
         std::string contentType;
         std::string contentDisposition;
     };
-    using Handler = std::function<void(const httplib::Request &, httplib::Response &,
-                                       const httplib::Match &, const Faults &)>;
+    using Handler
+        = std::function<void(const httplib::Request &, httplib::Response &, const Faults &)>;
 
     SamplePlatform *q;
     StopSignal stop;
@@ -147,13 +142,16 @@ struct SamplePlatform::Private
     void record(const QByteArray &rawHead, bool https);
     Faults currentFaults() const;
 
-    void serveShortLink(const httplib::Match &match, httplib::Response &response,
+    void serveShortLink(const httplib::Request &request, httplib::Response &response,
                         const Faults &faults);
-    void serveSharePage(const QString &videoId, httplib::Response &response, const Faults &faults);
+    void serveSharePage(const QString &videoId, const httplib::Request &request,
+                        httplib::Response &response, const Faults &faults);
     void servePlay(const httplib::Request &request, httplib::Response &response);
-    void serveMedia(const QString &name, httplib::Response &response, const Faults &faults);
-    void serveBody(std::shared_ptr<const ResponseBody> body, httplib::Response &response,
-                   const std::string &contentType, const Faults &faults);
+    void serveMedia(const httplib::Request &request, httplib::Response &response,
+                    const Faults &faults);
+    void serveBody(std::shared_ptr<const ResponseBody> body, const httplib::Request &request,
+                   httplib::Response &response, const std::string &contentType,
+                   const Faults &faults);
     void serveNotFound(httplib::Response &response);
     void redirect(httplib::Response &response, const QString &location);
 };
@@ -230,31 +228,23 @@ void SamplePlatform::Private::route(RecordingServer &server, const char *pattern
                    if (faults.latencyMs > 0
                        && !stop.waitFor(std::chrono::milliseconds(faults.latencyMs)))
                        return;
-                   handler(request, response, request.matches, faults);
+                   handler(request, response, faults);
                });
 }
 
 void SamplePlatform::Private::addRoutes(RecordingServer &server)
 {
+    using namespace std::placeholders;
     route(server, R"(/([A-Za-z0-9_-]+)(?:\.([0-9]+))?/)",
-          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
-                 const Faults &faults) { serveShortLink(match, response, faults); });
-    route(server, "/share/video/([^/]*)/",
-          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
-                 const Faults &faults) {
-              serveSharePage(QString::fromStdString(match[1]), response, faults);
-          });
-    route(server, "/aweme/v1/play/",
-          [this](const httplib::Request &request, httplib::Response &response,
-                 const httplib::Match &, const Faults &) { servePlay(request, response); });
-    route(server, "/media/([A-Za-z0-9_.-]+)",
-          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &match,
-                 const Faults &faults) {
-              serveMedia(QString::fromStdString(match[1]), response, faults);
-          });
-    route(server, ".*",
-          [this](const httplib::Request &, httplib::Response &response, const httplib::Match &,
-                 const Faults &) { serveNotFound(response); });
+          std::bind(&Private::serveShortLink, this, _1, _2, _3));
+    route(
+        server, "/share/video/([^/]*)/",
+        [this](const httplib::Request &request, httplib::Response &response, const Faults &faults) {
+            serveSharePage(QString::fromStdString(request.matches[1]), request, response, faults);
+        });
+    route(server, "/aweme/v1/play/", std::bind(&Private::servePlay, this, _1, _2));
+    route(server, "/media/([A-Za-z0-9_.-]+)", std::bind(&Private::serveMedia, this, _1, _2, _3));
+    route(server, ".*", std::bind(&Private::serveNotFound, this, _2));
 }
 
 void SamplePlatform::Private::record(const QByteArray &rawHead, bool https)
@@ -270,9 +260,10 @@ SamplePlatform::Faults SamplePlatform::Private::currentFaults() const
     return faults;
 }
 
-void SamplePlatform::Private::serveShortLink(const httplib::Match &match,
+void SamplePlatform::Private::serveShortLink(const httplib::Request &request,
                                              httplib::Response &response, const Faults &faults)
 {
+    const httplib::Match &match = request.matches;
     const QString code = QString::fromStdString(match[1]);
     const QList<Item> all = q->items();
     const auto item = std::find_if(all.cbegin(), all.cend(),
@@ -294,7 +285,7 @@ void SamplePlatform::Private::serveShortLink(const httplib::Match &match,
                             + QString::number(hop + 1) + u'/');
     }
     if (faults.redirectHops <= 0)
-        return serveSharePage(item->videoId, response, faults);
+        return serveSharePage(item->videoId, request, response, faults);
     const QString mid = item->videoId.right(8) + u"42"_s;
     redirect(response,
              q->endpoints().shareOrigin + u"/share/video/"_s + item->videoId + u"/?region=CN&mid="_s
@@ -304,8 +295,9 @@ void SamplePlatform::Private::serveShortLink(const httplib::Match &match,
                  + u"&from_ssr=1"_s);
 }
 
-void SamplePlatform::Private::serveSharePage(const QString &videoId, httplib::Response &response,
-                                             const Faults &faults)
+void SamplePlatform::Private::serveSharePage(const QString &videoId,
+                                             const httplib::Request &request,
+                                             httplib::Response &response, const Faults &faults)
 {
     const QList<Item> all = q->items();
     const auto item = std::find_if(
@@ -320,7 +312,7 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId, httplib::Re
         response.status = faults.errorStatus;
     serveBody(std::make_shared<ResponseBody>(first, faults.hugePage ? hugePagePadding : 0,
                                              page.secondHalf()),
-              response, htmlType, faults);
+              request, response, htmlType, faults);
 }
 
 void SamplePlatform::Private::servePlay(const httplib::Request &request,
@@ -336,9 +328,10 @@ void SamplePlatform::Private::servePlay(const httplib::Request &request,
     redirect(response, q->mediaUrl());
 }
 
-void SamplePlatform::Private::serveMedia(const QString &name, httplib::Response &response,
-                                         const Faults &faults)
+void SamplePlatform::Private::serveMedia(const httplib::Request &request,
+                                         httplib::Response &response, const Faults &faults)
 {
+    const QString name = QString::fromStdString(request.matches[1]);
     std::shared_ptr<const ResponseBody> body;
     std::string contentType;
     {
@@ -381,21 +374,18 @@ void SamplePlatform::Private::serveMedia(const QString &name, httplib::Response 
             "This is not a video. The address answered with plain text instead of media.\n"));
         contentType = "text/plain; charset=utf-8";
     }
-    serveBody(std::move(body), response, contentType, faults);
+    serveBody(std::move(body), request, response, contentType, faults);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
+                                        const httplib::Request &request,
                                         httplib::Response &response, const std::string &contentType,
                                         const Faults &faults)
 {
-    if (body->size() == 0) {
-        response.set_content(std::string(), contentType);
-        return;
-    }
     const auto ending = faults.stall ? ResponseBody::Ending::Stall
         : faults.resetMidBody        ? ResponseBody::Ending::Reset
                                      : ResponseBody::Ending::Complete;
-    ResponseBody::attach(body, response, contentType, ending, stop);
+    ResponseBody::attach(body, request, response, contentType, ending, stop);
 }
 
 void SamplePlatform::Private::serveNotFound(httplib::Response &response)
@@ -408,10 +398,10 @@ void SamplePlatform::Private::serveNotFound(httplib::Response &response)
 
 void SamplePlatform::Private::redirect(httplib::Response &response, const QString &location)
 {
-    const std::string target = stdString(location);
+    const std::string target = location.toStdString();
     // Qt 6.4 now and then sends a request that was answered with a redirect a second time on the
     // same kept-alive connection, and merges both answers' headers into the final reply. Closing
-    // the connection after every redirect keeps the clients' requests and headers exact.
+    // the connection after every redirect avoids the merge and makes the repeat rare.
     RecordingServer::closeCurrentConnection();
     response.set_header("Connection", "close");
     response.status = 302;

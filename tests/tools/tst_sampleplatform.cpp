@@ -338,32 +338,44 @@ void TestSamplePlatform::playAddressRedirectsToSampleVideo()
 
 void TestSamplePlatform::rangeRequests_data()
 {
+    const qint64 size = SamplePlatform::sampleVideo().size();
     QTest::addColumn<QByteArray>("range");
+    QTest::addColumn<int>("status");
     QTest::addColumn<qint64>("first");
-    QTest::addColumn<qint64>("length"); // -1: to the end
-    QTest::newRow("first hundred") << QByteArray("bytes=0-99") << qint64(0) << qint64(100);
-    QTest::newRow("middle") << QByteArray("bytes=1000-1999") << qint64(1000) << qint64(1000);
-    QTest::newRow("open end") << QByteArray("bytes=5000-") << qint64(5000) << qint64(-1);
+    QTest::addColumn<qint64>("last"); // -1: nothing is sent
+    QTest::newRow("first hundred") << QByteArray("bytes=0-99") << 206 << qint64(0) << qint64(99);
+    QTest::newRow("middle") << QByteArray("bytes=1000-1999") << 206 << qint64(1000) << qint64(1999);
+    QTest::newRow("open end") << QByteArray("bytes=5000-") << 206 << qint64(5000) << size - 1;
+    QTest::newRow("last fifty") << QByteArray("bytes=-50") << 206 << size - 50 << size - 1;
+    QTest::newRow("end past the size")
+        << "bytes=11000-99999999"_ba << 206 << qint64(11000) << size - 1;
+    QTest::newRow("start past the size") << "bytes=99999-"_ba << 416 << qint64(0) << qint64(-1);
+    QTest::newRow("several ranges: whole body")
+        << "bytes=0-9,20-29"_ba << 200 << qint64(0) << size - 1;
 }
 
 void TestSamplePlatform::rangeRequests()
 {
     QFETCH(QByteArray, range);
+    QFETCH(int, status);
     QFETCH(qint64, first);
-    QFETCH(qint64, length);
+    QFETCH(qint64, last);
     SamplePlatform platform;
     QVERIFY(platform.start());
     QNetworkAccessManager manager;
     const QByteArray video = SamplePlatform::sampleVideo();
     const Answer answer = fetch(manager, platform.mediaUrl(), { { "Range", range } });
 
-    const QByteArray expected = video.mid(first, length);
-    QCOMPARE(answer.status, 206);
-    QCOMPARE(answer.body, expected);
-    QCOMPARE(answer.contentRange,
-             "bytes " + QByteArray::number(first) + '-'
-                 + QByteArray::number(first + expected.size() - 1) + '/'
-                 + QByteArray::number(video.size()));
+    QCOMPARE(answer.status, status);
+    QCOMPARE(answer.body, video.mid(first, last - first + 1));
+    const QByteArray size = QByteArray::number(video.size());
+    if (status == 206) {
+        QCOMPARE(answer.contentRange,
+                 "bytes " + QByteArray::number(first) + '-' + QByteArray::number(last) + '/'
+                     + size);
+    } else {
+        QCOMPARE(answer.contentRange, status == 416 ? "bytes */" + size : QByteArray());
+    }
 }
 
 void TestSamplePlatform::customMedia()
