@@ -149,7 +149,7 @@ void Fen_QorProgressHUD::showAnimated(bool animated)
     m_useAnimation = animated;
     m_finished = false;
     if (m_graceTime > 0.0)
-        m_graceTimers.append(scheduleTimer(m_graceTime, [this] { handleGraceTimer(); }));
+        appendPending(m_graceTimers, scheduleTimer(m_graceTime, [this] { handleGraceTimer(); }));
     else
         showUsingAnimation(m_useAnimation);
 }
@@ -164,18 +164,20 @@ void Fen_QorProgressHUD::hideAnimated(bool animated)
     if (m_minShowTime > 0.0 && m_showStarted.isValid()) {
         const double elapsed = double(m_showStarted.nsecsElapsed()) / 1e9;
         if (elapsed < m_minShowTime) {
-            m_minShowTimers.append(
-                scheduleTimer(m_minShowTime - elapsed, [this] { handleMinShowTimer(); }));
+            appendPending(m_minShowTimers,
+                          scheduleTimer(m_minShowTime - elapsed, [this] { handleMinShowTimer(); }));
             return;
         }
     }
     hideUsingAnimation(m_useAnimation);
 }
 
+// Checked like show and hide: a timer cannot be made for this HUD on another thread.
 void Fen_QorProgressHUD::hideAnimated(bool animated, double afterDelay)
 {
-    if (m_hideDelayTimer)
-        m_hideDelayTimer->deleteLater();
+    if (!assertMainThread(__LINE__))
+        return;
+    invalidateTimer(m_hideDelayTimer);
     m_hideDelayTimer = scheduleTimer(afterDelay, [this, animated] { handleHideTimer(animated); });
 }
 
@@ -205,15 +207,27 @@ QTimer *Fen_QorProgressHUD::scheduleTimer(double seconds, std::function<void()> 
     return timer;
 }
 
+// A deleted-later timer could still fire before it is gone: it is stopped first.
+void Fen_QorProgressHUD::invalidateTimer(QPointer<QTimer> &timer)
+{
+    if (timer) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    timer = nullptr;
+}
+
 void Fen_QorProgressHUD::invalidateTimers(QList<QPointer<QTimer>> &timers)
 {
-    for (const QPointer<QTimer> &timer : std::as_const(timers)) {
-        if (timer) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    }
+    for (QPointer<QTimer> &timer : timers)
+        invalidateTimer(timer);
     timers.clear();
+}
+
+void Fen_QorProgressHUD::appendPending(QList<QPointer<QTimer>> &timers, QTimer *timer)
+{
+    timers.removeAll(QPointer<QTimer>()); // those that fired and are gone
+    timers.append(timer);
 }
 
 void Fen_QorProgressHUD::handleGraceTimer()
@@ -240,10 +254,7 @@ void Fen_QorProgressHUD::showUsingAnimation(bool animated)
     removeAllAnimations();
     if (!self)
         return;
-    if (m_hideDelayTimer) {
-        m_hideDelayTimer->deleteLater();
-        m_hideDelayTimer = nullptr;
-    }
+    invalidateTimer(m_hideDelayTimer);
     m_showStarted.start();
     setAlpha(1.0);
     setNSProgressDisplayLinkEnabled(true);
@@ -256,10 +267,7 @@ void Fen_QorProgressHUD::showUsingAnimation(bool animated)
 
 void Fen_QorProgressHUD::hideUsingAnimation(bool animated)
 {
-    if (m_hideDelayTimer) {
-        m_hideDelayTimer->deleteLater();
-        m_hideDelayTimer = nullptr;
-    }
+    invalidateTimer(m_hideDelayTimer);
     if (animated && m_showStarted.isValid()) {
         m_showStarted.invalidate();
         animateIn(false, m_animationType, [this](bool) { done(); });

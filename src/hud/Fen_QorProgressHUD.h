@@ -61,9 +61,10 @@ enum Fen_QorProgressHUDAnimation : qint64 {
  * backdrop, which also paint the HUD's own alpha); alpha() reads the HUD's own. While the HUD's
  * alpha is 0 it neither paints nor takes mouse events.
  *
- * Everything here is main-thread only; show and hide requests from another thread are assertion
- * failures and change nothing. The exception is the progress object: a Fen_QorProgress may be
- * updated from any thread, and the HUD samples it once per screen refresh while it tracks it.
+ * Everything here is main-thread only; show and hide requests (delayed hides included) from
+ * another thread are assertion failures and change nothing. The exception is the progress object: a
+ * Fen_QorProgress may be updated from any thread, and the HUD samples it once per screen refresh
+ * while it tracks it.
  *
  * Class-level look-ups take the HUD class to find as a template argument, so that
  * Fen_QorProgressHUD::HUDForView<MyHUD>(view) finds only MyHUD instances (and classes derived
@@ -209,7 +210,9 @@ private:
 
     bool assertMainThread(int line) const;
     QTimer *scheduleTimer(double seconds, std::function<void()> handler);
+    static void invalidateTimer(QPointer<QTimer> &timer);
     static void invalidateTimers(QList<QPointer<QTimer>> &timers);
+    static void appendPending(QList<QPointer<QTimer>> &timers, QTimer *timer);
     void handleGraceTimer();
     void handleMinShowTimer();
     void handleHideTimer(bool animated);
