@@ -64,9 +64,11 @@ bool ApplicationShell::launch(const LaunchOptions &launchOptions)
     if (!m_delegate->didFinishLaunchingWithOptions({}) || !connectScene())
         return false;
     m_mainScreen->setEndpoints(options.endpoints);
-    if (m_demoPlatform)
+    if (m_demoPlatform) {
         m_mainScreen->textField()->setText(
             m_demoPlatform->shareText(m_demoPlatform->items().constFirst()));
+        m_mainScreen->textField()->setCursorPosition(0);
+    }
     m_sceneDelegate->window()->show();
     followApplicationState();
     if (!options.screenshotPath.isEmpty())
