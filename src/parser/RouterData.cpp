@@ -1,12 +1,29 @@
 #include "RouterData.h"
 
-#include "Utf8.h"
-
 #include <QChar>
+
+#include <cstring>
 
 namespace RouterData {
 
 namespace {
+
+// The code point that starts at \a pos of the well-formed UTF-8 in \a bytes, and its length.
+char32_t decodeAt(QByteArrayView view, qsizetype pos, qsizetype *length)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(view.data());
+    const unsigned char lead = bytes[pos];
+    if (lead < 0x80) {
+        *length = 1;
+        return lead;
+    }
+    const qsizetype count = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    char32_t codePoint = lead & (0x7F >> count);
+    for (qsizetype i = 1; i < count && pos + i < view.size(); ++i)
+        codePoint = (codePoint << 6) | (bytes[pos + i] & 0x3F);
+    *length = count;
+    return codePoint;
+}
 
 // White space as the router-data pattern's "\s" means it: tab, line feed, form feed, carriage
 // return and the Unicode separators.
@@ -28,18 +45,39 @@ qsizetype skipSpace(QByteArrayView page, qsizetype pos)
 {
     while (pos < page.size()) {
         qsizetype length = 0;
-        if (!isPatternSpace(Utf8::decodeAt(page, pos, &length)))
+        if (!isPatternSpace(decodeAt(page, pos, &length)))
             break;
         pos += length;
     }
     return pos;
 }
 
+constexpr QByteArrayView routerDataName("_ROUTER_DATA");
+
+// Position of the first \a name at or after \a from, or -1. memchr for the name's first byte and
+// a compare is several times faster than a general substring search on script-heavy pages,
+// where "_" is rare.
+qsizetype find(QByteArrayView page, QByteArrayView name, qsizetype from)
+{
+    if (page.size() - from < name.size())
+        return -1;
+    const char *const begin = page.data();
+    const char *const last = begin + page.size() - name.size();
+    for (const char *at = begin + from; at <= last; ++at) {
+        at = static_cast<const char *>(std::memchr(at, name.front(), size_t(last - at) + 1));
+        if (!at)
+            return -1;
+        if (std::memcmp(at, name.data(), size_t(name.size())) == 0)
+            return at - begin;
+    }
+    return -1;
+}
+
 // Position of the "{" that opens the first assignment to _ROUTER_DATA, or -1.
 qsizetype objectStart(QByteArrayView page)
 {
-    constexpr QByteArrayView name("_ROUTER_DATA");
-    for (qsizetype at = page.indexOf(name); at >= 0; at = page.indexOf(name, at + 1)) {
+    const QByteArrayView name = routerDataName;
+    for (qsizetype at = find(page, name, 0); at >= 0; at = find(page, name, at + 1)) {
         qsizetype pos = skipSpace(page, at + name.size());
         if (pos >= page.size() || page[pos] != '=')
             continue;
@@ -87,7 +125,7 @@ std::optional<QByteArrayView> cut(QByteArrayView page)
     const qsizetype end = balancedEnd(page, start);
     if (end >= 0)
         return page.sliced(start, end - start);
-    const qsizetype closing = page.indexOf(QByteArrayView("};"), start + 1);
+    const qsizetype closing = find(page, "};", start + 1);
     if (closing < 0)
         return std::nullopt;
     return page.sliced(start, closing + 1 - start);

@@ -3,7 +3,6 @@
 #include "KivoraLog.h"
 #include "NetworkThread.h"
 #include "RouterData.h"
-#include "Utf8.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -288,7 +287,9 @@ std::optional<QString> VideoParser::extractJSONFromHTML(const QString &page)
 
 VideoInfo VideoParser::videoInfoFromPageBody(const QByteArray &body) const
 {
-    const bool isText = Utf8::isValid(body);
+    // Well-formed UTF-8 or nothing, as a decoder that refuses bad bytes would have it; the
+    // check runs over the bytes, and only the router data is decoded.
+    const bool isText = QByteArrayView(body).isValidUtf8();
     logLine(u"Kivora2  ",
             [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
 
