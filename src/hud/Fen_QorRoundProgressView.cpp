@@ -114,13 +114,13 @@ void Fen_QorRoundProgressView::drawAnnular(QPainter &painter) const
     const qreal lineWidth = 2.0;
     const qreal radius = (width() - lineWidth) / 2.0;
 
-    QPen ringPen(m_backgroundTintColor, lineWidth, Qt::SolidLine, Qt::FlatCap);
-    painter.strokePath(
-        arcPath(centre, radius, static_cast<qreal>(startAngle) + static_cast<qreal>(fullTurn)),
-        ringPen);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(m_backgroundTintColor, lineWidth, Qt::SolidLine, Qt::FlatCap));
+    painter.drawPath(
+        arcPath(centre, radius, static_cast<qreal>(startAngle) + static_cast<qreal>(fullTurn)));
 
-    QPen progressPen(m_progressTintColor, lineWidth, Qt::SolidLine, Qt::SquareCap);
-    painter.strokePath(arcPath(centre, radius, endAngleFor(m_progress)), progressPen);
+    painter.setPen(QPen(m_progressTintColor, lineWidth, Qt::SolidLine, Qt::SquareCap));
+    painter.drawPath(arcPath(centre, radius, endAngleFor(m_progress)));
 }
 
 void Fen_QorRoundProgressView::drawPie(QPainter &painter) const
@@ -135,6 +135,6 @@ void Fen_QorRoundProgressView::drawPie(QPainter &painter) const
     const qreal bandWidth = outlineWidth * 2.0;
     const qreal radius = bounds.width() / 2.0 - bandWidth / 2.0;
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    QPen bandPen(m_progressTintColor, bandWidth, Qt::SolidLine, Qt::FlatCap);
-    painter.strokePath(arcPath(bounds.center(), radius, endAngleFor(m_progress)), bandPen);
+    painter.setPen(QPen(m_progressTintColor, bandWidth, Qt::SolidLine, Qt::FlatCap));
+    painter.drawPath(arcPath(bounds.center(), radius, endAngleFor(m_progress)));
 }
