@@ -33,43 +33,44 @@ class SamplePlatform
 public:
     /*! How a share page writes its router data. */
     enum class PageVariant {
-        Real, //!< `window._ROUTER_DATA = {…}</script>`: no ";" after the object
-        WithSemicolon, //!< `window._ROUTER_DATA = {…};`
-        WithoutWindowPrefix, //!< `_ROUTER_DATA={…};` with no window prefix and no spaces
-        BraceSemicolonInDesc, //!< the description holds "};", and there is no ";" after the object
-        Gallery, //!< a picture gallery: the item has `images`
-        MissingFields, //!< the item lacks author, cover and play address
-        NoRouterData, //!< a page without router data
-        EmptyItemList, //!< `item_list` is an empty array
+        Real,                   //!< `window._ROUTER_DATA = {…}</script>`: no ";" after the object
+        WithSemicolon,          //!< `window._ROUTER_DATA = {…};`
+        WithoutWindowPrefix,    //!< `_ROUTER_DATA={…};` with no window prefix and no spaces
+        BraceSemicolonInDesc,   //!< the description holds "};", and there is no ";" after the object
+        Gallery,                //!< a picture gallery: the item has `images`
+        MissingFields,          //!< the item lacks author, cover and play address
+        NoRouterData,           //!< a page without router data
+        EmptyItemList,          //!< `item_list` is an empty array
     };
 
     /*! One item the platform knows. */
     struct Item
     {
-        QString videoId; //!< decimal digits
-        QString shortCode; //!< letters, digits, '_' and '-'
+        QString videoId;        //!< decimal digits
+        QString shortCode;      //!< letters, digits, '_' and '-'
         PageVariant variant = PageVariant::Real;
-        QString nickname; //!< empty when the page has none
+        QString nickname;       //!< empty when the page has none
         QString description;
-        QString playUri; //!< the play identifier; empty when the page has none
-        QString coverUrl; //!< empty when the page has none
-        QStringList imageUrls; //!< gallery images, in order
+        QString playUri;        //!< the play identifier; empty when the page has none
+        QString coverUrl;       //!< empty when the page has none
+        QStringList imageUrls;  //!< gallery images, in order
     };
 
     /*! Faults; all off by default. */
     struct Faults
     {
-        int latencyMs = 0; //!< delay before every response
-        bool stall = false; //!< bodies: send the headers and part of the body, then hang
-        bool resetMidBody = false; //!< bodies: send part of the body, then close the connection
-        int errorStatus = 0; //!< share pages: the page with this status; media: this status
-        //!< with a short HTML body
-        bool hugePage = false; //!< share pages: pad the page to over 16 MiB
-        bool invalidUtf8 = false; //!< share pages: put invalid UTF-8 bytes into the page
-        bool redirectLoop = false; //!< short links: redirect to themselves for ever
-        int redirectHops = 1; //!< short links: number of redirects before the share page
-        //!< (0: the short link answers with the page itself)
-        bool emptyMedia = false; //!< media: a 200 answer with an empty body
+        int latencyMs = 0;          //!< delay before every response
+        bool stall = false;         //!< bodies: send the headers and part of the body, then hang
+                                    //!< until the client leaves or stop() (then reset)
+        bool resetMidBody = false;  //!< bodies: send part of the body, then reset the connection
+        int errorStatus = 0;        //!< share pages: the page with this status; media: this
+                                    //!< status with a short HTML body
+        bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
+        bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
+        bool redirectLoop = false;  //!< short links: redirect to themselves for ever
+        int redirectHops = 1;       //!< short links: number of redirects before the share page
+                                    //!< (0: the short link answers with the page itself)
+        bool emptyMedia = false;    //!< media: a 200 answer with an empty body
         bool nonVideoMedia = false; //!< media: a text body served as text/plain
     };
 
@@ -77,8 +78,8 @@ public:
     struct Request
     {
         QByteArray method;
-        QByteArray target; //!< path and query as sent
-        QList<QPair<QByteArray, QByteArray>> headers; //!< in the order received
+        QByteArray target;  //!< path and query as sent
+        QList<QPair<QByteArray, QByteArray>> headers;  //!< in the order received
         bool https = false;
 
         /*! The value of the header \a name (case-insensitive), or a null array. */
@@ -127,6 +128,8 @@ public:
     Faults faults() const;
     void setFaults(const Faults &faults);
 
+    /*! The requests received so far, in order. Qt 6.4 now and then sends a request that is
+     *  answered with a redirect twice: count distinct targets rather than requests. */
     QList<Request> requests() const;
     void clearRequests();
 
