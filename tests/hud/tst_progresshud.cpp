@@ -366,6 +366,9 @@ private Q_SLOTS:
         host.resize(320, 240);
         QCOMPARE(hud->geometry(), QRect(0, 0, 320, 240));
         QCOMPARE(hud->backgroundView()->geometry(), QRect(0, 0, 320, 240));
+        hud->setGeometry(0, 0, 10, 10);
+        Q_EMIT host.screen()->orientationChanged(Qt::LandscapeOrientation);
+        QCOMPARE(hud->geometry(), QRect(0, 0, 320, 240)); // taken again on rotation
     }
 
     void mouseOverHost_data()
