@@ -121,6 +121,26 @@ void standingProgress()
     delete host;
 }
 
+// A HUD left on its host after hiding (no removal) keeps its spinner; it must cost next to nothing.
+void hiddenSpinner()
+{
+    QWidget *host = newHost();
+    auto *hud = new Fen_QorProgressHUD(host);
+    hud->setParent(host);
+    hud->show();
+    hud->showAnimated(false);
+    hud->hideAnimated(false);
+    processEventsFor(100);
+    PaintCounter hostPaints(host);
+    constexpr int seconds = 2;
+    const double cpuBefore = cpuSeconds();
+    processEventsFor(seconds * 1000);
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("hidden HUD with a spinner: %d host repaints, %.2f %% of a core\n",
+                hostPaints.paints, cpu / seconds * 100.0);
+    delete host;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -129,5 +149,6 @@ int main(int argc, char *argv[])
     plainCycles();
     animatedCycles();
     standingProgress();
+    hiddenSpinner();
     return 0;
 }

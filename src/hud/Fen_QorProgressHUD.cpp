@@ -409,8 +409,11 @@ void Fen_QorProgressHUD::applyOwnAlpha()
 {
     Fen_QorAlphaTransformEffect::of(m_backgroundView)->setOuterAlpha(m_alpha);
     Fen_QorAlphaTransformEffect::of(m_bezelView)->setOuterAlpha(m_alpha);
-    // A transparent view takes no touches; below 0.01 counts as transparent.
-    setAttribute(Qt::WA_TransparentForMouseEvents, !m_userInteractionEnabled || m_alpha < 0.01);
+    // A transparent view takes no touches; below 0.01 counts as transparent. Nor does it ask
+    // for repaints: a spinner ticking in an invisible HUD would repaint its host for nothing.
+    const bool transparent = m_alpha < 0.01;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !m_userInteractionEnabled || transparent);
+    setUpdatesEnabled(!transparent);
 }
 
 void Fen_QorProgressHUD::setUserInteractionEnabled(bool enabled)
