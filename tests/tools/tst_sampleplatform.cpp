@@ -11,6 +11,7 @@
 #include <QSslConfiguration>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -140,6 +141,8 @@ private Q_SLOTS:
     void abandonedStallsFreeTheirWorkers();
     void stopEndsStalledConnections();
     void recordsRequestsWithHeadersInOrder();
+    void servesBothLoopbackAddresses_data();
+    void servesBothLoopbackAddresses();
 };
 
 void TestSamplePlatform::shortLinkLandsOnSharePage_data()
@@ -561,6 +564,32 @@ void TestSamplePlatform::recordsRequestsWithHeadersInOrder()
 
     platform.clearRequests();
     QVERIFY(platform.requests().isEmpty());
+}
+
+void TestSamplePlatform::servesBothLoopbackAddresses_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::newRow("IPv4") << u"127.0.0.1"_s;
+    QTest::newRow("IPv6") << u"[::1]"_s;
+}
+
+// "localhost" may resolve to either address first; both must answer on the same ports.
+void TestSamplePlatform::servesBothLoopbackAddresses()
+{
+    QFETCH(QString, host);
+    QTcpServer probe;
+    if (host.startsWith(u'[') && !probe.listen(QHostAddress::LocalHostIPv6))
+        QSKIP("this machine has no IPv6 loopback");
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QNetworkAccessManager manager;
+    const QString https = u"https://"_s + host + u':' + QString::number(platform.httpsPort());
+    const QString http = u"http://"_s + host + u':' + QString::number(platform.httpPort());
+    const Answer page
+        = fetch(manager, https + u"/share/video/"_s + platform.items().first().videoId + u'/');
+    QCOMPARE(page.error, QNetworkReply::NoError);
+    QCOMPARE(page.status, 200);
+    QCOMPARE(fetch(manager, http + u"/media/sample.mp4"_s).body, SamplePlatform::sampleVideo());
 }
 
 QTEST_GUILESS_MAIN(TestSamplePlatform)
