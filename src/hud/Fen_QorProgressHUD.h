@@ -59,7 +59,7 @@ enum Fen_QorProgressHUDAnimation : qint64 {
  *
  * Alpha and scale are paint-time state (Fen_QorAlphaTransformEffect on the bezel and the
  * backdrop, which also paint the HUD's own alpha); alpha() reads the HUD's own. While the HUD's
- * alpha is 0 it neither paints nor takes mouse events.
+ * alpha is 0 it neither paints, nor asks for repaints, nor takes mouse events.
  *
  * Everything here is main-thread only; show and hide requests (delayed hides included) from
  * another thread are assertion failures and change nothing. The exception is the progress object: a
