@@ -70,7 +70,11 @@ void Fen_QorBarProgressView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    painter.setPen(QPen(m_lineColor, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    // The line colour is stored unchecked; an invalid one draws no outline rather than black.
+    if (m_lineColor.isValid())
+        painter.setPen(QPen(m_lineColor, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    else
+        painter.setPen(Qt::NoPen);
     painter.setBrush(m_progressRemainingColor);
     painter.drawPath(outlinePath());
 

@@ -18,6 +18,10 @@ constexpr float fullTurn = 2.0f * singlePi;
 qreal endAngleFor(float progress)
 {
     const float sweep = progress * 2.0f * singlePi;
+    // A clockwise arc whose end lies behind its start would go the long way round and show a
+    // negative progress as nearly complete; below zero there is nothing to show.
+    if (!(sweep > 0.0f))
+        return static_cast<qreal>(startAngle);
     return static_cast<qreal>(startAngle) + static_cast<qreal>(sweep);
 }
 

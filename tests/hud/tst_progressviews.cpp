@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QtMath>
 
+#include <limits>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -127,6 +128,11 @@ private Q_SLOTS:
             << false << square << 1.0f << polar(square, 135, 15.5) << 'R';
         QTest::newRow("pie 1: band upper left")
             << false << square << 1.0f << polar(square, -100, 15.5) << 'R';
+        QTest::newRow("pie -0.25: no band at all")
+            << false << square << -0.25f << polar(square, 135, 15.5) << 'E';
+        QTest::newRow("pie NaN: no band")
+            << false << square << std::numeric_limits<float>::quiet_NaN()
+            << polar(square, 180, 15.5) << 'E';
         // Annular: the background ring and the progress arc both at radius 17.5, 2 points wide.
         QTest::newRow("ring 0: background right")
             << true << square << 0.0f << polar(square, 0, 17.5) << 'B';
@@ -148,6 +154,8 @@ private Q_SLOTS:
             << true << square << 0.5f << polar(square, 110, 17.5) << 'B';
         QTest::newRow("ring 1: all round, left")
             << true << square << 1.0f << polar(square, 180, 17.5) << 'R';
+        QTest::newRow("ring -0.25: background only")
+            << true << square << -0.25f << polar(square, 135, 17.5) << 'B';
         QTest::newRow("ring 1: all round, before top")
             << true << square << 1.0f << polar(square, -100, 17.5) << 'R';
         // A wide view: radii come from the width, the centre stays the view's.
@@ -278,6 +286,17 @@ private Q_SLOTS:
         QCOMPARE(renderedImage(view, sampleRatio), small);
         view.setProgress(0.0f);
         QVERIFY(renderedImage(view, sampleRatio) != small);
+    }
+
+    void barWithoutLineColourDrawsNoOutline()
+    {
+        Fen_QorBarProgressView view;
+        view.setLineColor(QColor());
+        view.setProgress(0.5f);
+        const QImage image = renderedImage(view, sampleRatio);
+        QCOMPARE(shadeAtPoint(image, QPointF(90, 2)), 'E');
+        view.setProgressColor(Qt::red);
+        QCOMPARE(shadeAtPoint(renderedImage(view, sampleRatio), QPointF(30, 10)), 'R');
     }
 
     void barTrackColour()
