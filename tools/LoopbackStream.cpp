@@ -96,7 +96,7 @@ void LoopbackStream::close(bool reset)
         // A zero linger time makes close() send RST rather than FIN.
         const linger abort { 1, 0 };
         setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    } else if (m_ssl) {
+    } else if (m_ssl && SSL_is_init_finished(m_ssl)) {
         SSL_shutdown(m_ssl);
     }
     if (m_ssl) {

@@ -437,9 +437,16 @@ bool SamplePlatform::start(quint16 httpPort, quint16 httpsPort)
         listener.thread
             = std::thread([server = listener.server.get()] { server->listen_after_bind(); });
     // stop() only interrupts a server whose accept loop has begun.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
     for (const auto &listener : d->listeners) {
-        while (!listener.server->is_running())
+        while (!listener.server->is_running()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                qCWarning(lcSample) << "a listener did not start";
+                stop();
+                return false;
+            }
             std::this_thread::sleep_for(1ms);
+        }
     }
     return true;
 }
