@@ -202,8 +202,6 @@ void VideoDownloader::fail(const QString &reason)
 
 void VideoDownloader::onFinished()
 {
-    if (!m_reply)
-        return;
     if (m_failure.isEmpty() && m_reply->bytesAvailable() > 0)
         onReadyRead();
     QString failure = transferFailure();
