@@ -21,6 +21,11 @@ Q_DECLARE_METATYPE(SamplePlatform::Faults)
 
 namespace {
 
+// Generous, for loaded machines and sanitizer builds; a passing wait ends as soon as it can.
+constexpr int settleTimeout = 20000;
+// Short enough to keep the time-out cases quick, long enough for a loopback answer.
+constexpr int shortTransferTimeout = 1000;
+
 // What the completions of one parse received, written on whichever thread they run.
 class Outcome
 {
@@ -76,7 +81,7 @@ bool drainNetworkThread()
 {
     auto reached = std::make_shared<std::atomic<bool>>(false);
     NetworkThread::post([reached](QNetworkAccessManager &) { *reached = true; });
-    return QTest::qWaitFor([&] { return reached->load(); }, 5000);
+    return QTest::qWaitFor([&] { return reached->load(); }, settleTimeout);
 }
 
 QList<QByteArray> headerNames(const SamplePlatform::Request &request)
@@ -151,7 +156,7 @@ void TestVideoParserRequests::shareTextGivesTheItemsRecord()
     LogCapture log;
 
     const auto outcome = parse(platform.endpoints(), platform.shareText(item));
-    QTRY_COMPARE(outcome->calls(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QVERIFY(drainNetworkThread());
     QCOMPARE(outcome->calls(), 1);
     QVERIFY(outcome->thread() != QThread::currentThread());
@@ -208,7 +213,7 @@ void TestVideoParserRequests::messageForms()
                           : platform.shortLink(item) + u' ' + platform.shortLink(other);
 
     const auto outcome = parse(platform.endpoints(), message);
-    QTRY_COMPARE(outcome->calls(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QCOMPARE(outcome->record().name(), OptionalText(item.nickname));
 
     // Distinct targets: Qt may send a request again on a fresh connection (a retry is the same
@@ -242,7 +247,7 @@ void TestVideoParserRequests::sharePageCarriesExactlyTheTwoHeaders()
     QVERIFY(platform.start());
     const SamplePlatform::Item item = platform.item(PageVariant::Real);
     const auto outcome = parse(platform.endpoints(), platform.shortLink(item));
-    QTRY_COMPARE(outcome->calls(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
 
     const QList<SamplePlatform::Request> requests = platform.requests();
     const QByteArray shortLinkTarget = '/' + item.shortCode.toUtf8() + '/';
@@ -280,6 +285,7 @@ void TestVideoParserRequests::failures_data()
     QTest::addColumn<SamplePlatform::Faults>("faults");
     QTest::addColumn<QString>("shareOrigin");
     QTest::addColumn<QString>("expectedLine");
+    QTest::addColumn<int>("transferTimeout");
 
     const SamplePlatform::Faults none;
     const QString id = QStringLiteral("7301234567890123456");
@@ -288,51 +294,66 @@ void TestVideoParserRequests::failures_data()
     faults = none;
     faults.redirectLoop = true;
     QTest::newRow("redirect loop")
-        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)");
+        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)")
+        << VideoParser::defaultTransferTimeout;
     faults = none;
     faults.redirectHops = 11;
     QTest::newRow("eleven redirects")
-        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)");
+        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)")
+        << VideoParser::defaultTransferTimeout;
     QTest::newRow("unknown short code: no digits")
         << QStringLiteral("https://SHORT/abcdef/") << none << QString()
-        << QStringLiteral("Kivora  (null)");
+        << QStringLiteral("Kivora  (null)") << VideoParser::defaultTransferTimeout;
     QTest::newRow("link that is no address")
-        << QStringLiteral("https://[[[/") << none << QString() << QStringLiteral("Kivora  (null)");
-    QTest::newRow("short-link host refuses") << QStringLiteral("https://CLOSED/abcdef/") << none
-                                             << QString() << QStringLiteral("Kivora  (null)");
+        << QStringLiteral("https://[[[/") << none << QString() << QStringLiteral("Kivora  (null)")
+        << VideoParser::defaultTransferTimeout;
+    QTest::newRow("short-link host refuses")
+        << QStringLiteral("https://CLOSED/abcdef/") << none << QString()
+        << QStringLiteral("Kivora  (null)") << VideoParser::defaultTransferTimeout;
     faults = none;
     faults.latencyMs = 3000;
     QTest::newRow("short link times out")
-        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)");
+        << QStringLiteral("link") << faults << QString() << QStringLiteral("Kivora  (null)")
+        << shortTransferTimeout;
     QTest::newRow("share page times out")
-        << id << faults << QString() << QStringLiteral("Kivora1  OperationCanceledError");
+        << id << faults << QString() << QStringLiteral("Kivora1  OperationCanceledError")
+        << shortTransferTimeout;
     faults = none;
     faults.stall = true;
     QTest::newRow("share page stalls mid-body")
-        << id << faults << QString() << QStringLiteral("Kivora1  OperationCanceledError");
+        << id << faults << QString() << QStringLiteral("Kivora1  OperationCanceledError")
+        << shortTransferTimeout;
     faults = none;
     faults.resetMidBody = true;
     QTest::newRow("connection reset mid-body")
-        << id << faults << QString() << QStringLiteral("Kivora1  RemoteHostClosedError");
+        << id << faults << QString() << QStringLiteral("Kivora1  RemoteHostClosedError")
+        << VideoParser::defaultTransferTimeout;
     faults = none;
     faults.hugePage = true;
     QTest::newRow("page over 16 MiB")
         << id << faults << QString()
-        << QStringLiteral("Kivora1  The share page is larger than 16777216 bytes");
+        << QStringLiteral("Kivora1  The share page is larger than 16777216 bytes")
+        << VideoParser::defaultTransferTimeout;
     faults = none;
     faults.invalidUtf8 = true;
     QTest::newRow("page not UTF-8")
-        << id << faults << QString() << QStringLiteral("Kivora2  (null)");
+        << id << faults << QString() << QStringLiteral("Kivora2  (null)")
+        << VideoParser::defaultTransferTimeout;
     QTest::newRow("unknown video ID: 404 page without router data")
-        << QStringLiteral("123") << none << QString() << QStringLiteral("Kivora3  (null)");
+        << QStringLiteral("123") << none << QString() << QStringLiteral("Kivora3  (null)")
+        << VideoParser::defaultTransferTimeout;
     QTest::newRow("full-width video ID")
-        << QStringLiteral("１２３") << none << QString() << QStringLiteral("Kivora3  (null)");
-    QTest::newRow("page without router data") << QStringLiteral("7367890123456789012") << none
-                                              << QString() << QStringLiteral("Kivora3  (null)");
-    QTest::newRow("empty item list") << QStringLiteral("7378901234567890123") << none << QString()
-                                     << QStringLiteral("Kivora5  ");
+        << QStringLiteral("１２３") << none << QString() << QStringLiteral("Kivora3  (null)")
+        << VideoParser::defaultTransferTimeout;
+    QTest::newRow("page without router data")
+        << QStringLiteral("7367890123456789012") << none << QString()
+        << QStringLiteral("Kivora3  (null)") << VideoParser::defaultTransferTimeout;
+    QTest::newRow("empty item list")
+        << QStringLiteral("7378901234567890123") << none << QString() << QStringLiteral("Kivora5  ")
+        << VideoParser::defaultTransferTimeout;
     QTest::newRow("share page address not valid")
-        << id << none << QStringLiteral("https://[bad") << QStringLiteral("Kivora1  ");
+        << id << none << QStringLiteral("https://[bad") << QStringLiteral("Kivora1  ")
+        << VideoParser::defaultTransferTimeout;
 }
 
 void TestVideoParserRequests::failures()
@@ -341,6 +362,7 @@ void TestVideoParserRequests::failures()
     QFETCH(SamplePlatform::Faults, faults);
     QFETCH(QString, shareOrigin);
     QFETCH(QString, expectedLine);
+    QFETCH(int, transferTimeout);
     SamplePlatform platform;
     QVERIFY(platform.start());
     platform.setFaults(faults);
@@ -357,8 +379,8 @@ void TestVideoParserRequests::failures()
         .replace(QStringLiteral("CLOSED"), u"localhost:" % QString::number(closedPort));
     LogCapture log;
 
-    const auto outcome = parse(endpoints, message, 500);
-    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, 10000);
+    const auto outcome = parse(endpoints, message, transferTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QVERIFY(drainNetworkThread());
     QCOMPARE(outcome->calls(), 1);
     QVERIFY(!outcome->record().isSuccess());
@@ -375,7 +397,7 @@ void TestVideoParserRequests::httpErrorStatusIsNoFailureByItself()
     platform.setFaults(faults);
     const SamplePlatform::Item item = platform.item(PageVariant::Real);
     const auto outcome = parse(platform.endpoints(), platform.shareText(item));
-    QTRY_COMPARE(outcome->calls(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QVERIFY(outcome->record().isSuccess());
     QCOMPARE(outcome->record().name(), OptionalText(item.nickname));
 }
@@ -386,7 +408,7 @@ void TestVideoParserRequests::emptyMessageAsksForAnEmptyId()
     QVERIFY(platform.start());
     LogCapture log;
     const auto outcome = parse(platform.endpoints(), QString());
-    QTRY_COMPARE(outcome->calls(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QVERIFY(outcome->record().isFailureRecord());
     QCOMPARE(log.linesStartingWith(QStringLiteral("Kivora  ")),
              QStringList(QStringLiteral("Kivora  ")));
@@ -408,7 +430,7 @@ void TestVideoParserRequests::concurrentParsesEachGetTheirRecord()
     for (const SamplePlatform::Item &item : items)
         outcomes.append(parse(platform.endpoints(), platform.shortLink(item)));
     for (qsizetype i = 0; i < items.size(); ++i) {
-        QTRY_COMPARE(outcomes.at(i)->calls(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.at(i)->calls(), 1, settleTimeout);
         QCOMPARE(outcomes.at(i)->record().name().value_or(QString()), items.at(i).nickname);
     }
 }
