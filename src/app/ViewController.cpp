@@ -104,7 +104,7 @@ std::optional<QString> ViewController::extractDouyinURLFromString(const QString 
 void ViewController::pasteButton()
 {
     const QString text = QGuiApplication::clipboard()->text();
-    if (text.size() <= 1)
+    if (text.size() <= 1 || !m_textField)
         return;
     if (ShareText::isDirectPlayAddress(text)) {
         m_textField->setText(text);

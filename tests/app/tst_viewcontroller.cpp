@@ -27,9 +27,10 @@ namespace {
 
 using OptionalText = std::optional<QString>;
 
-// What the screen looked like each time a child was added to it: whether a HUD was live and
-// whether a player existed. Tells the order of show, play and hide. A child is told apart only
-// afterwards, since a QObject announces itself to its parent before it is fully constructed.
+// What the screen looked like each time a child was added to it: whether a HUD was live, whether
+// a player existed and the stored address. Tells the order of show, store, play and hide. A child
+// is told apart only afterwards, since a QObject announces itself to its parent before it is fully
+// constructed.
 class ChildAddedRecorder : public QObject
 {
 public:
@@ -43,7 +44,9 @@ public:
         QStringList steps;
         for (const Snapshot &snapshot : m_snapshots) {
             if (qobject_cast<QMediaPlayer *>(snapshot.child))
-                steps.append(snapshot.hudLive ? u"play under HUD"_s : u"play"_s);
+                steps.append(
+                    (snapshot.hudLive ? u"play under HUD"_s : u"play"_s)
+                    + (snapshot.videoUrl == m_screen->videoUrl() ? u""_s : u" before the store"_s));
             else if (qobject_cast<Fen_QorProgressHUD *>(snapshot.child))
                 steps.append(snapshot.hadPlayer ? u"show after play"_s : u"show"_s);
         }
@@ -55,7 +58,7 @@ protected:
     {
         if (event->type() == QEvent::ChildAdded)
             m_snapshots.append({ static_cast<QChildEvent *>(event)->child(), hasQorhud(m_screen),
-                                 m_screen->avPlayer() != nullptr });
+                                 m_screen->avPlayer() != nullptr, m_screen->videoUrl() });
         return false;
     }
 
@@ -65,6 +68,7 @@ private:
         QPointer<QObject> child;
         bool hudLive;
         bool hadPlayer;
+        std::optional<QString> videoUrl;
     };
     ViewController *m_screen;
     QList<Snapshot> m_snapshots;
@@ -282,6 +286,7 @@ void tst_ViewController::showPlayHideOrder()
     QFETCH(QString, field);
     const auto screen = makeScreen();
     screen->textField()->setText(field);
+    screen->setVideoUrl(u"http://earlier.test/aweme/v1/play/?video_id=0&line=1"_s);
     ChildAddedRecorder recorder(screen.get());
 
     screen->jiexiButton();
