@@ -93,9 +93,12 @@ QStringList galleryImages(const QJsonValue &images)
     return urls;
 }
 
-// The body of a share page as it arrives, bounded in size.
-struct PageDownload
+// One share page request: its body as it arrives, bounded in size, and the completion that the
+// finished reply calls once.
+struct SharePageFetch
 {
+    VideoParser parser;
+    VideoParser::Completion completion;
     QByteArray body;
     bool tooLarge = false;
 
@@ -120,6 +123,23 @@ struct PageDownload
         tooLarge = true;
         body.clear();
         reply->abort();
+    }
+
+    void finish(QNetworkReply *reply)
+    {
+        take(reply);
+        if (tooLarge) {
+            logLine(u"Kivora1  ", [] {
+                return QStringLiteral("The share page is larger than %1 bytes")
+                    .arg(VideoParser::maximumPageSize);
+            });
+            completion(parser.failureRecord());
+        } else if (isTransferFailure(*reply)) {
+            logLine(u"Kivora1  ", [&] { return describeError(*reply); });
+            completion(parser.failureRecord());
+        } else {
+            completion(parser.videoInfoFromPageBody(body));
+        }
     }
 };
 
@@ -251,28 +271,16 @@ void VideoParser::fetchSharePage(const QString &videoId, Completion completion) 
             return;
         }
         QNetworkReply *reply = manager.get(pageRequest);
-        auto download = std::make_shared<PageDownload>();
+        auto fetch
+            = std::make_shared<SharePageFetch>(SharePageFetch { parser, completion, {}, false });
         QObject::connect(reply, &QNetworkReply::metaDataChanged, reply,
-                         [reply, download] { download->checkDeclaredSize(reply); });
+                         [reply, fetch] { fetch->checkDeclaredSize(reply); });
         QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                         [reply, download] { download->take(reply); });
-        QObject::connect(reply, &QNetworkReply::finished, reply,
-                         [reply, download, parser, completion] {
-                             reply->deleteLater();
-                             download->take(reply);
-                             if (download->tooLarge) {
-                                 logLine(u"Kivora1  ", [] {
-                                     return QStringLiteral("The share page is larger than %1 bytes")
-                                         .arg(maximumPageSize);
-                                 });
-                                 completion(parser.failureRecord());
-                             } else if (isTransferFailure(*reply)) {
-                                 logLine(u"Kivora1  ", [&] { return describeError(*reply); });
-                                 completion(parser.failureRecord());
-                             } else {
-                                 completion(parser.videoInfoFromPageBody(download->body));
-                             }
-                         });
+                         [reply, fetch] { fetch->take(reply); });
+        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, fetch] {
+            reply->deleteLater();
+            fetch->finish(reply);
+        });
     });
 }
 
