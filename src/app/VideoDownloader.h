@@ -15,12 +15,12 @@ class QSaveFile;
 /*!
  * \brief Downloads one video into a directory (by default the user's caches directory).
  *
- * The body streams to disk as it arrives, under the name the response suggests
- * (SuggestedFileName), made unique so that no earlier file is ever replaced: a second download of
- * the same address becomes "name (1).mp4". Only a complete transfer (status 2xx, Content-Length
- * matched where given) of a non-empty video appears in the directory; anything else ends with an
- * error result and leaves no file behind. A transfer that receives nothing for the inactivity
- * time-out fails.
+ * The name the response suggests (SuggestedFileName) is claimed with an empty file when the first
+ * bytes arrive, made unique so that no earlier file is ever replaced: a second download of the
+ * same address becomes "name (1).mp4". The body streams into a QSaveFile beside it, which takes
+ * the claimed name only when a complete transfer (status 2xx, Content-Length matched where given)
+ * of a non-empty video has arrived; anything else ends with an error result and leaves no file
+ * behind. A transfer that receives nothing for the inactivity time-out fails.
  *
  * One download per object: finished() is emitted exactly once per start(), never from inside
  * start() itself. Destroying the object cancels a running download without a signal.
