@@ -1,7 +1,7 @@
 #include "Fen_QorBackgroundView.h"
 
-#include "Fen_QorAssert.h"
 #include "Fen_QorBlurEffectView.h"
+#include "Fen_QorColorField.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -47,11 +47,8 @@ void Fen_QorBackgroundView::setBlurEffectStyle(qint64 blurEffectStyle)
 
 void Fen_QorBackgroundView::setColor(const QColor &color)
 {
-    FEN_QOR_ASSERT(color.isValid(), "The color should not be nil.");
-    if (!color.isValid() || color == m_color)
-        return;
-    m_color = color;
-    updateViewsForColor(color);
+    if (Fen_QorStoreColorIfChanged(m_color, color))
+        updateViewsForColor(color);
 }
 
 void Fen_QorBackgroundView::setBackgroundColor(const QColor &backgroundColor)

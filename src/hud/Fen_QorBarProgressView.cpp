@@ -1,6 +1,6 @@
 #include "Fen_QorBarProgressView.h"
 
-#include "Fen_QorAssert.h"
+#include "Fen_QorColorField.h"
 #include "Fen_QorPathArcs.h"
 
 #include <QPainter>
@@ -44,20 +44,14 @@ void Fen_QorBarProgressView::setProgress(float progress)
 
 void Fen_QorBarProgressView::setProgressRemainingColor(const QColor &color)
 {
-    FEN_QOR_ASSERT(color.isValid(), "The color should not be nil.");
-    if (!color.isValid() || color == m_progressRemainingColor)
-        return;
-    m_progressRemainingColor = color;
-    update();
+    if (Fen_QorStoreColorIfChanged(m_progressRemainingColor, color))
+        update();
 }
 
 void Fen_QorBarProgressView::setProgressColor(const QColor &color)
 {
-    FEN_QOR_ASSERT(color.isValid(), "The color should not be nil.");
-    if (!color.isValid() || color == m_progressColor)
-        return;
-    m_progressColor = color;
-    update();
+    if (Fen_QorStoreColorIfChanged(m_progressColor, color))
+        update();
 }
 
 QSize Fen_QorBarProgressView::sizeHint() const

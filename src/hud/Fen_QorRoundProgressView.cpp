@@ -1,6 +1,6 @@
 #include "Fen_QorRoundProgressView.h"
 
-#include "Fen_QorAssert.h"
+#include "Fen_QorColorField.h"
 #include "Fen_QorPathArcs.h"
 
 #include <QImage>
@@ -68,20 +68,14 @@ void Fen_QorRoundProgressView::setProgress(float progress)
 
 void Fen_QorRoundProgressView::setProgressTintColor(const QColor &color)
 {
-    FEN_QOR_ASSERT(color.isValid(), "The color should not be nil.");
-    if (!color.isValid() || color == m_progressTintColor)
-        return;
-    m_progressTintColor = color;
-    update();
+    if (Fen_QorStoreColorIfChanged(m_progressTintColor, color))
+        update();
 }
 
 void Fen_QorRoundProgressView::setBackgroundTintColor(const QColor &color)
 {
-    FEN_QOR_ASSERT(color.isValid(), "The color should not be nil.");
-    if (!color.isValid() || color == m_backgroundTintColor)
-        return;
-    m_backgroundTintColor = color;
-    update();
+    if (Fen_QorStoreColorIfChanged(m_backgroundTintColor, color))
+        update();
 }
 
 QSize Fen_QorRoundProgressView::sizeHint() const
