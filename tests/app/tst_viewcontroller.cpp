@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 #include <optional>
@@ -93,6 +94,9 @@ private Q_SLOTS:
     void showPlayHideOrder_data();
     void showPlayHideOrder();
     void twoPlaybacksShareOnePlayerView();
+    void playerControls();
+    void timeText_data();
+    void timeText();
     void absentOrEmptyAddressPlaysNothing_data();
     void absentOrEmptyAddressPlaysNothing();
     void playerFollowsThePlaceholder();
@@ -320,6 +324,54 @@ void tst_ViewController::twoPlaybacksShareOnePlayerView()
     QTRY_VERIFY_WITH_TIMEOUT(view->videoSurface()->hasFrame(), 10000);
     QTRY_VERIFY(screen->avPlayer()->duration() > 0);
     QCOMPARE(view->seekBar()->maximum(), screen->avPlayer()->duration());
+}
+
+void tst_ViewController::playerControls()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    screen->playVideo(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->avPlayerVC());
+    PlayerView *view = screen->avPlayerVC();
+    QMediaPlayer *player = screen->avPlayer();
+    QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, 10000);
+    QTRY_VERIFY(player->duration() > 0);
+    QCOMPARE(view->playPauseButton()->accessibleName(), u"Pause"_s);
+
+    view->playPauseButton()->click();
+    QTRY_COMPARE(player->playbackState(), QMediaPlayer::PausedState);
+    QCOMPARE(view->playPauseButton()->accessibleName(), u"Play"_s);
+
+    // Dragging the seek bar moves the player; the time follows the player.
+    view->seekBar()->setSliderDown(true);
+    view->seekBar()->setSliderPosition(static_cast<int>(player->duration() / 2));
+    view->seekBar()->setSliderDown(false);
+    QTRY_COMPARE(player->position(), player->duration() / 2);
+    QTRY_COMPARE(view->timeLabel()->text(),
+                 PlayerView::timeText(player->position(), player->duration()));
+
+    view->playPauseButton()->click();
+    QTRY_COMPARE(player->playbackState(), QMediaPlayer::PlayingState);
+}
+
+void tst_ViewController::timeText_data()
+{
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<qint64>("duration");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << qint64(0) << u"0:00 / 0:00"_s;
+    QTest::newRow("seconds round down") << qint64(1999) << qint64(2000) << u"0:01 / 0:02"_s;
+    QTest::newRow("minutes") << qint64(61000) << qint64(600000) << u"1:01 / 10:00"_s;
+    QTest::newRow("an hour or more") << qint64(65000) << qint64(3723000) << u"0:01:05 / 1:02:03"_s;
+    QTest::newRow("unknown position") << qint64(-5) << qint64(1000) << u"0:00 / 0:01"_s;
+}
+
+void tst_ViewController::timeText()
+{
+    QFETCH(qint64, position);
+    QFETCH(qint64, duration);
+    QFETCH(QString, text);
+    QCOMPARE(PlayerView::timeText(position, duration), text);
 }
 
 void tst_ViewController::absentOrEmptyAddressPlaysNothing_data()
