@@ -75,11 +75,15 @@ QString VideoAlbum::directory()
 
 bool VideoAlbum::isCompatible(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0)
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchContent);
-    return type.name().startsWith(u"video/"_s);
+    return isCompatibleData(file.read(sniffingBytes));
+}
+
+bool VideoAlbum::isCompatibleData(const QByteArray &head)
+{
+    return !head.isEmpty() && QMimeDatabase().mimeTypeForData(head).name().startsWith(u"video/"_s);
 }
 
 void VideoAlbum::save(const QString &path)

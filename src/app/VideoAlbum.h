@@ -19,6 +19,9 @@ public:
     static QString directory();
     /*! True when the content of \a path is a video (its sniffed MIME type is video/…). */
     static bool isCompatible(const QString &path);
+    /*! The same test on the first bytes of a file (sniffingBytes are enough). */
+    static bool isCompatibleData(const QByteArray &head);
+    static constexpr qint64 sniffingBytes = 16 * 1024;
 
     /*! Copies \a path into the album; saved() or saveFailed() follows. */
     void save(const QString &path);

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -69,6 +71,7 @@ void VideoDownloader::start(const QUrl &url)
     m_url = url;
     m_failure.clear();
     m_aborted = false;
+    m_head.clear();
     m_written = 0;
 
     const QString scheme = url.scheme().toLower();
@@ -187,6 +190,8 @@ void VideoDownloader::writeAvailable()
             fail(tr("Cannot write %1: %2").arg(m_filePath, m_file->errorString()));
             return;
         }
+        if (m_head.size() < VideoAlbum::sniffingBytes)
+            m_head.append(buffer, std::min(count, VideoAlbum::sniffingBytes - m_head.size()));
         m_written += count;
     }
     Q_EMIT progress(m_written, expectedLength());
@@ -235,11 +240,11 @@ QString VideoDownloader::transferFailure() const
 
 QString VideoDownloader::commit()
 {
+    if (!VideoAlbum::isCompatibleData(m_head))
+        return tr("The download is not a video");
     if (!m_file->commit())
         return tr("Cannot save %1: %2").arg(m_filePath, m_file->errorString());
     m_file.reset();
-    if (!VideoAlbum::isCompatible(m_filePath))
-        return tr("The download is not a video");
     return {};
 }
 
@@ -263,6 +268,7 @@ void VideoDownloader::complete(const Result &result)
     }
     m_file.reset();
     m_filePath.clear();
+    m_head.clear();
     m_running = false;
     Q_EMIT finished(result);
 }

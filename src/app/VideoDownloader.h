@@ -81,6 +81,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<QSaveFile> m_file;
     QString m_filePath;
+    QByteArray m_head; // the first bytes, to tell a video from anything else
     qint64 m_written = 0;
     QString m_failure;
     bool m_aborted = false;
