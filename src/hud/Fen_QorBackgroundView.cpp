@@ -79,11 +79,9 @@ void Fen_QorBackgroundView::updateForBackgroundStyle()
         effectView->lower();
         effectView->setGeometry(rect());
         effectView->show();
-        setBackgroundColor(m_color);
         m_effectView = effectView;
-    } else {
-        setBackgroundColor(m_color);
     }
+    setBackgroundColor(m_color);
 }
 
 void Fen_QorBackgroundView::updateViewsForColor(const QColor &)

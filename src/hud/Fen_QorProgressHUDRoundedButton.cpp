@@ -35,7 +35,6 @@ void Fen_QorProgressHUDRoundedButton::commonInit()
 void Fen_QorProgressHUDRoundedButton::setTitleColor(const QColor &color, ControlState state)
 {
     m_titleColors.insert(state, color);
-    update();
     setHighlighted(isHighlighted());
     m_borderColor = color;
 }
@@ -89,7 +88,7 @@ void Fen_QorProgressHUDRoundedButton::connectNotify(const QMetaMethod &signal)
 void Fen_QorProgressHUDRoundedButton::disconnectNotify(const QMetaMethod &signal)
 {
     QPushButton::disconnectNotify(signal);
-    // A disconnect by a destroyed receiver reports an invalid method: the action may be gone.
+    // Disconnecting everything at once reports an invalid method; the action may be among it.
     if (!signal.isValid() || signal == QMetaMethod::fromSignal(&QAbstractButton::clicked))
         updateGeometry();
 }

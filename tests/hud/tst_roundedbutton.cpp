@@ -46,6 +46,12 @@ private Q_SLOTS:
         QTRY_COMPARE(window.sizeHint().width(), natural.width() + 20);
         receiver.reset();
         QCOMPARE(button->sizeHint(), QSize(0, 0));
+        QTRY_COMPARE(window.sizeHint().width(), 0);
+
+        QObject::connect(button, &QAbstractButton::clicked, &window, [] {});
+        QTRY_COMPARE(window.sizeHint().width(), natural.width() + 20);
+        QObject::disconnect(button, &QAbstractButton::clicked, nullptr, nullptr);
+        QTRY_COMPARE(window.sizeHint().width(), 0);
     }
 
     void capsuleRadius_data()
