@@ -51,14 +51,14 @@ struct CommandLine
 
 LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)
 {
-    CommandLine commandLine;
-    commandLine.parser.process(arguments);
     QString errorText;
-    const std::optional<LaunchOptions> options = commandLine.options(&errorText);
+    const std::optional<LaunchOptions> options = parse(arguments, &errorText);
     if (!options) {
         std::fprintf(stderr, "%s\n", qPrintable(errorText));
         std::exit(2);
     }
+    // Help and version: printed by the parser, which then ends the process.
+    CommandLine().parser.process(arguments);
     return *options;
 }
 

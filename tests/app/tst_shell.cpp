@@ -7,6 +7,7 @@
 #include "ViewController.h"
 
 #include <QLineEdit>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void demoUsesTheSamplePlatform();
     void launchOptions_data();
     void launchOptions();
+    void programCommandLine_data();
+    void programCommandLine();
 };
 
 void tst_Shell::defaultConfigurationNamesTheSceneAndTheInterface()
@@ -135,6 +138,37 @@ void tst_Shell::launchOptions()
     QCOMPARE(options->screenshotPath, screenshot);
     QCOMPARE(options->endpoints.shortLinkHost, shortLinkHost);
     QCOMPARE(options->endpoints.webOrigin, webOrigin);
+}
+
+void tst_Shell::programCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // expected in stdout (or stderr for errors)
+    QTest::newRow("version") << QStringList { u"--version"_s } << 0 << u"Kivora 0.1.0"_s;
+    QTest::newRow("help") << QStringList { u"--help"_s } << 0 << u"--demo"_s;
+    QTest::newRow("unknown option") << QStringList { u"--frobnicate"_s } << 2 << u"frobnicate"_s;
+    QTest::newRow("bad origin") << QStringList { u"--web-origin"_s, u"not an origin"_s } << 2
+                                << u"--web-origin"_s;
+}
+
+void tst_Shell::programCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(KIVORA_APP_PATH), arguments);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QString printed
+        = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+    QVERIFY2(printed.contains(output), qPrintable(printed));
 }
 
 QTEST_MAIN(tst_Shell)
