@@ -83,14 +83,14 @@ ResponseBody::ByteRange ResponseBody::byteRange(const QByteArray &header, qint64
     // Several ranges are answered with the whole body, which HTTP allows.
     if (!header.startsWith("bytes=") || header.contains(','))
         return whole;
-    const QByteArray spec = header.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArray bounds = header.mid(6).trimmed();
+    const qsizetype dash = bounds.indexOf('-');
     if (dash < 0)
         return whole;
     bool startValid = false;
     bool endValid = false;
-    const qint64 start = spec.left(dash).toLongLong(&startValid);
-    const qint64 end = spec.mid(dash + 1).toLongLong(&endValid);
+    const qint64 start = bounds.left(dash).toLongLong(&startValid);
+    const qint64 end = bounds.mid(dash + 1).toLongLong(&endValid);
     if (dash == 0) {
         // "bytes=-n": the last n bytes.
         if (!endValid)
@@ -99,11 +99,11 @@ ResponseBody::ByteRange ResponseBody::byteRange(const QByteArray &header, qint64
             return { ByteRange::Unsatisfiable, 0, 0 };
         return { ByteRange::Part, std::max<qint64>(0, size - end), size - 1 };
     }
-    if (!startValid || (dash + 1 < spec.size() && (!endValid || end < start)))
+    if (!startValid || (dash + 1 < bounds.size() && (!endValid || end < start)))
         return whole;
     if (start >= size)
         return { ByteRange::Unsatisfiable, 0, 0 };
-    const qint64 last = dash + 1 < spec.size() ? std::min(end, size - 1) : size - 1;
+    const qint64 last = dash + 1 < bounds.size() ? std::min(end, size - 1) : size - 1;
     return { ByteRange::Part, start, last };
 }
 
