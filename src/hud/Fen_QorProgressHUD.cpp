@@ -674,13 +674,13 @@ void Fen_QorProgressHUD::setupViews()
     Fen_QorAlphaTransformEffect::of(m_bezelView)->setAlpha(0.0);
     m_bezelView->installEventFilter(this);
 
-    m_label = new QLabel;
+    m_label = new Fen_QorLabel;
     m_label->setAlignment(Qt::AlignCenter);
     setTextColor(m_label, color);
     m_label->setFont(boldSystemFont(16.0));
     m_label->setAutoFillBackground(false);
 
-    m_detailsLabel = new QLabel;
+    m_detailsLabel = new Fen_QorLabel;
     m_detailsLabel->setAlignment(Qt::AlignCenter);
     setTextColor(m_detailsLabel, color);
     m_detailsLabel->setWordWrap(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Fen_QorLabel.h"
 #include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUDDelegate.h"
 
@@ -21,7 +22,6 @@ class Fen_QorLayoutConstraint;
 class Fen_QorProgress;
 class Fen_QorProgressHUDLayout;
 class Fen_QorProgressHUDRoundedButton;
-class QLabel;
 class QVariantAnimation;
 
 /*! What the HUD shows in its bezel above the labels. */
@@ -143,8 +143,10 @@ public:
     /*! The HUD takes ownership of \a customView; a replaced custom view is deleted. */
     QWidget *customView() const { return m_customView; }
     void setCustomView(QWidget *customView);
-    QLabel *label() const { return m_label; }
-    QLabel *detailsLabel() const { return m_detailsLabel; }
+    /*! The title: one line per explicit line break, elided where the bezel is too narrow. */
+    Fen_QorLabel *label() const { return m_label; }
+    /*! The details: wrapped at word boundaries, and inside a word too wide for the bezel. */
+    Fen_QorLabel *detailsLabel() const { return m_detailsLabel; }
     Fen_QorProgressHUDRoundedButton *button() const { return m_button; }
 
     /*! While enabled (the default) the HUD takes the mouse over its host; when disabled mouse
@@ -259,8 +261,8 @@ private:
     Fen_QorBackgroundView *m_backgroundView = nullptr;
     Fen_QorBackgroundView *m_bezelView = nullptr;
     QPointer<QWidget> m_customView;
-    QLabel *m_label = nullptr;
-    QLabel *m_detailsLabel = nullptr;
+    Fen_QorLabel *m_label = nullptr;
+    Fen_QorLabel *m_detailsLabel = nullptr;
     Fen_QorProgressHUDRoundedButton *m_button = nullptr;
     QWidget *m_topSpacer = nullptr;
     QWidget *m_bottomSpacer = nullptr;
