@@ -134,7 +134,7 @@ void TestKivoraCli::readableSummary()
     const SamplePlatform::Item item = platform.item(PageVariant::Gallery);
     const Run run
         = runCli(endpointOptions(platform) << QStringLiteral("parse") << platform.shortLink(item));
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
     const QStringList lines = QString::fromUtf8(run.out).split(u'\n');
     QVERIFY(lines.contains(u"name: " + item.nickname));
     QVERIFY(lines.contains(QStringLiteral("type: 图集")));
@@ -164,10 +164,10 @@ void TestKivoraCli::directPlayAddressNeedsNoRequest()
     const QString address = QStringLiteral("https://localhost:1/aweme/v1/play/?video_id=a&line=1");
     const Run json = runCli(endpointOptions(platform)
                             << QStringLiteral("parse") << QStringLiteral("--json") << address);
-    QCOMPARE(json.exitCode, 0);
+    QVERIFY2(json.exitCode == 0, json.err.constData());
     QCOMPARE(jsonLine(json.out), QJsonObject({ { QStringLiteral("video"), address } }));
     const Run text = runCli({ QStringLiteral("parse"), address });
-    QCOMPARE(text.exitCode, 0);
+    QVERIFY2(text.exitCode == 0, text.err.constData());
     QCOMPARE(text.out, QByteArray("video: " + address.toUtf8() + '\n'));
     QVERIFY(platform.requests().isEmpty());
 }
@@ -181,7 +181,7 @@ void TestKivoraCli::diagnosticsGoToStandardError()
         << QStringLiteral("parse") << QStringLiteral("--json") << item.videoId;
 
     const Run logged = runCli(arguments);
-    QCOMPARE(logged.exitCode, 0);
+    QVERIFY2(logged.exitCode == 0, logged.err.constData());
     QVERIFY(!logged.out.contains("Kivora"));
     const QByteArrayList formats
         = { QByteArray("Kivora  ") + item.videoId.toUtf8(), "Kivora2  <!DOCTYPE", "Kivora3  {",
@@ -190,7 +190,7 @@ void TestKivoraCli::diagnosticsGoToStandardError()
         QVERIFY2(logged.err.contains(format), format.constData());
 
     const Run quiet = runCli(arguments, QStringLiteral("kivora.info=false"));
-    QCOMPARE(quiet.exitCode, 0);
+    QVERIFY2(quiet.exitCode == 0, quiet.err.constData());
     QCOMPARE(quiet.out, logged.out);
     QVERIFY2(!quiet.err.contains("Kivora"), quiet.err.constData());
 }
@@ -245,7 +245,7 @@ void TestKivoraCli::usageErrors()
 void TestKivoraCli::help()
 {
     const Run run = runCli({ QStringLiteral("--help") });
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
     const QString text = QString::fromUtf8(run.out);
     for (const char *expected : { "parse [--json] TEXT", "--short-link-host", "--share-origin",
                                   "--web-origin", "--ca-certificates" })
