@@ -223,9 +223,15 @@ QString VideoDownloader::transferFailure() const
         return m_failure;
     if (m_aborted)
         return tr("The download was cancelled");
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() >= 300))
-        return tr("The server answered with status %1").arg(status.toInt());
+    // A redirect that was not followed leaves its own 3xx status on the reply: the reason is the
+    // redirect, never that status.
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool redirected = status >= 300 && status < 400;
+    const QString redirect = redirectFailure(redirected);
+    if (!redirect.isEmpty())
+        return redirect;
+    if (status != 0 && !redirected && (status < 200 || status >= 300))
+        return tr("The server answered with status %1").arg(status);
     if (m_reply->error() == QNetworkReply::OperationCanceledError)
         return tr("No data arrived for %1 ms").arg(m_inactivityTimeout.count());
     if (m_reply->error() != QNetworkReply::NoError)
@@ -236,6 +242,24 @@ QString VideoDownloader::transferFailure() const
     if (expected >= 0 && expected != m_written)
         return tr("The transfer ended after %1 of %2 bytes").arg(m_written).arg(expected);
     return {};
+}
+
+QString VideoDownloader::redirectFailure(bool redirected) const
+{
+    const QString target = QString::fromUtf8(m_reply->rawHeader("Location"));
+    switch (m_reply->error()) {
+    case QNetworkReply::InsecureRedirectError:
+        return tr("The server redirected from https to plain http (%1); such a redirect is not "
+                  "followed")
+            .arg(target);
+    case QNetworkReply::TooManyRedirectsError:
+        return tr("The server redirected too many times (last to %1)").arg(target);
+    case QNetworkReply::NoError:
+        return redirected ? tr("The server redirected to %1, which was not followed").arg(target)
+                          : QString();
+    default:
+        return {};
+    }
 }
 
 QString VideoDownloader::commit()

@@ -1,3 +1,4 @@
+#include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "VideoDownloader.h"
 
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void sameAddressTwiceGivesTwoFiles();
     void failuresLeaveNoFile_data();
     void failuresLeaveNoFile();
+    void redirectsNotFollowedAreTheReason_data();
+    void redirectsNotFollowedAreTheReason();
     void addressesThatAreNoWebAddressFailLater_data();
     void addressesThatAreNoWebAddressFailLater();
     void hostileNamesStayInTheDirectory_data();
@@ -76,6 +79,9 @@ void TestVideoDownloader::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(
         QStandardPaths::writableLocation(QStandardPaths::CacheLocation).startsWith(m_home.path()));
+    QString error;
+    QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
+             qPrintable(error));
 }
 
 void TestVideoDownloader::downloadsIntoTheCachesDirectory_data()
@@ -220,6 +226,43 @@ void TestVideoDownloader::failuresLeaveNoFile()
     QCOMPARE(entries(dir.path()), QStringList());
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
+}
+
+void TestVideoDownloader::redirectsNotFollowedAreTheReason_data()
+{
+    QTest::addColumn<bool>("loop");
+    QTest::addColumn<QString>("reason");
+    // The play address on the HTTPS side redirects to the media on the plain HTTP web origin.
+    QTest::newRow("https to http") << false << u"https to plain http"_s;
+    QTest::newRow("redirect loop") << true << u"too many times"_s;
+}
+
+void TestVideoDownloader::redirectsNotFollowedAreTheReason()
+{
+    QFETCH(bool, loop);
+    QFETCH(QString, reason);
+    const auto platform = startedPlatform();
+    QVERIFY(platform);
+    SamplePlatform::Faults faults;
+    faults.redirectLoop = loop;
+    platform->setFaults(faults);
+    const SamplePlatform::Item item = platform->items().constFirst();
+    const QString address = loop
+        ? platform->shortLink(item)
+        : platform->endpoints().shareOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri;
+    QTemporaryDir dir;
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(QUrl(address));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.errorString.contains(reason), qPrintable(result.errorString));
+    QVERIFY2(!result.errorString.contains(u"status"_s), qPrintable(result.errorString));
+    QCOMPARE(entries(dir.path()), QStringList());
 }
 
 void TestVideoDownloader::addressesThatAreNoWebAddressFailLater_data()
