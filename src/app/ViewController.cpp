@@ -2,6 +2,7 @@
 
 #include "ui_ViewController.h"
 
+#include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
 #include "KivoraLog.h"
 #include "PlayerView.h"
@@ -103,19 +104,25 @@ std::optional<QString> ViewController::extractDouyinURLFromString(const QString 
 
 void ViewController::pasteButton()
 {
+    takePastedText();
+}
+
+bool ViewController::takePastedText()
+{
     const QString text = QGuiApplication::clipboard()->text();
     if (text.size() <= 1 || !m_textField)
-        return;
+        return false;
     if (ShareText::isDirectPlayAddress(text)) {
         m_textField->setText(text);
-        return;
+        return true;
     }
     const std::optional<QString> link = ShareText::pickLinkFromPastedText(text);
     if (!link)
-        return;
+        return false;
     qCInfo(lcKivora).noquote() << u"srcUrl: "_s + *link;
     m_textField->setText(*link);
     jiexiButton();
+    return true;
 }
 
 void ViewController::jiexiButton()
@@ -175,9 +182,11 @@ void ViewController::downLoadVedioButton()
 
     const QUrl url = urlFromText(m_videoUrl);
     if (url.isEmpty()) {
+        const QString reason = m_videoUrl->isEmpty()
+            ? tr("The play address is empty")
+            : tr("The play address is not a valid address: %1").arg(*m_videoUrl);
         QMetaObject::invokeMethod(
-            this, [this] { showDownloadError(tr("The play address is empty")); },
-            Qt::QueuedConnection);
+            this, [this, reason] { showDownloadError(reason); }, Qt::QueuedConnection);
         return;
     }
     auto *downloader = new VideoDownloader(this);
@@ -247,6 +256,7 @@ void ViewController::addVideoPlayerWithUrl(const QUrl &url)
         m_avPlayerVC->setShowsPlaybackControls(true);
         viewDidLayoutSubviews();
         m_avPlayerVC->raise();
+        keepHUDsOnTop();
         m_avPlayerVC->show();
     }
     QMediaPlayer *previous = m_avPlayer;
@@ -259,6 +269,17 @@ void ViewController::addVideoPlayerWithUrl(const QUrl &url)
         previous->deleteLater();
     }
     m_avPlayer->play();
+}
+
+// A HUD already showing (the parse's waiting indicator, a download's) stays above the player view
+// that the first playback puts on top of the screen.
+void ViewController::keepHUDsOnTop()
+{
+    const QObjectList children = getView(this)->children();
+    for (QObject *child : children) {
+        if (auto *hud = qobject_cast<Fen_QorProgressHUD *>(child))
+            hud->raise();
+    }
 }
 
 void ViewController::viewDidLayoutSubviews()
@@ -286,13 +307,12 @@ bool ViewController::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_videoView
         && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         viewDidLayoutSubviews();
-    // Ctrl+V in the field goes through the paste action (which picks the link out of the text),
-    // not the field's own paste.
-    if (watched == m_textField && event->type() == QEvent::ShortcutOverride
-        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
-        event->ignore();
-        return true;
-    }
+    // Ctrl+V in the field goes through the paste action (which picks the link out of a share
+    // text); what the action does not take (a video ID, an http link, any other text) the field
+    // pastes as usual.
+    if (watched == m_textField && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste))
+        return takePastedText();
     return QWidget::eventFilter(watched, event);
 }
 

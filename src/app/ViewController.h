@@ -86,6 +86,9 @@ private:
     static void finishParse(const QPointer<ViewController> &screen, const VideoInfo &record);
     static QUrl urlFromText(const std::optional<QString> &address);
 
+    /*! The paste action; false when the pasteboard holds nothing it takes. */
+    bool takePastedText();
+    void keepHUDsOnTop();
     void queueHideHUD();
     void downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
                           const QString &errorString);

@@ -193,6 +193,7 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile_data()
 {
     QTest::addColumn<SamplePlatform::Faults>("faults");
     QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("reason"); // part of the message, when the row checks it
 
     SamplePlatform::Faults notFound;
     notFound.errorStatus = 404;
@@ -204,19 +205,22 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile_data()
     text.nonVideoMedia = true;
 
     const QString media = u"{media}"_s; // the sample platform's media address
-    QTest::newRow("404") << notFound << media;
-    QTest::newRow("reset mid-body") << reset << media;
-    QTest::newRow("empty body") << empty << media;
-    QTest::newRow("text body") << text << media;
+    QTest::newRow("404") << notFound << media << u"status 404"_s;
+    QTest::newRow("reset mid-body") << reset << media << QString();
+    QTest::newRow("empty body") << empty << media << QString();
+    QTest::newRow("text body") << text << media << QString();
     QTest::newRow("nobody listening")
-        << SamplePlatform::Faults() << u"http://localhost:1/media/sample.mp4"_s;
-    QTest::newRow("empty play address") << SamplePlatform::Faults() << QString();
+        << SamplePlatform::Faults() << u"http://localhost:1/media/sample.mp4"_s << QString();
+    QTest::newRow("empty play address") << SamplePlatform::Faults() << QString() << u"empty"_s;
+    QTest::newRow("play address that is no URL")
+        << SamplePlatform::Faults() << u"http://[::1"_s << u"not a valid address"_s;
 }
 
 void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
 {
     QFETCH(SamplePlatform::Faults, faults);
     QFETCH(QString, address);
+    QFETCH(QString, reason);
     SamplePlatform platform;
     QVERIFY(platform.start());
     platform.setFaults(faults);
@@ -227,8 +231,8 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
     screen.setVideoUrl(address);
     pressDownload(screen);
     QTRY_COMPARE(recorder.messages().size(), 1);
-    QVERIFY2(recorder.messages().constFirst().startsWith(u"下载失败"_s),
-             qPrintable(recorder.messages().constFirst()));
+    const QString message = recorder.messages().constFirst();
+    QVERIFY2(message.startsWith(u"下载失败"_s) && message.contains(reason), qPrintable(message));
     QCOMPARE(recorder.spinners(), 1);
     QVERIFY(!spinnerShowing(&screen));
     QCOMPARE(entries(cachesDirectory()), QStringList());

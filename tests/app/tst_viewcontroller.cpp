@@ -94,6 +94,7 @@ private Q_SLOTS:
     void showPlayHideOrder_data();
     void showPlayHideOrder();
     void twoPlaybacksShareOnePlayerView();
+    void firstPlaybackKeepsTheHUDOnTop();
     void playerControls();
     void timeText_data();
     void timeText();
@@ -105,6 +106,8 @@ private Q_SLOTS:
     void copy();
     void pressOnTheBackgroundEndsEditing();
     void keyboard();
+    void ctrlVInTheField_data();
+    void ctrlVInTheField();
 
 private:
     std::unique_ptr<ViewController> makeScreen() const;
@@ -326,6 +329,22 @@ void tst_ViewController::twoPlaybacksShareOnePlayerView()
     QCOMPARE(view->seekBar()->maximum(), screen->avPlayer()->duration());
 }
 
+void tst_ViewController::firstPlaybackKeepsTheHUDOnTop()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    qor_showWaiting(screen.get()); // e.g. a download's or the parse's own indicator
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(getView(screen.get()));
+    QVERIFY(hud);
+    QCOMPARE(hud->parentWidget(), screen.get());
+
+    screen->playVideo(u"http://localhost:1/nothing.mp4"_s);
+    QTRY_VERIFY(screen->avPlayerVC());
+    const QObjectList children = screen->children();
+    QVERIFY(children.indexOf(hud) > children.indexOf(screen->avPlayerVC()));
+    QVERIFY(hud->isVisible());
+}
+
 void tst_ViewController::playerControls()
 {
     const auto screen = makeScreen();
@@ -493,6 +512,50 @@ void tst_ViewController::keyboard()
     }
     QCOMPARE(order,
              (QStringList { u"Paste"_s, u"Parse"_s, u"Copy play address"_s, u"Download video"_s }));
+}
+
+void tst_ViewController::ctrlVInTheField_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("field"); // after Ctrl+V at the end of "id " (a paste inserts)
+    QTest::addColumn<bool>("parsed");
+
+    QTest::newRow("share text: the link is picked and parsed")
+        << u"看看 https://localhost:1/Ab1/ 吧"_s << u"https://localhost:1/Ab1/"_s << true;
+    const QString direct = u"http://localhost:1/aweme/v1/play/?video_id=k&line=1"_s;
+    QTest::newRow("direct play address: taken whole") << direct << direct << false;
+    QTest::newRow("video ID: pasted as usual")
+        << u"7300000000000000001"_s << u"id 7300000000000000001"_s << false;
+    QTest::newRow("http link: pasted as usual")
+        << u"http://localhost:1/abc/"_s << u"id http://localhost:1/abc/"_s << false;
+    QTest::newRow("other text: pasted as usual") << u"some words"_s << u"id some words"_s << false;
+    QTest::newRow("one character: pasted as usual") << u"7"_s << u"id 7"_s << false;
+}
+
+void tst_ViewController::ctrlVInTheField()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, field);
+    QFETCH(bool, parsed);
+
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->textField()->setText(u"id "_s);
+    screen->textField()->setFocus();
+    QTRY_VERIFY(screen->textField()->hasFocus());
+    QGuiApplication::clipboard()->setText(clipboard);
+    LogCapture log;
+
+    QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(screen->textField()->text(), field);
+    QCOMPARE(log.linesStartingWith(u"srcUrl: "_s).size(), parsed ? 1 : 0);
+    QTRY_VERIFY(!hasQorhud(screen.get()));
+
+    // The paste button keeps its rules: it leaves the field alone when it takes nothing.
+    screen->textField()->setText(u"id "_s);
+    screen->findChild<QPushButton *>(u"pastePushButton"_s)->click();
+    QCOMPARE(screen->textField()->text(), field.startsWith(u"id "_s) ? u"id "_s : field);
 }
 
 QTEST_MAIN(tst_ViewController)
