@@ -112,10 +112,21 @@ Fen_QorProgressHUD::Fen_QorProgressHUD(QWidget *view) : QWidget(nullptr)
     commonInit(view ? view->rect() : QRect());
 }
 
+// Set up parentless and added afterwards: a parent given to QWidget's constructor would be
+// adopted before this class can notice it, and the HUD would not follow its host.
+Fen_QorProgressHUD::Fen_QorProgressHUD(const QRect &frame, QWidget *parent) : QWidget(nullptr)
+{
+    commonInit(frame);
+    if (parent)
+        setParent(parent);
+}
+
 Fen_QorProgressHUD::~Fen_QorProgressHUD()
 {
     // The running animation and the timers are children and go down with the HUD; cut the
-    // animation loose first so that nothing of it reaches a half-destroyed HUD.
+    // animation loose first so that nothing of it reaches a half-destroyed HUD. A pending hide
+    // is dropped with them: its completion and delegate notice would only meet a HUD that is
+    // no longer there.
     if (m_animation) {
         m_animation->driver->disconnect(this);
         delete m_animation->driver;
@@ -289,9 +300,11 @@ void Fen_QorProgressHUD::done()
             deleteLater();
         }
     }
+    // The completion may delete the HUD, directly or with its host: the delegate is then not told.
+    const QPointer<Fen_QorProgressHUD> self(this);
     if (const std::function<void()> completion = completionBlock())
         completion();
-    if (m_delegate)
+    if (self && m_delegate)
         m_delegate->hudWasHidden(this);
 }
 
@@ -327,8 +340,12 @@ void Fen_QorProgressHUD::animateIn(bool animatingIn, Fen_QorProgressHUDAnimation
         superseded->driver->disconnect(this);
         superseded->driver->stop();
         superseded->driver->deleteLater();
-        if (superseded->completion)
+        if (superseded->completion) {
+            const QPointer<Fen_QorProgressHUD> self(this);
             superseded->completion(false);
+            if (!self)
+                return;
+        }
     }
 
     auto *driver = new QVariantAnimation(this);

@@ -52,10 +52,16 @@ enum Fen_QorProgressHUDAnimation : qint64 {
  * minimum display time and a delayed hide. At the end of every hide the completion callback and
  * then the delegate are told.
  *
- * Adding: the constructor does not add the HUD to its host; add it like any child widget
- * (setParent(host), raise(), show()) or use showHUDAddedTo(). Lifetime: the host owns the HUD.
- * With removeFromSuperViewOnHide set, a finished hide takes the HUD off its host and deletes it
- * (deleteLater()), so keep a QPointer if you hold on to such a HUD; it must then live on the heap.
+ * Adding: the host-view constructor does not add the HUD to its host; add it like any child
+ * widget (setParent(host), raise(), show()) or use showHUDAddedTo(). Lifetime: the host owns the
+ * HUD. With removeFromSuperViewOnHide set, a finished hide takes the HUD off its host and deletes
+ * it (deleteLater()), like any child its host released: such a HUD must live on the heap, and a
+ * caller that keeps a pointer to it should hold a QPointer. hideHUDForView() and the shortcuts
+ * set the flag on any HUD they hide, one the caller created included.
+ *
+ * Destroying a HUD drops its pending notices: a HUD deleted while it waits or animates out never
+ * calls its completion or its delegate. The completion may delete the HUD (or its host); the
+ * delegate is then not told.
  *
  * Alpha and scale are paint-time state (Fen_QorAlphaTransformEffect on the bezel and the
  * backdrop, which also paint the HUD's own alpha); alpha() reads the HUD's own. While the HUD's
@@ -79,17 +85,24 @@ public:
     /*! A HUD for \a view, with the view's bounds, not yet added to it. \a view must not be null
      * (assertion "View must not be nil."). */
     explicit Fen_QorProgressHUD(QWidget *view);
+    /*! A HUD with the geometry \a frame. With a \a parent it is added to it at once (still
+     * hidden, see QWidget::setParent()) and, like any HUD on a host, takes and follows the
+     * host's bounds instead. */
+    explicit Fen_QorProgressHUD(const QRect &frame, QWidget *parent = nullptr);
     ~Fen_QorProgressHUD() override;
 
     /*! Creates a HUD of class \a HUD for \a view, sets removeFromSuperViewOnHide, adds it as
      * \a view's topmost child and shows it. */
     template<typename HUD = Fen_QorProgressHUD>
     static HUD *showHUDAddedTo(QWidget *view, bool animated);
-    /*! Hides (and so removes) the topmost unfinished HUD of class \a HUD on \a view; false when
-     * there is none. */
+    /*! Hides the topmost unfinished HUD of class \a HUD on \a view; false when there is none.
+     * It sets removeFromSuperViewOnHide on that HUD, whoever created it: once hidden the HUD is
+     * deleted (deleteLater()). Hold a QPointer to any HUD you keep a pointer to. */
     template<typename HUD = Fen_QorProgressHUD>
     static bool hideHUDForView(QWidget *view, bool animated);
-    /*! The topmost child of \a view that is a \a HUD and not hiding or hidden, or nullptr. */
+    /*! The topmost child of \a view that is a \a HUD and not hiding or hidden, or nullptr.
+     * The result is a plain pointer to a heap object that a hide may delete (see
+     * removeFromSuperViewOnHide()): keep it in a QPointer if it outlives the current call. */
     template<typename HUD = Fen_QorProgressHUD>
     static HUD *HUDForView(QWidget *view);
 
@@ -110,6 +123,8 @@ public:
     void setGraceTime(double graceTime) { m_graceTime = graceTime; }
     double minShowTime() const { return m_minShowTime; }
     void setMinShowTime(double minShowTime) { m_minShowTime = minShowTime; }
+    /*! While set, the end of a hide takes the HUD off its host and deletes it (deleteLater()):
+     * the HUD must then be a heap object, and pointers to it should be QPointers. */
     bool removeFromSuperViewOnHide() const { return m_removeFromSuperViewOnHide; }
     void setRemoveFromSuperViewOnHide(bool remove) { m_removeFromSuperViewOnHide = remove; }
 

@@ -16,6 +16,12 @@ constexpr float EdgeMarginPriority = 999.0f;
 constexpr float ShapePriority = 997.0f;
 constexpr double VisibleItemGap = 4.0;
 
+// Exact on purpose: QSizeF's == treats components within 1e-12 of zero as zero.
+bool isExactlyZero(const QSizeF &size)
+{
+    return size.width() == 0.0 && size.height() == 0.0;
+}
+
 Fen_QorLayoutConstraint *relate(QWidget *first, Attribute firstAttribute, Relation relation,
                                 QWidget *second, Attribute secondAttribute, double constant = 0.0)
 {
@@ -92,7 +98,7 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
     Fen_QorLayoutConstraints::addConstraints(views.hud, edges);
 
     QList<Fen_QorLayoutConstraint *> bezelList;
-    if (metrics.minSize != QSizeF(0, 0)) {
+    if (!isExactlyZero(metrics.minSize)) {
         const QList<Fen_QorLayoutConstraint *> minimum {
             relateToConstant(bezel, Attribute::Width, Relation::GreaterThanOrEqual,
                              metrics.minSize.width()),
@@ -193,5 +199,5 @@ void Fen_QorProgressHUDLayout::layoutSubviews(bool needsUpdateConstraints)
 bool Fen_QorProgressHUDLayout::isVisibleInLayout(const QWidget *item)
 {
     return item && !item->isHidden()
-        && Fen_QorLayoutSolver::intrinsicContentSize(item) != QSizeF(0, 0);
+        && !isExactlyZero(Fen_QorLayoutSolver::intrinsicContentSize(item));
 }

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -19,8 +20,14 @@ namespace {
 class RecordingDelegate : public Fen_QorProgressHUDDelegate
 {
 public:
-    void hudWasHidden(Fen_QorProgressHUD *hud) override { hidden.append(hud); }
+    void hudWasHidden(Fen_QorProgressHUD *hud) override
+    {
+        hidden.append(hud);
+        if (onHidden)
+            onHidden();
+    }
     QList<Fen_QorProgressHUD *> hidden;
+    std::function<void()> onHidden;
 };
 
 class DerivedHUD : public Fen_QorProgressHUD
@@ -91,6 +98,29 @@ private Q_SLOTS:
         QVERIFY(hud.isUserInteractionEnabled());
         QVERIFY(!hud.areDefaultMotionEffectsEnabled());
         QCOMPARE(hud.progressObjectDisplayLink(), nullptr);
+    }
+
+    void frameConstructor()
+    {
+        failures.clear();
+        const Fen_QorAssertionHandler previous = Fen_QorSetAssertionHandler(&recordingHandler);
+        Fen_QorProgressHUD loose(QRect(10, 20, 150, 90));
+        Fen_QorSetAssertionHandler(previous);
+        QVERIFY(failures.isEmpty()); // no host needed
+        QCOMPARE(loose.geometry(), QRect(10, 20, 150, 90));
+        QCOMPARE(loose.parentWidget(), nullptr);
+        QCOMPARE(loose.alpha(), 0.0); // the common set-up ran
+        QVERIFY(loose.indicator());
+
+        QWidget host;
+        host.resize(300, 200);
+        auto *added = new Fen_QorProgressHUD(QRect(0, 0, 10, 10), &host);
+        QCOMPARE(added->parentWidget(), &host);
+        QCOMPARE(added->geometry(), host.rect());
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        host.resize(240, 320);
+        QCOMPARE(added->geometry(), QRect(0, 0, 240, 320)); // follows its host
     }
 
     void missingViewAsserts()
@@ -401,20 +431,106 @@ private Q_SLOTS:
         QCOMPARE(clicked.size(), reachesHost ? 1 : 0);
     }
 
-    void destroyedWhileBusyIsSafe()
+    void destroyedWhileBusyDropsNotices_data()
     {
+        QTest::addColumn<bool>("animatingOut");
+        QTest::newRow("timers pending") << false;
+        QTest::newRow("animating out") << true;
+    }
+
+    void destroyedWhileBusyDropsNotices()
+    {
+        QFETCH(bool, animatingOut);
         QWidget host;
         Fixture f(&host);
-        f.hud->setMinShowTime(0.05);
-        f.hud->setGraceTime(0.05);
         f.hud->setProgressObject(std::make_shared<Fen_QorProgress>(10));
-        f.hud->showAnimated(true); // grace timer
-        f.hud->hideAnimated(true, 0.05);
-        QTRY_COMPARE(bezelAlpha(f.hud) > 0.0, true); // shown, animating in
-        f.hud->hideAnimated(true); // minimum-show timer pending
+        if (animatingOut) {
+            f.hud->showAnimated(false);
+            f.hud->hideAnimated(true);
+            QCOMPARE(f.hud->alpha(), 1.0); // still animating
+        } else {
+            f.hud->setMinShowTime(0.05);
+            f.hud->setGraceTime(0.05);
+            f.hud->showAnimated(true); // grace timer
+            f.hud->hideAnimated(true, 0.05);
+            QTRY_COMPARE(bezelAlpha(f.hud) > 0.0, true); // shown, animating in
+            f.hud->hideAnimated(true); // minimum-show timer pending
+        }
         delete f.hud.data();
-        QTest::qWait(150);
+        QTest::qWait(400); // past the animation and every timer
         QCOMPARE(f.completions, 0);
+        QVERIFY(f.delegate.hidden.isEmpty());
+    }
+
+    // The hide's notices call out to user code, which may delete the HUD or its host; nothing
+    // of the HUD may be touched afterwards (ASan builds catch it), nor the delegate be told.
+    void noticeMayDeleteTheHUD_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("fromDelegate");
+        QTest::addColumn<bool>("deleteHost");
+        const QStringList endings { QStringLiteral("plain"), QStringLiteral("animated"),
+                                    QStringLiteral("minimum show time"), QStringLiteral("delayed"),
+                                    QStringLiteral("show ends the hide animation") };
+        for (const QString &ending : endings) {
+            const QByteArray name = ending.toUtf8();
+            QTest::addRow("%s, completion deletes the HUD", name.constData())
+                << ending << false << false;
+            QTest::addRow("%s, completion deletes the host", name.constData())
+                << ending << false << true;
+            QTest::addRow("%s, delegate deletes the HUD", name.constData())
+                << ending << true << false;
+        }
+    }
+
+    void noticeMayDeleteTheHUD()
+    {
+        QFETCH(QString, ending);
+        QFETCH(bool, fromDelegate);
+        QFETCH(bool, deleteHost);
+        auto *host = new QWidget;
+        QPointer<QWidget> hostAlive(host);
+        Fixture f(host);
+        const auto deleter = [&f, host, deleteHost] {
+            if (deleteHost)
+                delete host;
+            else
+                delete f.hud.data();
+        };
+        int completions = 0;
+        if (fromDelegate)
+            f.delegate.onHidden = deleter;
+        else
+            f.hud->setCompletionBlock([&completions, deleter] {
+                ++completions;
+                deleter();
+            });
+
+        f.hud->showAnimated(false);
+        if (ending == QLatin1String("plain")) {
+            f.hud->hideAnimated(false);
+        } else if (ending == QLatin1String("animated")) {
+            f.hud->hideAnimated(true);
+        } else if (ending == QLatin1String("minimum show time")) {
+            f.hud->setMinShowTime(0.05);
+            f.hud->showAnimated(false);
+            f.hud->hideAnimated(false);
+        } else if (ending == QLatin1String("delayed")) {
+            f.hud->hideAnimated(false, 0.02);
+        } else {
+            f.hud->hideAnimated(true);
+            f.hud->showAnimated(true);
+        }
+        QTRY_VERIFY(f.hud.isNull());
+        QTest::qWait(50); // deferred deletions and any late timer
+        QCOMPARE(hostAlive.isNull(), deleteHost);
+        if (!fromDelegate) {
+            QCOMPARE(completions, 1);
+            QVERIFY(f.delegate.hidden.isEmpty()); // the HUD was gone before its delegate's turn
+        } else {
+            QCOMPARE(f.delegate.hidden.size(), 1);
+        }
+        delete hostAlive.data();
     }
 
     void delegateIsHeldWeakly()

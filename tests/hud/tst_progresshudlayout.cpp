@@ -227,6 +227,8 @@ void tst_ProgressHUDLayout::minimumSize_data()
     QTest::newRow("none") << QSizeF(0, 0) << 0 << QSize(77, 77);
     QTest::newRow("wider") << QSizeF(200, 0) << 2 << QSize(200, 77);
     QTest::newRow("taller") << QSizeF(0, 151) << 2 << QSize(77, 151);
+    // Not (0, 0), though QSizeF's fuzzy == would take it for it.
+    QTest::newRow("almost zero") << QSizeF(1e-13, 0) << 2 << QSize(77, 77);
     QTest::newRow("smaller than content") << QSizeF(10, 10) << 2 << QSize(77, 77);
     QTest::newRow("larger than the HUD") << QSizeF(1000, 1000) << 2 << QSize(280, 528);
 }
