@@ -18,7 +18,7 @@ struct CommandLine
     EndpointOptions endpointOptions;
     QCommandLineOption demo { u"demo"_s,
                               u"Start the sample platform in-process and use it, with a sample "
-                              u"share text in the field."_s };
+                              u"share text in the field. Not with the endpoint options."_s };
     QCommandLineOption screenshot { u"screenshot"_s, u"Save a picture of the window."_s,
                                     u"file"_s };
 
@@ -35,9 +35,13 @@ struct CommandLine
     }
 
     // The endpoint options are read (and a CA file trusted) only after a successful parse.
-    std::optional<LaunchOptions> options(QString *errorText)
+    std::optional<LaunchOptions> read(const QStringList &arguments, QString *errorText)
     {
-        if (!endpointOptions.apply(parser, errorText))
+        if (!parser.parse(arguments)) {
+            *errorText = parser.errorText();
+            return std::nullopt;
+        }
+        if (!checkDemo(errorText) || !endpointOptions.apply(parser, errorText))
             return std::nullopt;
         LaunchOptions options;
         options.endpoints = endpointOptions.endpoints();
@@ -45,29 +49,75 @@ struct CommandLine
         options.screenshotPath = parser.value(screenshot);
         return options;
     }
+
+    // The demo points every request at its own platform: addresses given with it would be
+    // silently dropped, so the combination is refused.
+    bool checkDemo(QString *errorText) const
+    {
+        if (!parser.isSet(demo))
+            return true;
+        const QStringList endpointNames { u"short-link-host"_s, u"share-origin"_s,
+                                          u"web-origin"_s };
+        for (const QString &name : endpointNames) {
+            if (parser.isSet(name)) {
+                *errorText = u"--demo uses the sample platform's own addresses; it cannot be "
+                             u"combined with --"_s
+                    + name;
+                return false;
+            }
+        }
+        return true;
+    }
 };
+
+// Qt's own options are single-dash words (-platform, -style, …), which only QApplication takes
+// out; ours are long options, and the single-dash ones only help and version. --help-all lists
+// the options of the application object, so it waits for the QApplication too.
+bool leftToTheApplication(const QStringList &arguments)
+{
+    const QStringList ownShortOptions { u"-h"_s, u"-?"_s, u"-v"_s };
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == u"--"_s)
+            return false;
+        if (argument == u"--help-all"_s
+            || (argument.startsWith(u'-') && !argument.startsWith(u"--"_s)
+                && !ownShortOptions.contains(argument)))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
+std::optional<LaunchOptions> LaunchOptions::fromCommandLine(int &argc, char **argv)
+{
+    // A core application only: it gives the arguments, the program name for the help, and the
+    // TLS backend a CA file is read with.
+    const QCoreApplication commandLine(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (leftToTheApplication(arguments))
+        return std::nullopt;
+    return fromArguments(arguments);
+}
+
 LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)
 {
+    CommandLine commandLine;
+    // Help and version come before the values are checked: the parser prints them and ends the
+    // process. (Its own handling of a usage error would exit with status 1.)
+    if (commandLine.parser.parse(arguments))
+        commandLine.parser.process(arguments);
     QString errorText;
-    const std::optional<LaunchOptions> options = parse(arguments, &errorText);
+    const std::optional<LaunchOptions> options = commandLine.read(arguments, &errorText);
     if (!options) {
         std::fprintf(stderr, "%s\n", qPrintable(errorText));
         std::exit(2);
     }
-    // Help and version: printed by the parser, which then ends the process.
-    CommandLine().parser.process(arguments);
     return *options;
 }
 
 std::optional<LaunchOptions> LaunchOptions::parse(const QStringList &arguments, QString *errorText)
 {
-    CommandLine commandLine;
-    if (!commandLine.parser.parse(arguments)) {
-        *errorText = commandLine.parser.errorText();
-        return std::nullopt;
-    }
-    return commandLine.options(errorText);
+    return CommandLine().read(arguments, errorText);
 }

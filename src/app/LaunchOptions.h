@@ -9,12 +9,20 @@
 
 /*!
  * \brief The window application's command line: the platform options shared with kivora-cli
- * (endpoints and extra certificate authorities, which take effect while parsing), `--demo`, and
- * the hidden `--screenshot FILE`.
+ * (endpoints and extra certificate authorities, which take effect while parsing), `--demo` (which
+ * brings its own endpoints and refuses the endpoint options), and the hidden `--screenshot FILE`.
  */
 class LaunchOptions
 {
 public:
+    /*!
+     * Reads the command line before the QApplication exists, so that help, version and usage
+     * errors need no window system: prints and exits as fromArguments() does. Returns nothing
+     * when the line holds Qt's own single-dash options (-platform, -style, …), which only
+     * QApplication takes out, or --help-all, which lists them: such a line is read by
+     * fromArguments() afterwards.
+     */
+    static std::optional<LaunchOptions> fromCommandLine(int &argc, char **argv);
     /*! Parses \a arguments (the program name first); prints help, version or a usage error and
      *  exits the process (status 2 for a usage error) where the command line asks for it. */
     static LaunchOptions fromArguments(const QStringList &arguments);

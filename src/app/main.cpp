@@ -7,12 +7,17 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(u"Kivora"_s);
-    QApplication::setApplicationVersion(QStringLiteral(KIVORA_VERSION));
+    QCoreApplication::setApplicationName(u"Kivora"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KIVORA_VERSION));
+    // Read before the QApplication, which needs a display: help, version and usage errors work
+    // without one.
+    std::optional<LaunchOptions> options = LaunchOptions::fromCommandLine(argc, argv);
 
+    QApplication application(argc, argv);
+    if (!options)
+        options = LaunchOptions::fromArguments(QApplication::arguments());
     ApplicationShell shell;
-    if (!shell.launch(LaunchOptions::fromArguments(QApplication::arguments())))
+    if (!shell.launch(*options))
         return 1;
     return QApplication::exec();
 }

@@ -114,6 +114,16 @@ void tst_Shell::launchOptions_data()
                                << u"http://localhost:8080"_s;
     QTest::newRow("unknown option") << QStringList { u"kivora"_s, u"--frobnicate"_s } << false
                                     << false << QString() << QString() << QString();
+    QTest::newRow("demo with a web origin")
+        << QStringList { u"kivora"_s, u"--demo"_s, u"--web-origin"_s, u"http://localhost:8080"_s }
+        << false << false << QString() << QString() << QString();
+    QTest::newRow("demo with a short-link host")
+        << QStringList { u"kivora"_s, u"--short-link-host"_s, u"localhost:1"_s, u"--demo"_s }
+        << false << false << QString() << QString() << QString();
+    QTest::newRow("demo with a CA file")
+        << QStringList { u"kivora"_s, u"--demo"_s, u"--ca-certificates"_s,
+                         SamplePlatform::caCertificatesPath() }
+        << true << true << QString() << real.shortLinkHost << real.webOrigin;
     QTest::newRow("missing CA file")
         << QStringList { u"kivora"_s, u"--ca-certificates"_s, u"/nonexistent/ca.pem"_s } << false
         << false << QString() << QString() << QString();
@@ -140,27 +150,42 @@ void tst_Shell::launchOptions()
     QCOMPARE(options->endpoints.webOrigin, webOrigin);
 }
 
+// These answers come before the window system is needed: the program runs without a display.
 void tst_Shell::programCommandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("output"); // expected in stdout (or stderr for errors)
-    QTest::newRow("version") << QStringList { u"--version"_s } << 0 << u"Kivora 0.1.0"_s;
-    QTest::newRow("help") << QStringList { u"--help"_s } << 0 << u"--demo"_s;
-    QTest::newRow("unknown option") << QStringList { u"--frobnicate"_s } << 2 << u"frobnicate"_s;
+    QTest::addColumn<QStringList>("output"); // expected in stdout (or stderr for errors)
+    QTest::newRow("version") << QStringList { u"--version"_s } << 0
+                             << QStringList { u"Kivora 0.1.0"_s };
+    QTest::newRow("help") << QStringList { u"--help"_s } << 0
+                          << QStringList { u"kivora [options]"_s, u"--demo"_s };
+    QTest::newRow("Qt's own options are taken out first")
+        << QStringList { u"-platform"_s, u"offscreen"_s, u"--version"_s } << 0
+        << QStringList { u"Kivora 0.1.0"_s };
+    QTest::newRow("unknown option")
+        << QStringList { u"--frobnicate"_s } << 2 << QStringList { u"frobnicate"_s };
     QTest::newRow("bad origin") << QStringList { u"--web-origin"_s, u"not an origin"_s } << 2
-                                << u"--web-origin"_s;
+                                << QStringList { u"--web-origin"_s };
+    QTest::newRow("demo with an origin")
+        << QStringList { u"--demo"_s, u"--share-origin"_s, u"https://localhost:1"_s } << 2
+        << QStringList { u"--demo"_s, u"--share-origin"_s };
+    QTest::newRow("missing CA file")
+        << QStringList { u"--ca-certificates"_s, u"/nonexistent/ca.pem"_s } << 2
+        << QStringList { u"--ca-certificates"_s };
 }
 
 void tst_Shell::programCommandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
-    QFETCH(QString, output);
+    QFETCH(QStringList, output);
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, QString());
+    environment.insert(u"DISPLAY"_s, QString());
+    environment.remove(u"WAYLAND_DISPLAY"_s);
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(KIVORA_APP_PATH), arguments);
     QVERIFY(program.waitForFinished(20000));
@@ -168,7 +193,8 @@ void tst_Shell::programCommandLine()
     QCOMPARE(program.exitCode(), exitCode);
     const QString printed
         = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
-    QVERIFY2(printed.contains(output), qPrintable(printed));
+    for (const QString &text : output)
+        QVERIFY2(printed.contains(text), qPrintable(printed));
 }
 
 QTEST_MAIN(tst_Shell)
