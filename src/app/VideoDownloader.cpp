@@ -226,10 +226,10 @@ QString VideoDownloader::transferFailure() const
     // A redirect that was not followed leaves its own 3xx status on the reply: the reason is the
     // redirect, never that status.
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool redirected = status >= 300 && status < 400;
-    const QString redirect = redirectFailure(redirected);
+    const QString redirect = redirectFailure(status);
     if (!redirect.isEmpty())
         return redirect;
+    const bool redirected = status >= 300 && status < 400;
     if (status != 0 && !redirected && (status < 200 || status >= 300))
         return tr("The server answered with status %1").arg(status);
     if (m_reply->error() == QNetworkReply::OperationCanceledError)
@@ -244,8 +244,9 @@ QString VideoDownloader::transferFailure() const
     return {};
 }
 
-QString VideoDownloader::redirectFailure(bool redirected) const
+QString VideoDownloader::redirectFailure(int status) const
 {
+    const bool redirected = status >= 300 && status < 400;
     const QString target = QString::fromUtf8(m_reply->rawHeader("Location"));
     switch (m_reply->error()) {
     case QNetworkReply::InsecureRedirectError:
@@ -255,8 +256,11 @@ QString VideoDownloader::redirectFailure(bool redirected) const
     case QNetworkReply::TooManyRedirectsError:
         return tr("The server redirected too many times (last to %1)").arg(target);
     case QNetworkReply::NoError:
-        return redirected ? tr("The server redirected to %1, which was not followed").arg(target)
-                          : QString();
+        if (!redirected)
+            return {};
+        return target.isEmpty()
+            ? tr("The server answered with a redirect that names no address")
+            : tr("The server redirected to %1, which was not followed").arg(target);
     default:
         return {};
     }

@@ -70,7 +70,7 @@ private:
     void writeAvailable();
     void fail(const QString &reason);
     QString transferFailure() const;
-    QString redirectFailure(bool redirected) const;
+    QString redirectFailure(int status) const;
     QString commit();
     void discardFile();
     void complete(const Result &result);

@@ -19,11 +19,12 @@ Q_DECLARE_METATYPE(SamplePlatform::Faults)
 
 namespace {
 
-std::unique_ptr<SamplePlatform> startedPlatform()
+std::unique_ptr<SamplePlatform> startedPlatform(const SamplePlatform::Faults &faults = {})
 {
     auto platform = std::make_unique<SamplePlatform>();
     if (!platform->start())
         return nullptr;
+    platform->setFaults(faults);
     return platform;
 }
 
@@ -179,6 +180,8 @@ void TestVideoDownloader::failuresLeaveNoFile_data()
     notFound.errorStatus = 404;
     SamplePlatform::Faults serverError;
     serverError.errorStatus = 503;
+    SamplePlatform::Faults multipleChoices;
+    multipleChoices.errorStatus = 300;
     SamplePlatform::Faults empty;
     empty.emptyMedia = true;
     SamplePlatform::Faults text;
@@ -191,6 +194,7 @@ void TestVideoDownloader::failuresLeaveNoFile_data()
     QTest::newRow("no answer at all") << slow << QByteArray() << u"No data arrived"_s;
     QTest::newRow("404") << notFound << QByteArray() << u"status 404"_s;
     QTest::newRow("503") << serverError << QByteArray() << u"status 503"_s;
+    QTest::newRow("300 without an address") << multipleChoices << QByteArray() << u"redirect"_s;
     QTest::newRow("empty body") << empty << QByteArray() << u"empty"_s;
     QTest::newRow("plain text body") << text << QByteArray() << u"not a video"_s;
     QTest::newRow("HTML sent as video/mp4")
@@ -203,9 +207,8 @@ void TestVideoDownloader::failuresLeaveNoFile()
     QFETCH(SamplePlatform::Faults, faults);
     QFETCH(QByteArray, customBody);
     QFETCH(QString, reason);
-    const auto platform = startedPlatform();
+    const auto platform = startedPlatform(faults);
     QVERIFY(platform);
-    platform->setFaults(faults);
     const QString address = customBody.isEmpty()
         ? platform->mediaUrl()
         : platform->customMediaUrl(customBody, "video/mp4", "attachment; filename=x.mp4");
@@ -241,11 +244,10 @@ void TestVideoDownloader::redirectsNotFollowedAreTheReason()
 {
     QFETCH(bool, loop);
     QFETCH(QString, reason);
-    const auto platform = startedPlatform();
-    QVERIFY(platform);
     SamplePlatform::Faults faults;
     faults.redirectLoop = loop;
-    platform->setFaults(faults);
+    const auto platform = startedPlatform(faults);
+    QVERIFY(platform);
     const SamplePlatform::Item item = platform->items().constFirst();
     const QString address = loop
         ? platform->shortLink(item)
@@ -350,11 +352,10 @@ void TestVideoDownloader::stoppingMidTransferLeavesNoFile_data()
 void TestVideoDownloader::stoppingMidTransferLeavesNoFile()
 {
     QFETCH(bool, destroy);
-    const auto platform = startedPlatform();
-    QVERIFY(platform);
     SamplePlatform::Faults stall;
     stall.stall = true;
-    platform->setFaults(stall);
+    const auto platform = startedPlatform(stall);
+    QVERIFY(platform);
     QTemporaryDir dir;
 
     auto downloader = std::make_unique<VideoDownloader>();
