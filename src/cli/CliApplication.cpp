@@ -62,7 +62,8 @@ int CliApplication::exec(const QStringList &arguments)
 void CliApplication::setUpParser(QCommandLineParser &parser) const
 {
     parser.setApplicationDescription(
-        QStringLiteral("Resolve Douyin share texts, links and video IDs to play addresses."));
+        QStringLiteral("Resolve Douyin share texts, links and video IDs to play addresses, and "
+                       "download the videos."));
     parser.addOption(m_help);
     parser.addOption(m_version);
     m_endpointOptions.addOptions(parser);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace Console {
 
 namespace {
@@ -23,6 +25,11 @@ void out(const QString &text)
 void err(const QString &text)
 {
     write(stderr, text);
+}
+
+bool errIsTerminal()
+{
+    return isatty(fileno(stderr)) == 1;
 }
 
 } // namespace Console

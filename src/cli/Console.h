@@ -9,5 +9,7 @@ namespace Console {
 void out(const QString &text);
 /*! Writes \a text to standard error and flushes it. */
 void err(const QString &text);
+/*! True when standard error is a terminal, where a line may be rewritten in place. */
+bool errIsTerminal();
 
 } // namespace Console

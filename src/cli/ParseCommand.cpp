@@ -1,15 +1,12 @@
 #include "ParseCommand.h"
 
 #include "Console.h"
-#include "ShareText.h"
 #include "VideoInfo.h"
-#include "VideoParser.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPointer>
 
 QString ParseCommand::name() const
 {
@@ -32,37 +29,25 @@ QList<QCommandLineOption> ParseCommand::options() const
     return { m_json };
 }
 
-QString ParseCommand::start(const QCommandLineParser &parser, const QStringList &arguments,
-                            const Endpoints &endpoints)
+QString ParseCommand::readOptions(const QCommandLineParser &parser)
 {
-    if (arguments.size() != 1)
-        return QStringLiteral("expected one TEXT, got %1 (quote a share text)")
-            .arg(arguments.size());
-    const QString text = arguments.constFirst();
-    const bool json = parser.isSet(m_json);
-
-    if (ShareText::isDirectPlayAddress(text)) {
-        QJsonObject address { { QStringLiteral("video"), text } };
-        Console::out(json ? QString::fromUtf8(QJsonDocument(address).toJson(QJsonDocument::Compact))
-                             + u'\n'
-                          : QStringLiteral("video: %1\n").arg(text));
-        Q_EMIT finished(Success);
-        return QString();
-    }
-
-    // The completion may run on the parser's network thread: print and finish on ours.
-    const QPointer<ParseCommand> self(this);
-    VideoParser(endpoints).fetchVideoInfoWithMessage(
-        ShareText::parserInput(text, endpoints), [self, json](const VideoInfo &record) {
-            QMetaObject::invokeMethod(
-                self, [self, record, json] { self->finish(record, json); }, Qt::QueuedConnection);
-        });
+    m_printJson = parser.isSet(m_json);
     return QString();
 }
 
-void ParseCommand::finish(const VideoInfo &record, bool json)
+void ParseCommand::useDirectAddress(const QString &address)
 {
-    Console::out(json ? record.toString() + u'\n' : summaryText(record));
+    const QJsonObject record { { QStringLiteral("video"), address } };
+    Console::out(m_printJson
+                     ? QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact))
+                         + u'\n'
+                     : QStringLiteral("video: %1\n").arg(address));
+    Q_EMIT finished(Success);
+}
+
+void ParseCommand::useRecord(const VideoInfo &record)
+{
+    Console::out(m_printJson ? record.toString() + u'\n' : summaryText(record));
     Q_EMIT finished(record.isSuccess() ? Success : Failure);
 }
 

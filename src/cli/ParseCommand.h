@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CliCommand.h"
+#include "ShareTextCommand.h"
 
 class VideoInfo;
 
@@ -12,26 +12,28 @@ class VideoInfo;
  * Otherwise the record is printed as a readable summary, or with --json as one line holding
  * exactly the record's entries. Exit status 0 when the record's "msg" says success, else 1.
  */
-class ParseCommand : public CliCommand
+class ParseCommand : public ShareTextCommand
 {
     Q_OBJECT
 
 public:
-    using CliCommand::CliCommand;
+    using ShareTextCommand::ShareTextCommand;
 
     QString name() const override;
     QString synopsis() const override;
     QString summary() const override;
     QList<QCommandLineOption> options() const override;
-    QString start(const QCommandLineParser &parser, const QStringList &arguments,
-                  const Endpoints &endpoints) override;
 
     /*! The readable summary of \a record: one "key: value" line per entry it has. */
     static QString summaryText(const VideoInfo &record);
 
-private:
-    void finish(const VideoInfo &record, bool json);
+protected:
+    QString readOptions(const QCommandLineParser &parser) override;
+    void useDirectAddress(const QString &address) override;
+    void useRecord(const VideoInfo &record) override;
 
+private:
     QCommandLineOption m_json { QStringLiteral("json"),
                                 QStringLiteral("parse: print the record as one line of JSON.") };
+    bool m_printJson = false;
 };

@@ -1,4 +1,5 @@
 #include "CliApplication.h"
+#include "DownloadCommand.h"
 #include "ParseCommand.h"
 
 #include <QCoreApplication>
@@ -13,5 +14,6 @@ int main(int argc, char *argv[])
 
     CliApplication cli;
     cli.addCommand(std::make_unique<ParseCommand>());
+    cli.addCommand(std::make_unique<DownloadCommand>());
     return cli.exec(QCoreApplication::arguments());
 }

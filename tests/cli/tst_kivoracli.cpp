@@ -1,13 +1,21 @@
 #include "SamplePlatform.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
 using PageVariant = SamplePlatform::PageVariant;
+using Faults = SamplePlatform::Faults;
 
 namespace {
 
@@ -18,12 +26,19 @@ struct Run
     QByteArray err;
 };
 
-// Runs the built kivora-cli with \a arguments; \a loggingRules replaces QT_LOGGING_RULES.
-Run runCli(const QStringList &arguments, const QString &loggingRules = QString())
+// Runs the built kivora-cli with \a arguments; \a loggingRules replaces QT_LOGGING_RULES. A
+// \a sandbox folder, when given, is the working directory and the home (so the album is below it).
+Run runCli(const QStringList &arguments, const QString &loggingRules = QString(),
+           const QString &sandbox = QString())
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
+    if (!sandbox.isEmpty()) {
+        environment.insert(QStringLiteral("HOME"), sandbox);
+        environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        process.setWorkingDirectory(sandbox);
+    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KIVORA_CLI_PATH), arguments);
     Run run;
@@ -59,6 +74,52 @@ QString playAddress(const SamplePlatform &platform, const SamplePlatform::Item &
     return platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id=" + item.playUri;
 }
 
+// The TEXT a download test passes for \a item: its video ID, share text, or play address in the
+// form that is used as it is.
+QString downloadText(const SamplePlatform &platform, const SamplePlatform::Item &item,
+                     const QString &form)
+{
+    if (form == u"video ID")
+        return item.videoId;
+    if (form == u"share text")
+        return platform.shareText(item);
+    return playAddress(platform, item) + u"&line=1";
+}
+
+// Runs "download" quietly (no diagnostics) in \a sandbox with \a options before the TEXT.
+Run runDownload(const SamplePlatform &platform, const QString &sandbox, const QStringList &options,
+                const QString &text)
+{
+    return runCli(endpointOptions(platform) << QStringLiteral("download") << options << text,
+                  QStringLiteral("kivora.info=false"), sandbox);
+}
+
+// The saved paths a successful download printed, one per line.
+QStringList printedPaths(const Run &run)
+{
+    QStringList lines = QString::fromUtf8(run.out).split(u'\n');
+    if (lines.takeLast() != u"")
+        return {};
+    return lines;
+}
+
+// Every file below \a folder, hidden and temporary ones included.
+QStringList filesBelow(const QString &folder)
+{
+    QStringList files;
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden
+                                                             | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries)
+        files += entry.isDir() ? filesBelow(entry.filePath()) : QStringList(entry.filePath());
+    return files;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 /*! kivora-cli as a user runs it, against the sample platform. */
@@ -74,6 +135,14 @@ private Q_SLOTS:
     void failureRecordExitsWithOne();
     void directPlayAddressNeedsNoRequest();
     void diagnosticsGoToStandardError();
+    void download_data();
+    void download();
+    void twoDownloadsMakeTwoFiles();
+    void albumCopy_data();
+    void albumCopy();
+    void downloadFailures_data();
+    void downloadFailures();
+    void progressLineOnlyOnTerminal();
     void usageErrors_data();
     void usageErrors();
     void help();
@@ -195,6 +264,190 @@ void TestKivoraCli::diagnosticsGoToStandardError()
     QVERIFY2(!quiet.err.contains("Kivora"), quiet.err.constData());
 }
 
+void TestKivoraCli::download_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("outOption");
+    QTest::newRow("video ID into a new nested folder")
+        << QStringLiteral("video ID") << QStringLiteral("new/nested");
+    QTest::newRow("share text into the current folder")
+        << QStringLiteral("share text") << QString();
+    QTest::newRow("play address as it is") << QStringLiteral("play address") << QStringLiteral(".");
+}
+
+void TestKivoraCli::download()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, outOption);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+    const SamplePlatform::Item item = platform.item(PageVariant::Real);
+    const QStringList options
+        = outOption.isEmpty() ? QStringList() : QStringList({ QStringLiteral("--out"), outOption });
+
+    const Run run
+        = runDownload(platform, sandbox.path(), options, downloadText(platform, item, form));
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    // Not a terminal: no progress line, and the diagnostics are switched off.
+    QCOMPARE(run.err, QByteArray());
+    const QStringList paths = printedPaths(run);
+    QCOMPARE(paths.size(), 1);
+    const QString folder = QDir(sandbox.path()).filePath(outOption.isEmpty() ? u"."_s : outOption);
+    QCOMPARE(QFileInfo(paths.constFirst()).dir().canonicalPath(), QDir(folder).canonicalPath());
+    QCOMPARE(contentOf(paths.constFirst()), SamplePlatform::sampleVideo());
+    QCOMPARE(filesBelow(sandbox.path()).size(), 1);
+
+    const QList<SamplePlatform::Request> requests = platform.requests();
+    const bool parsed = std::any_of(requests.cbegin(), requests.cend(), [](const auto &request) {
+        return request.target.startsWith("/share/");
+    });
+    QCOMPARE(parsed, form != u"play address");
+}
+
+void TestKivoraCli::twoDownloadsMakeTwoFiles()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString text = platform.shareText(platform.item(PageVariant::Real));
+    const Run first = runDownload(platform, sandbox.path(), {}, text);
+    const Run second = runDownload(platform, sandbox.path(), {}, text);
+    QVERIFY2(first.exitCode == 0, first.err.constData());
+    QVERIFY2(second.exitCode == 0, second.err.constData());
+
+    const QStringList firstPaths = printedPaths(first);
+    const QStringList secondPaths = printedPaths(second);
+    QCOMPARE(firstPaths.size(), 1);
+    QCOMPARE(secondPaths.size(), 1);
+    QVERIFY(firstPaths != secondPaths);
+    QCOMPARE(contentOf(firstPaths.constFirst()), SamplePlatform::sampleVideo());
+    QCOMPARE(contentOf(secondPaths.constFirst()), SamplePlatform::sampleVideo());
+    QCOMPARE(filesBelow(sandbox.path()).size(), 2);
+}
+
+void TestKivoraCli::albumCopy_data()
+{
+    QTest::addColumn<bool>("albumBlocked");
+    QTest::newRow("copied") << false;
+    // A file where the album's parent folder belongs: the album cannot be created.
+    QTest::newRow("album folder cannot be created") << true;
+}
+
+void TestKivoraCli::albumCopy()
+{
+    QFETCH(bool, albumBlocked);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString videos = QDir(sandbox.path()).filePath(u"Videos"_s);
+    if (albumBlocked) {
+        QFile blocker(videos);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    const Run run = runDownload(
+        platform, sandbox.path(),
+        { QStringLiteral("--album"), QStringLiteral("--out"), QStringLiteral("saved") },
+        platform.item(PageVariant::Real).videoId);
+
+    const QStringList paths = printedPaths(run);
+    QCOMPARE(paths.size(), albumBlocked ? 1 : 2);
+    QCOMPARE(contentOf(paths.constFirst()), SamplePlatform::sampleVideo());
+    if (albumBlocked) {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("kivora-cli: download: the album copy failed: "),
+                 run.err.constData());
+        return;
+    }
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(QFileInfo(paths.at(1)).dir().canonicalPath(),
+             QDir(videos + u"/Kivora"_s).canonicalPath());
+    QCOMPARE(contentOf(paths.at(1)), SamplePlatform::sampleVideo());
+}
+
+void TestKivoraCli::downloadFailures_data()
+{
+    QTest::addColumn<PageVariant>("variant");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<QString>("reason");
+    Faults notFound;
+    notFound.errorStatus = 404;
+    Faults textMedia;
+    textMedia.nonVideoMedia = true;
+    Faults emptyMedia;
+    emptyMedia.emptyMedia = true;
+    QTest::newRow("media answers 404") << PageVariant::Real << QStringLiteral("play address")
+                                       << notFound << QStringLiteral("status 404");
+    QTest::newRow("media is text") << PageVariant::Real << QStringLiteral("video ID") << textMedia
+                                   << QStringLiteral("not a video");
+    QTest::newRow("media is empty") << PageVariant::Real << QStringLiteral("share text")
+                                    << emptyMedia << QStringLiteral("empty file");
+    QTest::newRow("gallery has no video") << PageVariant::Gallery << QStringLiteral("video ID")
+                                          << Faults() << QStringLiteral("the item has no video");
+    QTest::newRow("page without router data")
+        << PageVariant::NoRouterData << QStringLiteral("share text") << Faults()
+        << QStringLiteral("the parse failed: 解析失败！💦");
+}
+
+void TestKivoraCli::downloadFailures()
+{
+    QFETCH(PageVariant, variant);
+    QFETCH(QString, form);
+    QFETCH(Faults, faults);
+    QFETCH(QString, reason);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    platform.setFaults(faults);
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+
+    const Run run = runDownload(platform, sandbox.path(), {},
+                                downloadText(platform, platform.item(variant), form));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    const QString message = QString::fromUtf8(run.err);
+    QVERIFY2(message.startsWith(u"kivora-cli: download: ") && message.contains(reason),
+             run.err.constData());
+    QCOMPARE(filesBelow(sandbox.path()), QStringList());
+}
+
+void TestKivoraCli::progressLineOnlyOnTerminal()
+{
+    // script(1) gives the tool a terminal; stdout and stderr then share it.
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script(1) is not installed");
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+    QStringList command = QStringList(QStringLiteral(KIVORA_CLI_PATH)) + endpointOptions(platform)
+        << QStringLiteral("download") << platform.item(PageVariant::Real).videoId;
+    for (QString &word : command)
+        word = u'\'' + word + u'\'';
+    QProcess process;
+    process.setWorkingDirectory(sandbox.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kivora.info=false"));
+    process.setProcessEnvironment(environment);
+    process.start(script,
+                  { QStringLiteral("-qec"), command.join(u' '), QStringLiteral("/dev/null") });
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray transcript = process.readAllStandardOutput();
+    const QByteArray size
+        = QLocale::c().formattedDataSize(SamplePlatform::sampleVideo().size()).toUtf8();
+    // One line rewritten in place, ended before the path is printed.
+    QVERIFY2(transcript.startsWith("\rdownloading: "), transcript.constData());
+    QVERIFY2(transcript.contains(QByteArray(size + " of " + size + " (100%)\x1b[K\r\n")),
+             transcript.constData());
+    QVERIFY2(transcript.endsWith("/sample.mp4\r\n"), transcript.constData());
+}
+
 void TestKivoraCli::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -226,6 +479,22 @@ void TestKivoraCli::usageErrors_data()
         << QStringList({ QStringLiteral("--ca-certificates"), QStringLiteral("/nonexistent/ca.pem"),
                          QStringLiteral("parse"), QStringLiteral("1") })
         << QStringLiteral("--ca-certificates: cannot read /nonexistent/ca.pem");
+    QTest::newRow("download without text")
+        << QStringList({ QStringLiteral("download"), QStringLiteral("--album") })
+        << QStringLiteral("download: expected one TEXT, got 0");
+    QTest::newRow("download: --out without a value")
+        << QStringList({ QStringLiteral("download"), QStringLiteral("1"), QStringLiteral("--out") })
+        << QStringLiteral("out");
+    QTest::newRow("download: --out empty") << QStringList(
+        { QStringLiteral("download"), QStringLiteral("--out"), QString(), QStringLiteral("1") })
+                                           << QStringLiteral("download: --out needs a folder");
+    QTest::newRow("download does not take --json")
+        << QStringList(
+               { QStringLiteral("download"), QStringLiteral("--json"), QStringLiteral("1") })
+        << QStringLiteral("download does not take --json");
+    QTest::newRow("parse does not take --album")
+        << QStringList({ QStringLiteral("parse"), QStringLiteral("--album"), QStringLiteral("1") })
+        << QStringLiteral("parse does not take --album");
     QTest::newRow("option value missing") << QStringList(
         { QStringLiteral("parse"), QStringLiteral("1"), QStringLiteral("--share-origin") })
                                           << QStringLiteral("share-origin");
@@ -247,8 +516,9 @@ void TestKivoraCli::help()
     const Run run = runCli({ QStringLiteral("--help") });
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QString text = QString::fromUtf8(run.out);
-    for (const char *expected : { "parse [--json] TEXT", "--short-link-host", "--share-origin",
-                                  "--web-origin", "--ca-certificates" })
+    for (const char *expected :
+         { "parse [--json] TEXT", "download [--out DIR] [--album] TEXT", "--out <DIR>", "--album",
+           "--short-link-host", "--share-origin", "--web-origin", "--ca-certificates" })
         QVERIFY2(text.contains(QString::fromLatin1(expected)), expected);
 }
 

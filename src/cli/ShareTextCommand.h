@@ -1,0 +1,33 @@
+#pragma once
+
+#include "CliCommand.h"
+
+class VideoInfo;
+
+/*!
+ * \brief A subcommand that takes one TEXT (a share text, link, video ID or play address) and
+ * resolves it as the window's parse button does.
+ *
+ * A text that already is a play address goes to useDirectAddress() without any request. A share
+ * text holding "抖音" is cut down to its short link and the rest goes to the parser, whose record
+ * reaches useRecord() on this object's thread, after start() has returned.
+ */
+class ShareTextCommand : public CliCommand
+{
+    Q_OBJECT
+
+public:
+    using CliCommand::CliCommand;
+
+    QString start(const QCommandLineParser &parser, const QStringList &arguments,
+                  const Endpoints &endpoints) final;
+
+protected:
+    /*! Reads the command's own options before the text is resolved; returns a message for the
+     *  user when they are not usable, else an empty text. */
+    virtual QString readOptions(const QCommandLineParser &parser) = 0;
+    /*! Carries on with \a address, the TEXT itself, which is a play address. */
+    virtual void useDirectAddress(const QString &address) = 0;
+    /*! Carries on with the \a record the parser delivered for the TEXT. */
+    virtual void useRecord(const VideoInfo &record) = 0;
+};
