@@ -1,5 +1,6 @@
 #include "ApplicationShell.h"
 #include "LaunchOptions.h"
+#include "MediaBackend.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     // without one.
     std::optional<LaunchOptions> options = LaunchOptions::fromCommandLine(argc, argv);
 
+    MediaBackend::preferCurlHttpSource();
     QApplication application(argc, argv);
     if (!options)
         options = LaunchOptions::fromArguments(QApplication::arguments());

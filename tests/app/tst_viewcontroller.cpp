@@ -1,6 +1,7 @@
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
 #include "LogCapture.h"
+#include "MediaBackend.h"
 #include "NetworkTrust.h"
 #include "PlayerView.h"
 #include "SamplePlatform.h"
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void keyboard();
     void ctrlVInTheField_data();
     void ctrlVInTheField();
+    void mediaBackendRanks_data();
+    void mediaBackendRanks();
 
 private:
     std::unique_ptr<ViewController> makeScreen() const;
@@ -556,6 +559,31 @@ void tst_ViewController::ctrlVInTheField()
     screen->textField()->setText(u"id "_s);
     screen->findChild<QPushButton *>(u"pastePushButton"_s)->click();
     QCOMPARE(screen->textField()->text(), field.startsWith(u"id "_s) ? u"id "_s : field);
+}
+
+void tst_ViewController::mediaBackendRanks_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("nothing set") << QByteArray() << QByteArray("curlhttpsrc:MAX");
+    QTest::newRow("other ranks kept")
+        << QByteArray("pulsesink:NONE") << QByteArray("pulsesink:NONE,curlhttpsrc:MAX");
+    QTest::newRow("the user's soup rank wins")
+        << QByteArray("souphttpsrc:MAX") << QByteArray("souphttpsrc:MAX");
+    QTest::newRow("the user's curl rank wins")
+        << QByteArray("curlhttpsrc:NONE") << QByteArray("curlhttpsrc:NONE");
+}
+
+void tst_ViewController::mediaBackendRanks()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    const QByteArray saved = qgetenv("GST_PLUGIN_FEATURE_RANK");
+    qputenv("GST_PLUGIN_FEATURE_RANK", before);
+    MediaBackend::preferCurlHttpSource();
+    const QByteArray ranks = qgetenv("GST_PLUGIN_FEATURE_RANK");
+    qputenv("GST_PLUGIN_FEATURE_RANK", saved);
+    QCOMPARE(ranks, after);
 }
 
 QTEST_MAIN(tst_ViewController)
