@@ -1,3 +1,4 @@
+#include "RouterData.h"
 #include "SamplePlatform.h"
 
 #include <QElapsedTimer>
@@ -13,6 +14,8 @@
 #include <QStringDecoder>
 #include <QTcpServer>
 #include <QTest>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -69,33 +72,15 @@ Answer fetch(QNetworkAccessManager &manager, const QString &address,
     return answer;
 }
 
-/*! The JSON object that starts at the first "{" after `_ROUTER_DATA`, found by brace matching
- *  outside strings, and the character that follows it; an empty array when there is none. */
+/*! The router data the parser would cut out of \a page and the character that follows it; an
+ *  empty array when there is none. */
 QPair<QByteArray, char> routerObject(const QByteArray &page)
 {
-    const qsizetype name = page.indexOf("_ROUTER_DATA");
-    const qsizetype start = name < 0 ? -1 : page.indexOf('{', name);
-    if (start < 0)
+    const std::optional<QByteArrayView> object = RouterData::cut(page);
+    if (!object)
         return {};
-    int depth = 0;
-    bool inString = false;
-    for (qsizetype i = start; i < page.size(); ++i) {
-        const char c = page.at(i);
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{') {
-            ++depth;
-        } else if (c == '}' && --depth == 0) {
-            return { page.mid(start, i - start + 1),
-                     i + 1 < page.size() ? page.at(i + 1) : char() };
-        }
-    }
-    return {};
+    const qsizetype end = object->data() - page.constData() + object->size();
+    return { object->toByteArray(), end < page.size() ? page.at(end) : char() };
 }
 
 bool startWith(SamplePlatform &platform, const SamplePlatform::Faults &faults)
