@@ -1,3 +1,4 @@
+#include "DownloadTestSupport.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
 #include "SamplePlatform.h"
@@ -15,26 +16,16 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using DownloadTestSupport::contents;
+using DownloadTestSupport::entries;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
 
 namespace {
 
-QStringList entries(const QString &directory)
-{
-    return QDir(directory).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 QString cachesDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Every HUD the screen put on its host view, with what the album held at that moment: tells

@@ -1,3 +1,4 @@
+#include "DownloadTestSupport.h"
 #include "SamplePlatform.h"
 #include "VideoAlbum.h"
 
@@ -11,6 +12,7 @@
 #include <QThread>
 
 using namespace Qt::StringLiterals;
+using DownloadTestSupport::contents;
 
 namespace {
 
@@ -27,12 +29,6 @@ QString sourceFile(const QTemporaryDir &dir, const QString &name, const QByteArr
 {
     const QString path = dir.filePath(name);
     return name.startsWith(u"missing"_s) ? path : writeFile(path, data);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList albumEntries()

@@ -1,3 +1,4 @@
+#include "DownloadTestSupport.h"
 #include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "VideoDownloader.h"
@@ -13,6 +14,8 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using DownloadTestSupport::contents;
+using DownloadTestSupport::entries;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
@@ -26,19 +29,6 @@ std::unique_ptr<SamplePlatform> startedPlatform(const SamplePlatform::Faults &fa
         return nullptr;
     platform->setFaults(faults);
     return platform;
-}
-
-// Every entry, hidden ones included, so a left-over temporary file cannot hide.
-QStringList entries(const QString &directory)
-{
-    return QDir(directory).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 VideoDownloader::Result resultOf(const QSignalSpy &spy)
