@@ -1,4 +1,5 @@
-#include "DownloadTestSupport.h"
+#include "TemporaryHome.h"
+#include "TestFiles.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
 #include "SamplePlatform.h"
@@ -16,8 +17,8 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using DownloadTestSupport::contents;
-using DownloadTestSupport::entries;
+using TestFiles::contents;
+using TestFiles::entries;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
 
@@ -114,15 +115,12 @@ private Q_SLOTS:
     void withoutAnAddressNothingHappens();
 
 private:
-    QTemporaryDir m_home;
+    TemporaryHome m_home;
 };
 
 void TestDownloadFlow::initTestCase()
 {
-    // Test mode does not move the Movies folder, so the whole home goes to a temporary place.
-    QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_home.activate());
 }
 
 void TestDownloadFlow::init()
