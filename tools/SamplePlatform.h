@@ -23,8 +23,8 @@
  * Hosts are named "localhost" (resolving to the loopback address the server listens on), so that
  * no digits of an IP address stand before the video ID in a resolved address. Short links and
  * share pages are served over HTTPS with the committed self-signed certificate (see
- * caCertificatesPath()); the web origin, and so the play address and the media, over plain HTTP so
- * that any media player can open them.
+ * caCertificates()), which is compiled in like the sample media; the web origin, and so the play
+ * address and the media, over plain HTTP so that any media player can open them.
  *
  * The server runs on threads of its own; start() returns once both ports accept connections.
  */
@@ -104,7 +104,10 @@ public:
      *  http://localhost:<httpPort>. */
     Endpoints endpoints() const;
 
-    /*! The PEM file of the certificate the HTTPS side presents (trust it as a CA). */
+    /*! The certificate the HTTPS side presents, in PEM (trust it as a CA). */
+    static QByteArray caCertificates();
+    /*! A file holding caCertificates(), for programs and options that take a file; written once
+     *  per process and removed when it ends. */
     static QString caCertificatesPath();
 
     /*! The items the platform serves; the first one is a plain video with a Real page. */
