@@ -163,17 +163,17 @@ void ApplicationShell::takeScreenshot(const QString &path)
 {
     // Parse the text in the field, give the video time to show its first picture, then copy the
     // address so that the confirmation HUD is on screen, and take the picture once it has faded in.
-    m_mainScreen->jiexiButton();
+    m_mainScreen->parse();
     auto *poll = new QTimer(this);
     const QDeadlineTimer deadline(8000);
     connect(poll, &QTimer::timeout, this, [this, poll, deadline, path] {
-        PlayerView *player = m_mainScreen->avPlayerVC();
+        PlayerView *player = m_mainScreen->playerView();
         const bool playing
             = player && player->videoSurface()->hasFrame() && player->player()->position() > 500;
         if (!playing && !deadline.hasExpired())
             return;
         poll->deleteLater();
-        m_mainScreen->copyVideoUrlButton();
+        m_mainScreen->copyPlayAddress();
         QTimer::singleShot(700, this, [this, path] { saveScreenshot(path); });
     });
     poll->start(50);

@@ -89,7 +89,7 @@ void tst_Shell::demoUsesTheSamplePlatform()
     QVERIFY(platform->sampleShareText().contains(item.shortCode));
 
     // The whole road works offline: short link, share page (trusted HTTPS), record, playback.
-    screen->jiexiButton();
+    screen->parse();
     QTRY_VERIFY_WITH_TIMEOUT(screen->videoUrl().has_value(), 10000);
     QCOMPARE(*screen->videoUrl(),
              platform->endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri);

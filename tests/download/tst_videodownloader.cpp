@@ -213,6 +213,7 @@ void TestVideoDownloader::failuresLeaveNoFile()
     QVERIFY(!result.errorString.isEmpty());
     QVERIFY2(result.errorString.contains(reason), qPrintable(result.errorString));
     QCOMPARE(entries(dir.path()), QStringList());
+    // Proves that no second report follows within a short bound.
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
 }
@@ -362,6 +363,7 @@ void TestVideoDownloader::stoppingMidTransferLeavesNoFile()
     QVERIFY(resultOf(finished).errorString.contains(u"cancelled"_s));
     QCOMPARE(entries(dir.path()), QStringList());
     downloader->abort();
+    // Proves that the second abort reports nothing within a short bound.
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
 }
