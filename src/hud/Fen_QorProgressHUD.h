@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Fen_QorEnums.h"
 #include "Fen_QorLabel.h"
 #include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUDDelegate.h"
@@ -23,25 +24,6 @@ class Fen_QorProgress;
 class Fen_QorProgressHUDLayout;
 class Fen_QorProgressHUDRoundedButton;
 class QVariantAnimation;
-
-/*! What the HUD shows in its bezel above the labels. */
-enum Fen_QorProgressHUDMode : qint64 {
-    Fen_QorProgressHUDModeSpinner = 0,
-    Fen_QorProgressHUDModeRoundProgress = 1,
-    Fen_QorProgressHUDModeBarProgress = 2,
-    Fen_QorProgressHUDModeAnnularProgress = 3,
-    Fen_QorProgressHUDModeCustomView = 4,
-    Fen_QorProgressHUDModeText = 5,
-};
-
-/*! How the bezel moves while the HUD shows and hides; it always fades as well. Any value not
- * listed fades only. */
-enum Fen_QorProgressHUDAnimation : qint64 {
-    Fen_QorProgressHUDAnimationFade = 0,
-    Fen_QorProgressHUDAnimationGrowShrink = 1,
-    Fen_QorProgressHUDAnimationShrink = 2,
-    Fen_QorProgressHUDAnimationGrow = 3,
-};
 
 /*!
  * \brief A heads-up display: a veil over its host widget with a rounded panel (the bezel) in
