@@ -5,7 +5,6 @@
 #include "Fen_QorAssert.h"
 #include "Fen_QorBackgroundView.h"
 #include "Fen_QorBarProgressView.h"
-#include "Fen_QorLayoutConstraints.h"
 #include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgress.h"
 #include "Fen_QorProgressHUDAppearance.h"
@@ -13,6 +12,7 @@
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorRoundProgressView.h"
 #include "Fen_QorSpringEasing.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -60,9 +60,9 @@ void setTintColor(QWidget *view, const QColor &color)
 
 void setCompressionResistance(QWidget *view)
 {
-    Fen_QorLayoutConstraints::setContentCompressionResistancePriority(
+    Fen_QorViewLayoutState::setContentCompressionResistancePriority(
         view, contentCompressionResistance, Qt::Horizontal);
-    Fen_QorLayoutConstraints::setContentCompressionResistancePriority(
+    Fen_QorViewLayoutState::setContentCompressionResistancePriority(
         view, contentCompressionResistance, Qt::Vertical);
 }
 
