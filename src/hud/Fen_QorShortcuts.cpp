@@ -2,6 +2,7 @@
 
 #include "Fen_QorBackgroundView.h"
 #include "Fen_QorProgressHUD.h"
+#include "Fen_QorProgressHUDPrivate.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "NavigationController.h"
 
@@ -14,6 +15,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr double TextMessageDuration = 1.5;
+constexpr int detailsPointSize = 16;
+constexpr int loadingDetailsPointSize = 14;
 
 // The veil is black at 20 %; the alpha is the single-precision 0.2 widened, as the HUD kit's
 // colours are given.
@@ -30,6 +33,14 @@ QFont boldFont(int pointSize)
     return font;
 }
 
+// A HUD for the screen's host view that the kit owns: once hidden it leaves and is deleted.
+Fen_QorProgressHUD *newKitHUD(QWidget *screen)
+{
+    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    Fen_QorProgressHUDPrivate::get(hud)->setOwnedByKit();
+    return hud;
+}
+
 void addToHost(Fen_QorProgressHUD *hud, QWidget *host)
 {
     hud->setParent(host);
@@ -42,7 +53,7 @@ void addToHost(Fen_QorProgressHUD *hud, QWidget *host)
 Fen_QorProgressHUD *createSpinnerHUD(QWidget *screen)
 {
     hudFriend(screen);
-    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->backgroundView()->setColor(veilColor());
     hud->bezelView()->setColor(Qt::black);
     hud->setContentColor(Qt::white);
@@ -71,7 +82,7 @@ void showTitledSpinner(QWidget *screen, const QString &title, double delay, bool
 Fen_QorProgressHUD *createTextHUD(QWidget *screen)
 {
     hudFriend(screen);
-    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->setContentColor(Qt::white);
     hud->bezelView()->setColor(Qt::black);
     hud->setMode(Fen_QorProgressHUDModeText);
@@ -90,7 +101,7 @@ void showDetailsMessage(QWidget *screen, const QString &message)
 {
     Fen_QorProgressHUD *hud = createTextHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(16));
+    hud->detailsLabel()->setFont(boldFont(detailsPointSize));
     presentTextHUD(screen, hud);
 }
 
@@ -142,7 +153,7 @@ void qor_showLoadingWithMessage(QWidget *screen, const QString &message, double 
 {
     Fen_QorProgressHUD *hud = createSpinnerHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(14));
+    hud->detailsLabel()->setFont(boldFont(loadingDetailsPointSize));
     presentSpinnerHUD(screen, hud, delay, enable);
 }
 
@@ -162,7 +173,7 @@ void qor_showMessage(QWidget *screen, const QString &message, const std::functio
     Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(getView(screen), true);
     hud->setMode(Fen_QorProgressHUDModeCustomView);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(16));
+    hud->detailsLabel()->setFont(boldFont(detailsPointSize));
     hud->button()->setText(u"退出"_s);
     QObject::connect(hud->button(), &QPushButton::clicked, screen, action);
 }

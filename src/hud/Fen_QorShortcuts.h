@@ -14,10 +14,12 @@ class QWidget;
  * Every function takes the calling screen. The HUDs go on the screen's host view (getView()):
  * the navigation container the screen sits in, else the screen itself. The shortcuts keep at most
  * one live HUD of their own on a host view: every show first hides the topmost HUD that is not
- * already hiding, whoever showed it. Each HUD removes itself from the host view once hidden and
- * is deleted (deleteLater()): a HUD the shortcuts hide, qor_hideHUD() and hudFriend() included,
- * is released even when the caller created it. HUDs are heap objects; a caller that keeps a
- * pointer to one should hold a QPointer.
+ * already hiding, whoever showed it.
+ *
+ * Ownership: the HUDs the shortcuts make are the kit's. Each leaves the host view once hidden and
+ * is deleted after its completion (deleteLater()); keep a QPointer to one if you keep a pointer.
+ * A HUD you constructed yourself that a shortcut hides (qor_hideHUD(), hudFriend(), every
+ * show) only leaves the host view: it stays yours and is never deleted by the kit.
  *
  * The \c enable argument lets touches pass through the HUD to the screen below when true; when
  * false the HUD takes every touch over the host view. A \c delay of 0 keeps the HUD until
