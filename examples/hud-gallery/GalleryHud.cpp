@@ -39,7 +39,7 @@ protected:
         painter.drawEllipse(QPointF(width() / 2.0, height() / 2.0), 70, 70);
         QFont font = painter.font();
         font.setBold(true);
-        font.setPointSize(20);
+        font.setPixelSize(26);
         painter.setFont(font);
         painter.setPen(Qt::black);
         painter.drawText(rect().adjusted(0, 10, 0, -10), Qt::AlignTop | Qt::AlignHCenter,
@@ -66,7 +66,7 @@ int renderModes(const QDir &out)
     // The custom view stays ours: each HUD takes it back out of its bezel when it goes.
     QLabel check(QStringLiteral("✔"));
     QFont checkFont = check.font();
-    checkFont.setPointSize(28);
+    checkFont.setPixelSize(37);
     check.setFont(checkFont);
     const QString title = QStringLiteral("Loading");
     const auto withTitle = [title](Fen_QorProgressHUDMode mode, float progress) {

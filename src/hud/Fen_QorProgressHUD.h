@@ -32,7 +32,8 @@ class Fen_QorProgressHUDRoundedButton;
  * The HUD covers its host and follows the host's size. It starts invisible (alpha 0) and shows
  * and hides with a 0.3 s spring animation, with an optional grace time before it appears, a
  * minimum display time and a delayed hide. At the end of every hide the completion callback,
- * then the delegate, then hidden() are told.
+ * then the delegate, then hidden() are told. Sizes are device-independent pixels, fonts
+ * included (a bold 16 px title, bold 12 px details and button).
  *
  * Adding: the host-view constructor does not add the HUD to its host; add it like any child
  * widget (setParent(host), raise(), show()) or let showHUDAddedTo() make one.

@@ -16,18 +16,19 @@
 
 namespace {
 
-constexpr qreal titlePointSize = 16.0;
-constexpr qreal detailsPointSize = 12.0;
-constexpr qreal buttonPointSize = 12.0;
+constexpr int titlePixelSize = 16;
+constexpr int detailsPixelSize = 12;
+constexpr int buttonPixelSize = 12;
 constexpr qreal bezelCornerRadius = 5.0;
 constexpr float contentCompressionResistance = 998.0f;
 constexpr double tiltRange = 10.0;
 
-QFont boldFont(qreal pointSize)
+// The application font, bold, at a size in device-independent pixels like every size of the kit.
+QFont boldFont(int pixelSize)
 {
     QFont font = QGuiApplication::font();
     font.setBold(true);
-    font.setPointSizeF(pointSize);
+    font.setPixelSize(pixelSize);
     return font;
 }
 
@@ -65,12 +66,12 @@ void addSubview(QWidget *parent, QWidget *child)
         child->show();
 }
 
-Fen_QorLabel *newLabel(const QColor &color, qreal pointSize)
+Fen_QorLabel *newLabel(const QColor &color, int pixelSize)
 {
     auto *label = new Fen_QorLabel;
     label->setAlignment(Qt::AlignCenter);
     setTextColor(label, color);
-    label->setFont(boldFont(pointSize));
+    label->setFont(boldFont(pixelSize));
     label->setAutoFillBackground(false);
     return label;
 }
@@ -118,8 +119,8 @@ Fen_QorProgressHUDViewTree::Fen_QorProgressHUDViewTree(QWidget *hud, const QRect
                                                        const QColor &contentColor)
     : m_backgroundView(new Fen_QorBackgroundView(bounds, hud))
     , m_bezelView(new Fen_QorBackgroundView(hud))
-    , m_label(newLabel(contentColor, titlePointSize))
-    , m_detailsLabel(newLabel(contentColor, detailsPointSize))
+    , m_label(newLabel(contentColor, titlePixelSize))
+    , m_detailsLabel(newLabel(contentColor, detailsPixelSize))
     , m_button(new Fen_QorProgressHUDRoundedButton)
     , m_topSpacer(nullptr)
     , m_bottomSpacer(nullptr)
@@ -132,7 +133,7 @@ Fen_QorProgressHUDViewTree::Fen_QorProgressHUDViewTree(QWidget *hud, const QRect
     Fen_QorAlphaTransformEffect::of(m_bezelView)->setAlpha(0.0);
 
     m_detailsLabel->setWordWrap(true);
-    m_button->setFont(boldFont(buttonPointSize));
+    m_button->setFont(boldFont(buttonPixelSize));
     m_button->setTitleColor(contentColor, Fen_QorProgressHUDRoundedButton::StateNormal);
 
     for (QWidget *item : { static_cast<QWidget *>(m_label), static_cast<QWidget *>(m_detailsLabel),

@@ -16,9 +16,9 @@ class QWidget;
  * \brief What a progress HUD is made of: the full-size backdrop, the bezel, and in the bezel the
  * title, the details, the button, two hidden spacers and the indicator of the HUD's mode.
  *
- * The title is bold 16, the details and the button bold 12. The content colour reaches the labels,
- * the button and the indicator, except for the indicator attributes the application set for HUDs
- * (Fen_QorProgressHUDAppearance).
+ * Sizes are device-independent pixels, fonts included: a bold 16 px title, bold 12 px details
+ * and button. The content colour reaches the labels, the button and the indicator, except for
+ * the indicator attributes the application set for HUDs (Fen_QorProgressHUDAppearance).
  *
  * Ownership: the tree's views are children of the HUD. Indicators the tree makes are its own and
  * are deleted when they leave the bezel. The custom view stays the caller's: it sits in the bezel

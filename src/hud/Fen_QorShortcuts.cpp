@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr double TextMessageDuration = 1.5;
-constexpr int detailsPointSize = 16;
-constexpr int loadingDetailsPointSize = 14;
+constexpr int detailsPixelSize = 16;
+constexpr int loadingDetailsPixelSize = 14;
 
 // The veil is black at 20 %; the alpha is the single-precision 0.2 widened, as the HUD kit's
 // colours are given.
@@ -25,11 +25,12 @@ QColor veilColor()
     return QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.2f);
 }
 
-QFont boldFont(int pointSize)
+// The HUD's details font: the application font, bold, at a size in device-independent pixels.
+QFont boldFont(int pixelSize)
 {
     QFont font;
     font.setBold(true);
-    font.setPointSize(pointSize);
+    font.setPixelSize(pixelSize);
     return font;
 }
 
@@ -101,7 +102,7 @@ void showDetailsMessage(QWidget *screen, const QString &message)
 {
     Fen_QorProgressHUD *hud = createTextHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(detailsPointSize));
+    hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
     presentTextHUD(screen, hud);
 }
 
@@ -153,7 +154,7 @@ void qor_showLoadingWithMessage(QWidget *screen, const QString &message, double 
 {
     Fen_QorProgressHUD *hud = createSpinnerHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(loadingDetailsPointSize));
+    hud->detailsLabel()->setFont(boldFont(loadingDetailsPixelSize));
     presentSpinnerHUD(screen, hud, delay, enable);
 }
 
@@ -173,7 +174,7 @@ void qor_showMessage(QWidget *screen, const QString &message, const std::functio
     Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(getView(screen), true);
     hud->setMode(Fen_QorProgressHUDModeCustomView);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(detailsPointSize));
+    hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
     hud->button()->setText(u"退出"_s);
     QObject::connect(hud->button(), &QPushButton::clicked, screen, action);
 }

@@ -23,16 +23,17 @@ class QWidget;
  *
  * The \c enable argument lets touches pass through the HUD to the screen below when true; when
  * false the HUD takes every touch over the host view. A \c delay of 0 keeps the HUD until
- * something hides it; any other value hides it, animated, after that many seconds.
+ * something hides it; any other value hides it, animated, after that many seconds. Fonts are
+ * bold, in device-independent pixels.
  *
  * Main thread only, like the HUD itself.
  */
 
 /*! A text HUD with \a message as its title; hides after 1.5 s. */
 void qor_showSuccess(QWidget *screen, const QString &message);
-/*! A text HUD with \a message in bold 16 as its details; hides after 1.5 s. */
+/*! A text HUD with \a message in bold 16 px as its details; hides after 1.5 s. */
 void qor_showError(QWidget *screen, const QString &message);
-/*! A text HUD with \a message in bold 16 as its details; hides after 1.5 s. */
+/*! A text HUD with \a message in bold 16 px as its details; hides after 1.5 s. */
 void qor_showMessage(QWidget *screen, const QString &message);
 
 /*! The waiting indicator: a spinner that stays and takes the touches. */
@@ -42,7 +43,7 @@ void qor_showWaitingDelay(QWidget *screen, double delay, bool enable);
 /*! A spinner titled "正在加载" that stays and takes the touches. */
 void qor_showLoading(QWidget *screen);
 void qor_showLoadingDelay(QWidget *screen, double delay, bool enable);
-/*! A spinner with \a message in bold 14 as its details. */
+/*! A spinner with \a message in bold 14 px as its details. */
 void qor_showLoadingWithMessage(QWidget *screen, const QString &message);
 void qor_showLoadingWithMessage(QWidget *screen, const QString &message, double delay, bool enable);
 
@@ -51,8 +52,8 @@ void qor_showSaving(QWidget *screen);
 void qor_showSavingDelay(QWidget *screen, double delay, bool enable);
 
 /*!
- * A HUD with \a message in bold 16 and a button "退出" that runs \a action (with \a screen as the
- * connection's context, so nothing runs once the screen is gone). It never hides itself: the
+ * A HUD with \a message in bold 16 px and a button "退出" that runs \a action (with \a screen as
+ * the connection's context, so nothing runs once the screen is gone). It never hides itself: the
  * action has to hide it, e.g. with qor_hideHUD().
  */
 void qor_showMessage(QWidget *screen, const QString &message, const std::function<void()> &action);

@@ -83,13 +83,15 @@ private Q_SLOTS:
         QCOMPARE(Fen_QorAlphaTransformEffect::of(hud.bezelView())->alpha(), 0.0);
         QCOMPARE(Fen_QorAlphaTransformEffect::of(hud.backgroundView())->alpha(), 0.0);
 
+        // Fonts in device-independent pixels, like every other size of the kit.
         QVERIFY(hud.label()->font().bold());
-        QCOMPARE(hud.label()->font().pointSizeF(), 16.0);
+        QCOMPARE(hud.label()->font().pixelSize(), 16);
         QVERIFY(!hud.label()->wordWrap());
         QVERIFY(hud.detailsLabel()->font().bold());
-        QCOMPARE(hud.detailsLabel()->font().pointSizeF(), 12.0);
+        QCOMPARE(hud.detailsLabel()->font().pixelSize(), 12);
         QVERIFY(hud.detailsLabel()->wordWrap());
-        QCOMPARE(hud.button()->font().pointSizeF(), 12.0);
+        QVERIFY(hud.button()->font().bold());
+        QCOMPARE(hud.button()->font().pixelSize(), 12);
         QCOMPARE(hud.label()->alignment(), Qt::AlignCenter);
     }
 

@@ -74,7 +74,7 @@ void tst_Shortcuts::showFamily_data()
     QTest::addColumn<Shortcut>("shortcut");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("details");
-    QTest::addColumn<int>("detailsPointSize"); // 0: the font is left as the HUD made it
+    QTest::addColumn<int>("detailsPixelSize"); // 0: the font is left as the HUD made it
     QTest::addColumn<qint64>("mode");
     QTest::addColumn<bool>("veilSet");
     QTest::addColumn<bool>("takesTouches");
@@ -115,7 +115,7 @@ void tst_Shortcuts::showFamily()
     QFETCH(Shortcut, shortcut);
     QFETCH(QString, title);
     QFETCH(QString, details);
-    QFETCH(int, detailsPointSize);
+    QFETCH(int, detailsPixelSize);
     QFETCH(qint64, mode);
     QFETCH(bool, veilSet);
     QFETCH(bool, takesTouches);
@@ -136,9 +136,9 @@ void tst_Shortcuts::showFamily()
     QCOMPARE(qint64(hud->mode()), mode);
     QCOMPARE(hud->label()->text(), title);
     QCOMPARE(hud->detailsLabel()->text(), details);
-    if (detailsPointSize) {
+    if (detailsPixelSize) {
         QVERIFY(hud->detailsLabel()->font().bold());
-        QCOMPARE(hud->detailsLabel()->font().pointSize(), detailsPointSize);
+        QCOMPARE(hud->detailsLabel()->font().pixelSize(), detailsPixelSize);
     } else {
         QCOMPARE(hud->detailsLabel()->font(), reference.detailsLabel()->font());
     }
@@ -300,7 +300,7 @@ void tst_Shortcuts::exitButtonRunsTheScreensAction()
     QVERIFY(hud);
     QCOMPARE(hud->mode(), Fen_QorProgressHUDModeCustomView);
     QCOMPARE(hud->detailsLabel()->text(), u"再见"_s);
-    QCOMPARE(hud->detailsLabel()->font().pointSize(), 16);
+    QCOMPARE(hud->detailsLabel()->font().pixelSize(), 16);
     QVERIFY(hud->detailsLabel()->font().bold());
     QCOMPARE(hud->button()->text(), u"退出"_s);
     QVERIFY(hud->button()->hasAction());
