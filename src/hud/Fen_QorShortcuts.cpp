@@ -37,7 +37,7 @@ QFont boldFont(int pixelSize)
 // A HUD for the screen's host view that the kit owns: once hidden it leaves and is deleted.
 Fen_QorProgressHUD *newKitHUD(QWidget *screen)
 {
-    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    auto *hud = new Fen_QorProgressHUD(Fen_QorHostView(screen));
     Fen_QorProgressHUDPrivate::get(hud)->setOwnedByKit();
     return hud;
 }
@@ -53,7 +53,7 @@ void addToHost(Fen_QorProgressHUD *hud, QWidget *host)
 // black bezel and white content, not yet added.
 Fen_QorProgressHUD *createSpinnerHUD(QWidget *screen)
 {
-    hudFriend(screen);
+    Fen_QorClearHUD(screen);
     Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->backgroundView()->setColor(veilColor());
     hud->bezelView()->setColor(Qt::black);
@@ -66,7 +66,7 @@ void presentSpinnerHUD(QWidget *screen, Fen_QorProgressHUD *hud, double delay, b
 {
     hud->setRemoveFromSuperViewOnHide(true);
     hud->setUserInteractionEnabled(!enable);
-    addToHost(hud, getView(screen));
+    addToHost(hud, Fen_QorHostView(screen));
     hud->showAnimated(true);
     if (delay != 0.0)
         hud->hideAnimated(true, delay);
@@ -82,7 +82,7 @@ void showTitledSpinner(QWidget *screen, const QString &title, double delay, bool
 // The timed text messages: no veil, black bezel, white text, gone after 1.5 s.
 Fen_QorProgressHUD *createTextHUD(QWidget *screen)
 {
-    hudFriend(screen);
+    Fen_QorClearHUD(screen);
     Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->setContentColor(Qt::white);
     hud->bezelView()->setColor(Qt::black);
@@ -93,7 +93,7 @@ Fen_QorProgressHUD *createTextHUD(QWidget *screen)
 void presentTextHUD(QWidget *screen, Fen_QorProgressHUD *hud)
 {
     hud->setRemoveFromSuperViewOnHide(true);
-    addToHost(hud, getView(screen));
+    addToHost(hud, Fen_QorHostView(screen));
     hud->showAnimated(true);
     hud->hideAnimated(true, TextMessageDuration);
 }
@@ -170,8 +170,8 @@ void qor_showSavingDelay(QWidget *screen, double delay, bool enable)
 
 void qor_showMessage(QWidget *screen, const QString &message, const std::function<void()> &action)
 {
-    hudFriend(screen);
-    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(getView(screen), true);
+    Fen_QorClearHUD(screen);
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(Fen_QorHostView(screen), true);
     hud->setMode(Fen_QorProgressHUDModeCustomView);
     hud->detailsLabel()->setText(message);
     hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
@@ -181,23 +181,23 @@ void qor_showMessage(QWidget *screen, const QString &message, const std::functio
 
 void qor_hideHUD(QWidget *screen)
 {
-    Fen_QorProgressHUD::hideHUDForView(getView(screen), true);
+    Fen_QorProgressHUD::hideHUDForView(Fen_QorHostView(screen), true);
 }
 
-QWidget *getView(QWidget *screen)
+QWidget *Fen_QorHostView(QWidget *screen)
 {
     if (NavigationController *navigation = NavigationController::navigationControllerOf(screen))
         return navigation;
     return screen;
 }
 
-bool hasQorhud(QWidget *screen)
+bool Fen_QorHasHUD(QWidget *screen)
 {
-    return Fen_QorProgressHUD::HUDForView(getView(screen)) != nullptr;
+    return Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen)) != nullptr;
 }
 
-void hudFriend(QWidget *screen)
+void Fen_QorClearHUD(QWidget *screen)
 {
-    if (hasQorhud(screen))
+    if (Fen_QorHasHUD(screen))
         qor_hideHUD(screen);
 }

@@ -11,14 +11,15 @@ class QWidget;
  * \brief One-call HUDs for any screen: waiting, loading, saving, message, success, error and a
  * message with an exit button, plus hiding and presence tests.
  *
- * Every function takes the calling screen. The HUDs go on the screen's host view (getView()):
- * the navigation container the screen sits in, else the screen itself. The shortcuts keep at most
- * one live HUD of their own on a host view: every show first hides the topmost HUD that is not
- * already hiding, whoever showed it.
+ * The show and hide shortcuts carry the kit's lower-case prefix \c qor_; the helpers beside them
+ * the kit's prefix \c Fen_Qor. Every function takes the calling screen. The HUDs go on the
+ * screen's host view (Fen_QorHostView()): the navigation container the screen sits in, else the
+ * screen itself. The shortcuts keep at most one live HUD of their own on a host view: every show
+ * first hides the topmost HUD that is not already hiding, whoever showed it.
  *
  * Ownership: the HUDs the shortcuts make are the kit's. Each leaves the host view once hidden and
  * is deleted after its completion (deleteLater()); keep a QPointer to one if you keep a pointer.
- * A HUD you constructed yourself that a shortcut hides (qor_hideHUD(), hudFriend(), every
+ * A HUD you constructed yourself that a shortcut hides (qor_hideHUD(), Fen_QorClearHUD(), every
  * show) only leaves the host view: it stays yours and is never deleted by the kit.
  *
  * The \c enable argument lets touches pass through the HUD to the screen below when true; when
@@ -70,8 +71,8 @@ void qor_showMessage(Screen *screen, const QString &message, void (Receiver::*ac
 void qor_hideHUD(QWidget *screen);
 /*! The view the shortcuts put their HUDs on: the navigation container \a screen sits in, else
  *  \a screen itself. */
-QWidget *getView(QWidget *screen);
+QWidget *Fen_QorHostView(QWidget *screen);
 /*! True while a HUD that is not hiding sits directly on the host view. */
-bool hasQorhud(QWidget *screen);
+bool Fen_QorHasHUD(QWidget *screen);
 /*! Hides the topmost HUD when there is one (the first step of every show). */
-void hudFriend(QWidget *screen);
+void Fen_QorClearHUD(QWidget *screen);

@@ -62,7 +62,7 @@ private Q_SLOTS:
     void enableLetsTouchesThrough_data();
     void enableLetsTouchesThrough();
     void showReplacesTheLiveHUD();
-    void hasQorhudIsFalseRightAfterHide();
+    void hasHUDIsFalseRightAfterHide();
     void hideWithoutHUDDoesNothing();
     void navigationContainerIsTheHost();
     void exitButtonRunsTheScreensAction();
@@ -148,7 +148,7 @@ void tst_Shortcuts::showFamily()
     QCOMPARE(hud->backgroundView()->color(), veilSet ? veil : reference.backgroundView()->color());
     QCOMPARE(hud->isUserInteractionEnabled(), takesTouches);
     QVERIFY(hud->removeFromSuperViewOnHide());
-    QVERIFY(hasQorhud(&screen));
+    QVERIFY(Fen_QorHasHUD(&screen));
 }
 
 void tst_Shortcuts::timedMessagesHideAfterOneAndAHalfSeconds_data()
@@ -167,7 +167,7 @@ void tst_Shortcuts::timedMessagesHideAfterOneAndAHalfSeconds()
     const QPointer<Fen_QorProgressHUD> hud = liveHUD(&screen);
     QVERIFY(hud);
     QCOMPARE(pendingHideDelay(hud), std::optional<double>(1.5));
-    QTRY_VERIFY_WITH_TIMEOUT(!hasQorhud(&screen), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorHasHUD(&screen), 5000);
     QTRY_VERIFY(hud.isNull()); // removed from the screen and released once hidden
 }
 
@@ -197,11 +197,11 @@ void tst_Shortcuts::delayedSpinnerHidesItself()
     QVERIFY(hud);
     QCOMPARE(pendingHideDelay(hud), std::optional<double>(0.1));
     QTRY_VERIFY_WITH_TIMEOUT(hud.isNull(), 2000);
-    QVERIFY(!hasQorhud(&screen));
+    QVERIFY(!Fen_QorHasHUD(&screen));
 
     // A negative delay is not 0 either: the HUD goes at once.
     qor_showLoadingWithMessage(&screen, u"x"_s, -1, false);
-    QTRY_VERIFY_WITH_TIMEOUT(!hasQorhud(&screen), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorHasHUD(&screen), 2000);
 }
 
 void tst_Shortcuts::enableLetsTouchesThrough_data()
@@ -243,16 +243,16 @@ void tst_Shortcuts::showReplacesTheLiveHUD()
     QVERIFY(message != spinner.data());
     QCOMPARE(message->detailsLabel()->text(), u"done"_s);
     QTRY_VERIFY(spinner.isNull());
-    QVERIFY(hasQorhud(&screen));
+    QVERIFY(Fen_QorHasHUD(&screen));
 }
 
-void tst_Shortcuts::hasQorhudIsFalseRightAfterHide()
+void tst_Shortcuts::hasHUDIsFalseRightAfterHide()
 {
     QWidget screen;
     qor_showWaiting(&screen);
     const QPointer<Fen_QorProgressHUD> hud = liveHUD(&screen);
     qor_hideHUD(&screen);
-    QVERIFY(!hasQorhud(&screen));
+    QVERIFY(!Fen_QorHasHUD(&screen));
     QVERIFY(hud); // still fading out on the screen
     QCOMPARE(hud->parentWidget(), &screen);
     QTRY_VERIFY(hud.isNull());
@@ -263,32 +263,32 @@ void tst_Shortcuts::hideWithoutHUDDoesNothing()
     QWidget screen;
     auto *child = new QLabel(&screen);
     qor_hideHUD(&screen);
-    hudFriend(&screen);
+    Fen_QorClearHUD(&screen);
     QCOMPARE(screen.children(), QObjectList { child });
-    QVERIFY(!hasQorhud(&screen));
+    QVERIFY(!Fen_QorHasHUD(&screen));
 }
 
 void tst_Shortcuts::navigationContainerIsTheHost()
 {
     auto *screen = new QWidget;
     NavigationController navigation(screen);
-    QCOMPARE(getView(screen), &navigation);
+    QCOMPARE(Fen_QorHostView(screen), &navigation);
 
     qor_showWaiting(screen);
     QVERIFY(liveHUD(&navigation));
     QVERIFY(!liveHUD(screen));
-    QVERIFY(hasQorhud(screen));
+    QVERIFY(Fen_QorHasHUD(screen));
     qor_hideHUD(screen);
-    QVERIFY(!hasQorhud(screen));
+    QVERIFY(!Fen_QorHasHUD(screen));
 
     // A screen pushed on top sees the same host; a popped one is on its own again.
     auto *second = new QWidget;
     navigation.pushViewController(second);
     QCOMPARE(navigation.topViewController(), second);
-    QCOMPARE(getView(second), &navigation);
+    QCOMPARE(Fen_QorHostView(second), &navigation);
     std::unique_ptr<QWidget> popped(navigation.popViewController());
     QCOMPARE(popped.get(), second);
-    QCOMPARE(getView(second), second);
+    QCOMPARE(Fen_QorHostView(second), second);
     QCOMPARE(navigation.popViewController(), nullptr); // the root stays
 }
 
@@ -309,7 +309,7 @@ void tst_Shortcuts::exitButtonRunsTheScreensAction()
 
     hud->button()->click();
     QCOMPARE(screen.exits, 1);
-    QVERIFY(!hasQorhud(&screen)); // the action hid it
+    QVERIFY(!Fen_QorHasHUD(&screen)); // the action hid it
 }
 
 void tst_Shortcuts::exitButtonRunsAFunction()
@@ -320,7 +320,7 @@ void tst_Shortcuts::exitButtonRunsAFunction()
     const QPointer<Fen_QorProgressHUD> hud = liveHUD(screen.get());
     hud->button()->click();
     QCOMPARE(runs, 1);
-    QVERIFY(hasQorhud(screen.get())); // this action does not hide it
+    QVERIFY(Fen_QorHasHUD(screen.get())); // this action does not hide it
 }
 
 QTEST_MAIN(tst_Shortcuts)
