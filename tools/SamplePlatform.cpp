@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcSample, "kivora.sample")
+Q_LOGGING_CATEGORY(lcSample, "kivora.sample", QtInfoMsg)
 
 // Bigger than the 16 MiB cap a careful client puts on share pages.
 constexpr qint64 hugePagePadding = 17 * 1024 * 1024;
