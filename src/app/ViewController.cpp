@@ -116,7 +116,7 @@ bool ViewController::takePastedText()
         m_textField->setText(*address);
         return true;
     }
-    const std::optional<QString> link = ShareText::pickLinkFromPastedText(text);
+    const std::optional<QString> link = ShareText::linkFromPastedText(text, m_endpoints);
     if (!link)
         return false;
     qCInfo(lcKivora).noquote() << u"srcUrl: "_s + *link;

@@ -43,4 +43,11 @@ std::optional<QString> pickLinkFromPastedText(const QString &text)
     return std::nullopt;
 }
 
+std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &endpoints)
+{
+    if (const std::optional<QString> link = extractDouyinURLFromString(text, endpoints))
+        return link;
+    return pickLinkFromPastedText(text);
+}
+
 } // namespace ShareText

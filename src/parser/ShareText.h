@@ -31,4 +31,9 @@ std::optional<QString> parserInput(const QString &input, const Endpoints &endpoi
  *  the last "/" of its line) that is longer than 10 characters, or nothing. */
 std::optional<QString> pickLinkFromPastedText(const QString &text);
 
+/*! What the paste action puts into the field for a pasteboard \a text: its first platform link
+ *  (extractDouyinURLFromString()), whole, so that a long link keeps the ID at its end; else what
+ *  pickLinkFromPastedText() picks. */
+std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &endpoints);
+
 } // namespace ShareText

@@ -192,6 +192,9 @@ void tst_ViewController::paste_data()
         << u"https://localhost:1/first/"_s << true;
     QTest::newRow("short first line, long second")
         << u"https://a/\nhttps://localhost:1/second/"_s << u"https://localhost:1/second/"_s << true;
+    const QString longLink = m_platform.longLink(m_platform.items().constFirst(),
+                                                 SamplePlatform::LongLinkForm::Jingxuan);
+    QTest::newRow("long link of the platform, whole") << longLink << longLink << true;
     QTest::newRow("http is not picked") << u"http://localhost:1/abc/"_s << before << false;
     QTest::newRow("capital scheme is not picked")
         << u"HTTPS://localhost:1/abc/"_s << before << false;

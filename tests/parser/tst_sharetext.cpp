@@ -17,6 +17,8 @@ private Q_SLOTS:
     void parserInput();
     void pickLinkFromPastedText_data();
     void pickLinkFromPastedText();
+    void linkFromPastedText_data();
+    void linkFromPastedText();
 };
 
 void TestShareText::directPlayAddress_data()
@@ -156,6 +158,30 @@ void TestShareText::pickLinkFromPastedText()
     QFETCH(QString, text);
     QFETCH(OptionalText, link);
     QCOMPARE(ShareText::pickLinkFromPastedText(text), link);
+}
+
+void TestShareText::linkFromPastedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<OptionalText>("link");
+    QTest::newRow("share text: its short link, without what follows")
+        << QStringLiteral("复制打开抖音 https://v.douyin.com/Ab1/ 12/05 xSd:/ tail")
+        << OptionalText(QStringLiteral("https://v.douyin.com/Ab1/"));
+    QTest::newRow("long link ending in the ID")
+        << QStringLiteral("https://www.douyin.com/jingxuan?modal_id=7301234567890123456")
+        << OptionalText(
+               QStringLiteral("https://www.douyin.com/jingxuan?modal_id=7301234567890123456"));
+    QTest::newRow("other link: up to the last slash")
+        << QStringLiteral("https://example.com/a/b c/d")
+        << OptionalText(QStringLiteral("https://example.com/a/b c/"));
+    QTest::newRow("nothing") << QStringLiteral("05/17 E@U.lp") << OptionalText();
+}
+
+void TestShareText::linkFromPastedText()
+{
+    QFETCH(QString, text);
+    QFETCH(OptionalText, link);
+    QCOMPARE(ShareText::linkFromPastedText(text, Endpoints()), link);
 }
 
 QTEST_GUILESS_MAIN(TestShareText)
