@@ -95,10 +95,10 @@ int runApplication(int argc, char *argv[], const QString &videoPath)
     FirstPaint painted(screen->window(), [screen, videoPath] {
         report("painted", 0);
         report("rss", residentMegabytes());
-        screen->playVideo(QUrl::fromLocalFile(videoPath).toString());
+        screen->play(QUrl::fromLocalFile(videoPath).toString());
         auto *poll = new QTimer(screen);
         QObject::connect(poll, &QTimer::timeout, screen, [screen] {
-            if (!screen->avPlayerVC() || !screen->avPlayerVC()->videoSurface()->hasFrame())
+            if (!screen->playerView() || !screen->playerView()->videoSurface()->hasFrame())
                 return;
             report("rss-after-playback", residentMegabytes());
             QCoreApplication::quit();

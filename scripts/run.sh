@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kivora and starts it against the built-in sample platform.
-# Extra arguments go to the application (for example: scripts/run.sh without --demo flags the
-# real platform: scripts/run.sh --real).
+# Installs what is missing, builds Kivora (the dev preset, build/dev) and starts it against the
+# built-in sample platform. Extra arguments go to the application; --real as the first one starts
+# it against the real platform instead (scripts/run.sh --real), --help prints its options.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -5,15 +5,19 @@
 #include "SharePage.h"
 #include "StopSignal.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <QTemporaryFile>
 
+#include <openssl/pem.h>
 #include <openssl/ssl.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -68,12 +72,30 @@ const ItemTemplate itemTemplates[] = {
 
 QByteArray dataFile(const QString &name)
 {
-    QFile file(QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u'/' + name);
+    QFile file(u":/sample-platform/"_s + name);
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcSample) << "cannot read" << file.fileName() << file.errorString();
         return {};
     }
     return file.readAll();
+}
+
+// Loads a PEM certificate and its private key from memory into a server's TLS context.
+bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
+                          const QByteArray &keyPem)
+{
+    using Bio = std::unique_ptr<BIO, decltype(&BIO_free)>;
+    const Bio certificateBio(
+        BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size())), &BIO_free);
+    const Bio keyBio(BIO_new_mem_buf(keyPem.constData(), int(keyPem.size())), &BIO_free);
+    if (!certificateBio || !keyBio)
+        return false;
+    const std::unique_ptr<X509, decltype(&X509_free)> certificate(
+        PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr), &X509_free);
+    const std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
+        PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr), &EVP_PKEY_free);
+    return certificate && key && SSL_CTX_use_certificate(context, certificate.get()) == 1
+        && SSL_CTX_use_PrivateKey(context, key.get()) == 1;
 }
 
 SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https, int connection)
@@ -180,13 +202,9 @@ bool SamplePlatform::Private::createTlsContext()
     if (tlsContext)
         return true;
     tlsContext = SSL_CTX_new(TLS_server_method());
-    const QByteArray certificate = caCertificatesPath().toLocal8Bit();
-    const QByteArray key
-        = (QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u"/key.pem"_s).toLocal8Bit();
     if (!tlsContext || SSL_CTX_set_min_proto_version(tlsContext, TLS1_2_VERSION) != 1
-        || SSL_CTX_use_certificate_chain_file(tlsContext, certificate.constData()) != 1
-        || SSL_CTX_use_PrivateKey_file(tlsContext, key.constData(), SSL_FILETYPE_PEM) != 1) {
-        qCWarning(lcSample) << "cannot load the TLS certificate" << certificate << "or key" << key;
+        || !useCertificateAndKey(tlsContext, caCertificates(), dataFile(u"key.pem"_s))) {
+        qCWarning(lcSample) << "cannot load the TLS certificate or its key";
         return false;
     }
     return true;
@@ -606,9 +624,21 @@ Endpoints SamplePlatform::endpoints() const
     return endpoints;
 }
 
+QByteArray SamplePlatform::caCertificates()
+{
+    static const QByteArray pem = dataFile(u"cert.pem"_s);
+    return pem;
+}
+
 QString SamplePlatform::caCertificatesPath()
 {
-    return QStringLiteral(KIVORA_SAMPLE_PLATFORM_DATA_DIR) + u"/cert.pem"_s;
+    // Written once per process for the programs and options that take a file; removed at exit.
+    static QTemporaryFile file(QDir::temp().filePath(u"kivora-sample-ca-XXXXXX.pem"_s));
+    static const bool written
+        = file.open() && file.write(caCertificates()) == caCertificates().size() && file.flush();
+    if (!written)
+        qCWarning(lcSample) << "cannot write the certificate to" << file.fileName();
+    return file.fileName();
 }
 
 QList<SamplePlatform::Item> SamplePlatform::items() const

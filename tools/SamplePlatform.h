@@ -24,9 +24,9 @@
  *
  * Hosts are named "localhost" by default, or by the address given to setHostName() (such as
  * "127.0.0.1"); the server listens on both loopback addresses. Short links and share pages are
- * served over HTTPS with the committed self-signed certificate (see caCertificatesPath()), valid
- * for both names; the web origin, and so the play address and the media, over plain HTTP so that
- * any media player can open them.
+ * served over HTTPS with the committed self-signed certificate (see caCertificates()), valid for
+ * both names and compiled in like the sample media; the web origin, and so the play address and
+ * the media, over plain HTTP so that any media player can open them.
  *
  * The server runs on threads of its own; start() returns once both ports accept connections.
  */
@@ -165,7 +165,10 @@ public:
      *  http://<host name>:<httpPort>. */
     Endpoints endpoints() const;
 
-    /*! The PEM file of the certificate the HTTPS side presents (trust it as a CA). */
+    /*! The certificate the HTTPS side presents, in PEM (trust it as a CA). */
+    static QByteArray caCertificates();
+    /*! A file holding caCertificates(), for programs and options that take a file; written once
+     *  per process and removed when it ends. */
     static QString caCertificatesPath();
 
     /*! The items the platform serves; the first one is a plain video with a Real page. */

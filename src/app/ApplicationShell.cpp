@@ -1,9 +1,8 @@
 #include "ApplicationShell.h"
 
 #include "AppDelegate.h"
-#include "NetworkTrust.h"
+#include "DemoPlatform.h"
 #include "PlayerView.h"
-#include "SamplePlatform.h"
 #include "SceneDelegate.h"
 #include "VideoFrameView.h"
 #include "ViewController.h"
@@ -65,8 +64,7 @@ bool ApplicationShell::launch(const LaunchOptions &launchOptions)
         return false;
     m_mainScreen->setEndpoints(options.endpoints);
     if (m_demoPlatform) {
-        m_mainScreen->textField()->setText(
-            m_demoPlatform->shareText(m_demoPlatform->items().constFirst()));
+        m_mainScreen->textField()->setText(m_demoPlatform->sampleShareText());
         m_mainScreen->textField()->setCursorPosition(0);
     }
     m_sceneDelegate->window()->show();
@@ -91,7 +89,7 @@ ViewController *ApplicationShell::mainScreen() const
     return m_mainScreen;
 }
 
-SamplePlatform *ApplicationShell::demoPlatform() const
+DemoPlatform *ApplicationShell::demoPlatform() const
 {
     return m_demoPlatform.get();
 }
@@ -130,11 +128,10 @@ QWidget *ApplicationShell::loadMainInterface(const QString &storyboardName)
 
 bool ApplicationShell::startDemo(LaunchOptions &options)
 {
-    m_demoPlatform = std::make_unique<SamplePlatform>();
     QString error;
-    if (!m_demoPlatform->start()
-        || !NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error)) {
-        qWarning().noquote() << u"The sample platform could not start. %1"_s.arg(error);
+    m_demoPlatform = DemoPlatform::start(&error);
+    if (!m_demoPlatform) {
+        qWarning().noquote() << u"The demo could not start. %1"_s.arg(error);
         return false;
     }
     options.endpoints = m_demoPlatform->endpoints();
@@ -166,17 +163,17 @@ void ApplicationShell::takeScreenshot(const QString &path)
 {
     // Parse the text in the field, give the video time to show its first picture, then copy the
     // address so that the confirmation HUD is on screen, and take the picture once it has faded in.
-    m_mainScreen->jiexiButton();
+    m_mainScreen->parse();
     auto *poll = new QTimer(this);
     const QDeadlineTimer deadline(8000);
     connect(poll, &QTimer::timeout, this, [this, poll, deadline, path] {
-        PlayerView *player = m_mainScreen->avPlayerVC();
+        PlayerView *player = m_mainScreen->playerView();
         const bool playing
             = player && player->videoSurface()->hasFrame() && player->player()->position() > 500;
         if (!playing && !deadline.hasExpired())
             return;
         poll->deleteLater();
-        m_mainScreen->copyVideoUrlButton();
+        m_mainScreen->copyPlayAddress();
         QTimer::singleShot(700, this, [this, path] { saveScreenshot(path); });
     });
     poll->start(50);

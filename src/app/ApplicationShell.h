@@ -9,7 +9,7 @@
 #include <memory>
 
 class AppDelegate;
-class SamplePlatform;
+class DemoPlatform;
 class SceneDelegate;
 class ViewController;
 class QWidget;
@@ -40,7 +40,7 @@ public:
     SceneDelegate *sceneDelegate() const;
     ViewController *mainScreen() const;
     /*! The in-process sample platform of a demo run, else nullptr. */
-    SamplePlatform *demoPlatform() const;
+    DemoPlatform *demoPlatform() const;
 
 private:
     bool connectScene();
@@ -53,5 +53,5 @@ private:
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<SceneDelegate> m_sceneDelegate;
     QPointer<ViewController> m_mainScreen;
-    std::unique_ptr<SamplePlatform> m_demoPlatform;
+    std::unique_ptr<DemoPlatform> m_demoPlatform;
 };

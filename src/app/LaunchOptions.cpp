@@ -1,5 +1,6 @@
 #include "LaunchOptions.h"
 
+#include "DemoPlatform.h"
 #include "EndpointOptions.h"
 
 #include <QCommandLineParser>
@@ -29,7 +30,8 @@ struct CommandLine
         parser.addHelpOption();
         parser.addVersionOption();
         screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(demo);
+        if (DemoPlatform::isAvailable())
+            parser.addOption(demo);
         parser.addOption(screenshot);
         endpointOptions.addOptions(parser);
     }

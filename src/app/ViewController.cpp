@@ -62,14 +62,14 @@ void ViewController::setVideoView(QLabel *videoView)
         m_videoView->installEventFilter(this);
 }
 
-PlayerView *ViewController::avPlayerVC() const
+PlayerView *ViewController::playerView() const
 {
-    return m_avPlayerVC;
+    return m_playerView;
 }
 
-QMediaPlayer *ViewController::avPlayer() const
+QMediaPlayer *ViewController::player() const
 {
-    return m_avPlayer;
+    return m_player;
 }
 
 std::optional<QString> ViewController::videoUrl() const
@@ -82,9 +82,9 @@ void ViewController::setVideoUrl(const std::optional<QString> &videoUrl)
     m_videoUrl = videoUrl;
 }
 
-VideoDownloader *ViewController::downloadTask() const
+VideoDownloader *ViewController::currentDownload() const
 {
-    return m_downloadTask;
+    return m_currentDownload;
 }
 
 Endpoints ViewController::endpoints() const
@@ -102,7 +102,7 @@ std::optional<QString> ViewController::extractDouyinURLFromString(const QString 
     return ShareText::extractDouyinURLFromString(text, m_endpoints);
 }
 
-void ViewController::pasteButton()
+void ViewController::paste()
 {
     takePastedText();
 }
@@ -121,11 +121,11 @@ bool ViewController::takePastedText()
         return false;
     qCInfo(lcKivora).noquote() << u"srcUrl: "_s + *link;
     m_textField->setText(*link);
-    jiexiButton();
+    parse();
     return true;
 }
 
-void ViewController::jiexiButton()
+void ViewController::parse()
 {
     QMetaObject::invokeMethod(
         this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
@@ -133,7 +133,7 @@ void ViewController::jiexiButton()
     const QString input = m_textField ? m_textField->text() : QString();
     if (const std::optional<QString> address = ShareText::directPlayAddress(input)) {
         setVideoUrl(address);
-        playVideo(address);
+        play(address);
         queueHideHUD();
         return;
     }
@@ -165,7 +165,7 @@ void ViewController::finishParse(const QPointer<ViewController> &screen, const V
     });
 }
 
-void ViewController::copyVideoUrlButton()
+void ViewController::copyPlayAddress()
 {
     if (!m_videoUrl)
         return;
@@ -173,7 +173,7 @@ void ViewController::copyVideoUrlButton()
     qor_showMessage(this, u"保存成功\n"_s + *m_videoUrl);
 }
 
-void ViewController::downLoadVedioButton()
+void ViewController::download()
 {
     if (!m_videoUrl)
         return;
@@ -190,12 +190,12 @@ void ViewController::downLoadVedioButton()
         return;
     }
     auto *downloader = new VideoDownloader(this);
-    m_downloadTask = downloader;
+    m_currentDownload = downloader;
     connect(downloader, &VideoDownloader::finished, this,
             [this, downloader](const VideoDownloader::Result &result) {
                 downloadFinished(downloader, result.ok, result.filePath, result.errorString);
             });
-    m_downloadTask->start(url);
+    m_currentDownload->start(url);
 }
 
 void ViewController::downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
@@ -234,7 +234,7 @@ void ViewController::showDownloadError(const QString &reason)
     qor_showError(this, u"下载失败\n"_s + reason);
 }
 
-void ViewController::playVideo(const std::optional<QString> &address)
+void ViewController::play(const std::optional<QString> &address)
 {
     queuePlayback(QPointer<ViewController>(this), address);
 }
@@ -244,48 +244,48 @@ void ViewController::queuePlayback(const QPointer<ViewController> &screen,
 {
     postToMainThread([screen, address] {
         if (screen)
-            screen->addVideoPlayerWithUrl(urlFromText(address));
+            screen->startPlayer(urlFromText(address));
     });
 }
 
-void ViewController::addVideoPlayerWithUrl(const QUrl &url)
+void ViewController::startPlayer(const QUrl &url)
 {
-    if (!m_avPlayerVC) {
-        m_avPlayerVC = new PlayerView(this);
-        m_avPlayerVC->setVideoGravity(Qt::KeepAspectRatio);
-        m_avPlayerVC->setShowsPlaybackControls(true);
-        viewDidLayoutSubviews();
-        m_avPlayerVC->raise();
+    if (!m_playerView) {
+        m_playerView = new PlayerView(this);
+        m_playerView->setVideoGravity(Qt::KeepAspectRatio);
+        m_playerView->setShowsPlaybackControls(true);
+        followPlaceholder();
+        m_playerView->raise();
         keepHUDsOnTop();
-        m_avPlayerVC->show();
+        m_playerView->show();
     }
-    QMediaPlayer *previous = m_avPlayer;
-    m_avPlayer = new QMediaPlayer(this);
-    m_avPlayer->setAudioOutput(new QAudioOutput(m_avPlayer));
-    m_avPlayer->setSource(url);
-    m_avPlayerVC->setPlayer(m_avPlayer);
+    QMediaPlayer *previous = m_player;
+    m_player = new QMediaPlayer(this);
+    m_player->setAudioOutput(new QAudioOutput(m_player));
+    m_player->setSource(url);
+    m_playerView->setPlayer(m_player);
     if (previous) {
         previous->stop();
         previous->deleteLater();
     }
-    m_avPlayer->play();
+    m_player->play();
 }
 
 // A HUD already showing (the parse's waiting indicator, a download's) stays above the player view
 // that the first playback puts on top of the screen.
 void ViewController::keepHUDsOnTop()
 {
-    const QObjectList children = getView(this)->children();
+    const QObjectList children = Fen_QorHostView(this)->children();
     for (QObject *child : children) {
         if (auto *hud = qobject_cast<Fen_QorProgressHUD *>(child))
             hud->raise();
     }
 }
 
-void ViewController::viewDidLayoutSubviews()
+void ViewController::followPlaceholder()
 {
-    if (m_avPlayerVC && m_videoView)
-        m_avPlayerVC->setGeometry(QRect(m_videoView->mapTo(this, QPoint()), m_videoView->size()));
+    if (m_playerView && m_videoView)
+        m_playerView->setGeometry(QRect(m_videoView->mapTo(this, QPoint()), m_videoView->size()));
 }
 
 void ViewController::mousePressEvent(QMouseEvent *)
@@ -299,14 +299,14 @@ void ViewController::mousePressEvent(QMouseEvent *)
 void ViewController::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    viewDidLayoutSubviews();
+    followPlaceholder();
 }
 
 bool ViewController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_videoView
         && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        viewDidLayoutSubviews();
+        followPlaceholder();
     // Ctrl+V in the field goes through the paste action (which picks the link out of a share
     // text); what the action does not take (a video ID, an http link, any other text) the field
     // pastes as usual.

@@ -45,14 +45,14 @@ public:
     QLabel *videoView() const;
     void setVideoView(QLabel *videoView);
     /*! The player view, created by the first playback and kept from then on. */
-    PlayerView *avPlayerVC() const;
+    PlayerView *playerView() const;
     /*! The current player, replaced by every playback. */
-    QMediaPlayer *avPlayer() const;
+    QMediaPlayer *player() const;
     /*! The current play address: absent until a parse sets it, absent again after a failed one. */
     std::optional<QString> videoUrl() const;
     void setVideoUrl(const std::optional<QString> &videoUrl);
     /*! The most recent download, while it runs. */
-    VideoDownloader *downloadTask() const;
+    VideoDownloader *currentDownload() const;
 
     /*! The platform the parse talks to; the real one by default. */
     Endpoints endpoints() const;
@@ -62,17 +62,17 @@ public:
     std::optional<QString> extractDouyinURLFromString(const QString &text) const;
 
     /*! Queues the playback of \a address on the main thread; callable from any thread. */
-    void playVideo(const std::optional<QString> &address);
+    void play(const std::optional<QString> &address);
     /*! Starts a new player for \a url in the player view, creating the view on the first call. */
-    void addVideoPlayerWithUrl(const QUrl &url);
+    void startPlayer(const QUrl &url);
     /*! Puts the player view exactly over the placeholder. */
-    void viewDidLayoutSubviews();
+    void followPlaceholder();
 
 public Q_SLOTS:
-    void pasteButton();
-    void jiexiButton();
-    void copyVideoUrlButton();
-    void downLoadVedioButton();
+    void paste();
+    void parse();
+    void copyPlayAddress();
+    void download();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -98,9 +98,9 @@ private:
     std::unique_ptr<Ui::ViewController> m_ui;
     QPointer<QLineEdit> m_textField;
     QPointer<QLabel> m_videoView;
-    PlayerView *m_avPlayerVC = nullptr;
-    QMediaPlayer *m_avPlayer = nullptr;
+    PlayerView *m_playerView = nullptr;
+    QMediaPlayer *m_player = nullptr;
     std::optional<QString> m_videoUrl;
-    QPointer<VideoDownloader> m_downloadTask;
+    QPointer<VideoDownloader> m_currentDownload;
     Endpoints m_endpoints;
 };

@@ -10,15 +10,12 @@
 
 #include <memory>
 
-namespace {
-
-using Kind = FailureReason::Kind;
-
 // One chain: the addresses visited so far and what to do with the end.
-struct Hops : std::enable_shared_from_this<Hops>
+struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
 {
-    Endpoints endpoints;
-    int transferTimeout;
+    using Kind = FailureReason::Kind;
+
+    VideoParser parser;
     QDeadlineTimer deadline;
     RedirectChain::Done done;
     QList<QUrl> visited;
@@ -27,8 +24,7 @@ struct Hops : std::enable_shared_from_this<Hops>
     void request(const QUrl &url)
     {
         visited.append(url);
-        QNetworkRequest hop(url);
-        hop.setTransferTimeout(transferTimeout);
+        QNetworkRequest hop = parser.request(url);
         hop.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
         BoundedRequest::get(*manager, hop, BoundedRequest::Body::Skip, 0, deadline,
@@ -44,7 +40,7 @@ struct Hops : std::enable_shared_from_this<Hops>
         if (!answer.isRedirect())
             return arrive(answer.url, answer.status);
         const QUrl target = answer.url.resolved(QUrl(QString::fromUtf8(answer.location)));
-        const PlatformLink link = PlatformLink::classify(target, endpoints);
+        const PlatformLink link = PlatformLink::classify(target, parser.endpoints());
         if (link.kind() == PlatformLink::Kind::ItemLink)
             return done({ link.videoId(), link.isGallery(), std::nullopt });
         if (const std::optional<FailureReason> refusal = refusalOf(answer.url, target))
@@ -58,16 +54,15 @@ struct Hops : std::enable_shared_from_this<Hops>
         const QString shown = target.toDisplayString();
         const bool web = target.scheme() == u"https" || target.scheme() == u"http";
         if (!target.isValid() || !web || target.host().isEmpty())
-            return FailureReason(Kind::RefusedRedirect, RedirectChain::tr("to %1").arg(shown));
+            return FailureReason(Kind::RefusedRedirect, tr("to %1").arg(shown));
         if (from.scheme() == u"https" && target.scheme() == u"http") {
-            return FailureReason(Kind::RefusedRedirect,
-                                 RedirectChain::tr("from https to %1").arg(shown));
+            return FailureReason(Kind::RefusedRedirect, tr("from https to %1").arg(shown));
         }
         if (visited.contains(target))
-            return FailureReason(Kind::RedirectLoop, RedirectChain::tr("back to %1").arg(shown));
+            return FailureReason(Kind::RedirectLoop, tr("back to %1").arg(shown));
         if (visited.size() > VideoParser::maximumRedirects) {
             return FailureReason(Kind::TooManyRedirects,
-                                 RedirectChain::tr("more than %1 redirects, the last to %2")
+                                 tr("more than %1 redirects, the last to %2")
                                      .arg(VideoParser::maximumRedirects)
                                      .arg(shown));
         }
@@ -77,13 +72,14 @@ struct Hops : std::enable_shared_from_this<Hops>
     void arrive(const QUrl &address, int status)
     {
         const std::optional<QString> videoId
-            = VideoParser::videoIDFromFinalAddress(address, endpoints);
+            = VideoParser::videoIDFromFinalAddress(address, parser.endpoints());
         if (videoId) {
-            done({ videoId, PlatformLink::classify(address, endpoints).isGallery(), std::nullopt });
+            done({ videoId, PlatformLink::classify(address, parser.endpoints()).isGallery(),
+                   std::nullopt });
             return;
         }
         fail({ Kind::NoVideoId,
-               RedirectChain::tr("the link ended at %1 (HTTP %2), which holds no video ID")
+               tr("the link ended at %1 (HTTP %2), which holds no video ID")
                    .arg(address.toDisplayString())
                    .arg(status) });
     }
@@ -91,21 +87,18 @@ struct Hops : std::enable_shared_from_this<Hops>
     void fail(const FailureReason &reason) { done({ std::nullopt, false, reason }); }
 };
 
-} // namespace
-
-void RedirectChain::follow(const QUrl &link, const Endpoints &endpoints, int transferTimeout,
+void RedirectChain::follow(const QUrl &link, const VideoParser &parser,
                            const QDeadlineTimer &deadline, Done done)
 {
     auto hops = std::make_shared<Hops>();
-    hops->endpoints = endpoints;
-    hops->transferTimeout = transferTimeout;
+    hops->parser = parser;
     hops->deadline = deadline;
     hops->done = std::move(done);
     NetworkThread::post([hops, link](QNetworkAccessManager &manager) {
         hops->manager = &manager;
         if (!link.isValid()) {
-            hops->fail(
-                { Kind::NoVideoId, tr("\"%1\" is not a valid address").arg(link.toString()) });
+            hops->fail({ FailureReason::Kind::NoVideoId,
+                         tr("\"%1\" is not a valid address").arg(link.toString()) });
             return;
         }
         hops->request(link);

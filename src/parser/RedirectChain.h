@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Endpoints.h"
 #include "FailureReason.h"
 
 #include <QCoreApplication>
@@ -11,6 +10,7 @@
 #include <optional>
 
 class QUrl;
+class VideoParser;
 
 /*!
  * \brief Follows a link's redirects on the parser's network thread until the address holds the
@@ -37,8 +37,11 @@ public:
     };
     using Done = std::function<void(const End &end)>;
 
-    /*! Follows \a link on the network thread, each hop with the transfer time-out
-     *  \a transferTimeout (ms) and all of them before \a deadline; \a done runs there. */
-    static void follow(const QUrl &link, const Endpoints &endpoints, int transferTimeout,
-                       const QDeadlineTimer &deadline, Done done);
+    /*! Follows \a link on the network thread with \a parser's requests (its endpoints and
+     *  transfer time-out), all of them before \a deadline; \a done runs there. */
+    static void follow(const QUrl &link, const VideoParser &parser, const QDeadlineTimer &deadline,
+                       Done done);
+
+private:
+    struct Hops;
 };

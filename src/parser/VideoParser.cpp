@@ -100,7 +100,7 @@ void VideoParser::extractVideoIDFromMessage(const std::optional<QString> &messag
 
 void VideoParser::extractVideoIDFromRedirectedURL(const QString &link, VideoIdCallback done) const
 {
-    RedirectChain::follow(QUrl(link), m_endpoints, m_transferTimeout, QDeadlineTimer(m_deadline),
+    RedirectChain::follow(QUrl(link), *this, QDeadlineTimer(m_deadline),
                           [done](const RedirectChain::End &end) { done(end.videoId); });
 }
 
@@ -134,7 +134,7 @@ void VideoParser::findVideoId(const std::optional<QString> &message, const QDead
                              tr("%1 is a play address, which holds no video ID").arg(*link)) });
         return;
     default:
-        RedirectChain::follow(url, m_endpoints, m_transferTimeout, deadline, std::move(done));
+        RedirectChain::follow(url, *this, deadline, std::move(done));
     }
 }
 
@@ -209,6 +209,10 @@ QNetworkRequest VideoParser::request(const QUrl &url) const
     networkRequest.setMaximumRedirectsAllowed(maximumRedirects);
     networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                                 QNetworkRequest::NoLessSafeRedirectPolicy);
+    // HTTP/1.1 only: Qt 6.4 loses the error of an HTTPS connection that offered HTTP/2 to a host
+    // with both IPv4 and IPv6 addresses when the server resets it mid-answer, and the request
+    // then hangs until its time-out.
+    networkRequest.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     return networkRequest;
 }
 

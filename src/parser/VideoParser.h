@@ -114,6 +114,7 @@ public:
 
 private:
     friend class ItemFetch;
+    friend class RedirectChain;
 
     /*! What an answer held: the record, and when it holds no item, why. */
     struct Reading

@@ -1,4 +1,5 @@
-#include "DownloadTestSupport.h"
+#include "TemporaryHome.h"
+#include "TestFiles.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
 #include "SamplePlatform.h"
@@ -16,8 +17,8 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using DownloadTestSupport::contents;
-using DownloadTestSupport::entries;
+using TestFiles::contents;
+using TestFiles::entries;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
 
@@ -87,7 +88,7 @@ private:
 
 bool spinnerShowing(QWidget *screen)
 {
-    const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(getView(screen));
+    const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen));
     return hud && hud->mode() == Fen_QorProgressHUDModeSpinner;
 }
 
@@ -114,15 +115,12 @@ private Q_SLOTS:
     void withoutAnAddressNothingHappens();
 
 private:
-    QTemporaryDir m_home;
+    TemporaryHome m_home;
 };
 
 void TestDownloadFlow::initTestCase()
 {
-    // Test mode does not move the Movies folder, so the whole home goes to a temporary place.
-    QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_home.activate());
 }
 
 void TestDownloadFlow::init()
@@ -143,7 +141,7 @@ void TestDownloadFlow::downloadIsSavedThenConfirmed()
     platform.setFaults(slow);
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s
                        + platform.items().constFirst().playUri);
     pressDownload(screen);
@@ -165,7 +163,7 @@ void TestDownloadFlow::twoPressesGiveTwoFilesAndTwoMessages()
     SamplePlatform platform;
     QVERIFY(platform.start());
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     pressDownload(screen);
     pressDownload(screen);
@@ -218,7 +216,7 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
     address.replace(u"{media}"_s, platform.mediaUrl());
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(address);
     pressDownload(screen);
     QTRY_COMPARE(recorder.messages().size(), 1);
@@ -229,7 +227,7 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
     QCOMPARE(entries(cachesDirectory()), QStringList());
     QCOMPARE(entries(VideoAlbum::directory()), QStringList());
     // The error leaves by itself, and nothing else follows it.
-    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorProgressHUD::HUDForView(getView(&screen)), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorProgressHUD::HUDForView(Fen_QorHostView(&screen)), 5000);
     QCOMPARE(recorder.shown().size(), 2);
 }
 
@@ -244,7 +242,7 @@ void TestDownloadFlow::albumRefusalEndsWithAnError()
     blocker.close();
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     pressDownload(screen);
     QTRY_COMPARE(recorder.messages().size(), 1);
@@ -259,9 +257,9 @@ void TestDownloadFlow::albumRefusalEndsWithAnError()
 void TestDownloadFlow::withoutAnAddressNothingHappens()
 {
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     pressDownload(screen);
-    QTest::qWait(100);
+    QCoreApplication::sendPostedEvents(); // a download would have queued its waiting indicator
     QVERIFY(recorder.shown().isEmpty());
     QCOMPARE(entries(cachesDirectory()), QStringList());
 }

@@ -59,8 +59,9 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::ChildAdded)
-            m_snapshots.append({ static_cast<QChildEvent *>(event)->child(), hasQorhud(m_screen),
-                                 m_screen->avPlayer() != nullptr, m_screen->videoUrl() });
+            m_snapshots.append({ static_cast<QChildEvent *>(event)->child(),
+                                 Fen_QorHasHUD(m_screen), m_screen->player() != nullptr,
+                                 m_screen->videoUrl() });
         return false;
     }
 
@@ -153,10 +154,10 @@ void tst_ViewController::controlsComeFromTheInterface()
     QVERIFY(screen->textField());
     QCOMPARE(screen->textField()->parentWidget(), screen.get());
     QVERIFY(screen->videoView());
-    QCOMPARE(screen->avPlayerVC(), nullptr);
-    QCOMPARE(screen->avPlayer(), nullptr);
+    QCOMPARE(screen->playerView(), nullptr);
+    QCOMPARE(screen->player(), nullptr);
     QCOMPARE(screen->videoUrl(), std::nullopt);
-    QCOMPARE(screen->downloadTask(), nullptr);
+    QCOMPARE(screen->currentDownload(), nullptr);
     const QStringList names { u"Paste"_s, u"Parse"_s, u"Copy play address"_s, u"Download video"_s };
     for (const QString &name : names) {
         const auto buttons = screen->findChildren<QPushButton *>();
@@ -212,7 +213,7 @@ void tst_ViewController::paste()
     LogCapture log;
     ChildAddedRecorder recorder(screen.get());
 
-    screen->pasteButton();
+    screen->paste();
 
     QCOMPARE(screen->textField()->text(), field);
     QCOMPARE(log.linesStartingWith(u"srcUrl: "_s),
@@ -220,9 +221,9 @@ void tst_ViewController::paste()
     QCOMPARE(screen->videoUrl(), std::nullopt); // the paste itself stores nothing
     // A parse shows the waiting indicator and ends in a playback request.
     if (parsed)
-        QTRY_VERIFY_WITH_TIMEOUT(screen->avPlayer(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(screen->player(), 20000);
     else
-        QTest::qWait(50);
+        QCoreApplication::sendPostedEvents(); // a parse would have queued its show step
     QCOMPARE(recorder.steps().contains(u"show"_s), parsed);
 }
 
@@ -264,12 +265,12 @@ void tst_ViewController::parse()
     screen->textField()->setText(field);
     LogCapture log;
 
-    screen->jiexiButton();
+    screen->parse();
 
-    QTRY_VERIFY(screen->avPlayer()); // every parse ends in a playback request
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(screen->player()); // every parse ends in a playback request
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
     QCOMPARE(screen->videoUrl(), videoUrl);
-    QCOMPARE(screen->avPlayer()->source(),
+    QCOMPARE(screen->player()->source(),
              videoUrl && !videoUrl->isEmpty() ? QUrl(*videoUrl) : QUrl());
     const QList<SamplePlatform::Request> requests = m_platform.requests();
     QCOMPARE(std::any_of(requests.cbegin(), requests.cend(),
@@ -284,9 +285,9 @@ void tst_ViewController::failedParseClearsTheAddress()
     const auto screen = makeScreen();
     screen->setVideoUrl(u"http://earlier.test/aweme/v1/play/?video_id=1&line=1"_s);
     screen->textField()->setText(u"9"_s); // all digits: a video ID the platform does not know
-    screen->jiexiButton();
+    screen->parse();
     QTRY_VERIFY_WITH_TIMEOUT(!screen->videoUrl().has_value(), 10000);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 }
 
 void tst_ViewController::showPlayHideOrder_data()
@@ -307,10 +308,10 @@ void tst_ViewController::showPlayHideOrder()
     screen->setVideoUrl(u"http://earlier.test/aweme/v1/play/?video_id=0&line=1"_s);
     ChildAddedRecorder recorder(screen.get());
 
-    screen->jiexiButton();
+    screen->parse();
     QVERIFY(recorder.steps().isEmpty()); // everything is queued
-    QTRY_VERIFY(screen->avPlayer());
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(screen->player());
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
     QCOMPARE(recorder.steps(), (QStringList { u"show"_s, u"play under HUD"_s }));
 }
 
@@ -318,26 +319,26 @@ void tst_ViewController::twoPlaybacksShareOnePlayerView()
 {
     const auto screen = makeScreen();
     screen->show();
-    screen->playVideo(u"http://localhost:1/nothing.mp4"_s);
-    QCOMPARE(screen->avPlayerVC(), nullptr); // queued, not done at once
-    QTRY_VERIFY(screen->avPlayerVC());
-    PlayerView *view = screen->avPlayerVC();
-    const QPointer<QMediaPlayer> first = screen->avPlayer();
+    screen->play(u"http://localhost:1/nothing.mp4"_s);
+    QCOMPARE(screen->playerView(), nullptr); // queued, not done at once
+    QTRY_VERIFY(screen->playerView());
+    PlayerView *view = screen->playerView();
+    const QPointer<QMediaPlayer> first = screen->player();
 
-    screen->playVideo(m_platform.mediaUrl());
-    QTRY_VERIFY(screen->avPlayer() != first.data());
-    QCOMPARE(screen->avPlayerVC(), view);
+    screen->play(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->player() != first.data());
+    QCOMPARE(screen->playerView(), view);
     QCOMPARE(screen->findChildren<PlayerView *>().size(), 1);
-    QCOMPARE(view->player(), screen->avPlayer());
+    QCOMPARE(view->player(), screen->player());
     QCOMPARE(view->videoGravity(), Qt::KeepAspectRatio);
     QVERIFY(view->showsPlaybackControls());
     QTRY_VERIFY(first.isNull()); // the previous player is released
-    QCOMPARE(screen->avPlayer()->source(), QUrl(m_platform.mediaUrl()));
+    QCOMPARE(screen->player()->source(), QUrl(m_platform.mediaUrl()));
 
     // The newest address plays: its picture reaches the view and the controls follow it.
     QTRY_VERIFY_WITH_TIMEOUT(view->videoSurface()->hasFrame(), 10000);
-    QTRY_VERIFY(screen->avPlayer()->duration() > 0);
-    QCOMPARE(view->seekBar()->maximum(), screen->avPlayer()->duration());
+    QTRY_VERIFY(screen->player()->duration() > 0);
+    QCOMPARE(view->seekBar()->maximum(), screen->player()->duration());
 }
 
 void tst_ViewController::firstPlaybackKeepsTheHUDOnTop()
@@ -345,14 +346,14 @@ void tst_ViewController::firstPlaybackKeepsTheHUDOnTop()
     const auto screen = makeScreen();
     screen->show();
     qor_showWaiting(screen.get()); // e.g. a download's or the parse's own indicator
-    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(getView(screen.get()));
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen.get()));
     QVERIFY(hud);
     QCOMPARE(hud->parentWidget(), screen.get());
 
-    screen->playVideo(u"http://localhost:1/nothing.mp4"_s);
-    QTRY_VERIFY(screen->avPlayerVC());
+    screen->play(u"http://localhost:1/nothing.mp4"_s);
+    QTRY_VERIFY(screen->playerView());
     const QObjectList children = screen->children();
-    QVERIFY(children.indexOf(hud) > children.indexOf(screen->avPlayerVC()));
+    QVERIFY(children.indexOf(hud) > children.indexOf(screen->playerView()));
     QVERIFY(hud->isVisible());
 }
 
@@ -360,10 +361,10 @@ void tst_ViewController::playerControls()
 {
     const auto screen = makeScreen();
     screen->show();
-    screen->playVideo(m_platform.mediaUrl());
-    QTRY_VERIFY(screen->avPlayerVC());
-    PlayerView *view = screen->avPlayerVC();
-    QMediaPlayer *player = screen->avPlayer();
+    screen->play(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->playerView());
+    PlayerView *view = screen->playerView();
+    QMediaPlayer *player = screen->player();
     QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, 10000);
     QTRY_VERIFY(player->duration() > 0);
     QCOMPARE(view->playPauseButton()->accessibleName(), u"Pause"_s);
@@ -416,11 +417,12 @@ void tst_ViewController::absentOrEmptyAddressPlaysNothing()
 {
     QFETCH(OptionalText, address);
     const auto screen = makeScreen();
-    screen->playVideo(address);
-    QTRY_VERIFY(screen->avPlayer());
-    QCOMPARE(screen->avPlayer()->source(), QUrl());
+    screen->play(address);
+    QTRY_VERIFY(screen->player());
+    QCOMPARE(screen->player()->source(), QUrl());
+    // Proves that no picture arrives within a short bound.
     QTest::qWait(100);
-    QVERIFY(!screen->avPlayerVC()->videoSurface()->hasFrame());
+    QVERIFY(!screen->playerView()->videoSurface()->hasFrame());
 }
 
 void tst_ViewController::playerFollowsThePlaceholder()
@@ -428,22 +430,22 @@ void tst_ViewController::playerFollowsThePlaceholder()
     const auto screen = makeScreen();
     screen->show();
     QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
-    screen->playVideo(u"http://localhost:1/x.mp4"_s);
-    QTRY_VERIFY(screen->avPlayerVC());
+    screen->play(u"http://localhost:1/x.mp4"_s);
+    QTRY_VERIFY(screen->playerView());
     const auto placeholderRect = [&screen] {
         return QRect(screen->videoView()->mapTo(screen.get(), QPoint()),
                      screen->videoView()->size());
     };
-    QCOMPARE(screen->avPlayerVC()->geometry(), placeholderRect());
+    QCOMPARE(screen->playerView()->geometry(), placeholderRect());
     QWidget *topmost = nullptr;
     for (QObject *child : screen->children())
         topmost = child->isWidgetType() ? static_cast<QWidget *>(child) : topmost;
-    QCOMPARE(topmost, screen->avPlayerVC());
+    QCOMPARE(topmost, screen->playerView());
 
     const QRect before = placeholderRect();
     screen->resize(700, 500); // a rotation
     QTRY_VERIFY(placeholderRect() != before);
-    QTRY_COMPARE(screen->avPlayerVC()->geometry(), placeholderRect());
+    QTRY_COMPARE(screen->playerView()->geometry(), placeholderRect());
 }
 
 void tst_ViewController::layoutBeforePlaybackMakesNoPlayer()
@@ -451,9 +453,9 @@ void tst_ViewController::layoutBeforePlaybackMakesNoPlayer()
     const auto screen = makeScreen();
     screen->show();
     screen->resize(500, 600);
-    screen->viewDidLayoutSubviews();
+    screen->followPlaceholder();
     QCoreApplication::processEvents();
-    QCOMPARE(screen->avPlayerVC(), nullptr);
+    QCOMPARE(screen->playerView(), nullptr);
     QVERIFY(screen->findChildren<PlayerView *>().isEmpty());
 }
 
@@ -472,7 +474,7 @@ void tst_ViewController::copy()
     screen->setVideoUrl(videoUrl);
     QGuiApplication::clipboard()->setText(u"unchanged"_s);
 
-    screen->copyVideoUrlButton();
+    screen->copyPlayAddress();
 
     QCOMPARE(QGuiApplication::clipboard()->text(), videoUrl.value_or(u"unchanged"_s));
     Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(screen.get());
@@ -506,7 +508,7 @@ void tst_ViewController::keyboard()
     QGuiApplication::clipboard()->setText(u"看看 https://localhost:1/Ab1/ 吧"_s);
     QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
     QTRY_COMPARE(screen->textField()->text(), u"https://localhost:1/Ab1/"_s);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 
     // Enter parses.
     const QString direct = u"http://localhost:1/aweme/v1/play/?video_id=k&line=1"_s;
@@ -561,7 +563,7 @@ void tst_ViewController::ctrlVInTheField()
     QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(screen->textField()->text(), field);
     QCOMPARE(log.linesStartingWith(u"srcUrl: "_s).size(), parsed ? 1 : 0);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 
     // The paste button keeps its rules: it leaves the field alone when it takes nothing.
     screen->textField()->setText(u"id "_s);

@@ -1,4 +1,5 @@
-#include "DownloadTestSupport.h"
+#include "TemporaryHome.h"
+#include "TestFiles.h"
 #include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "VideoDownloader.h"
@@ -14,8 +15,8 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using DownloadTestSupport::contents;
-using DownloadTestSupport::entries;
+using TestFiles::contents;
+using TestFiles::entries;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
@@ -59,17 +60,12 @@ private Q_SLOTS:
     void secondStartWhileRunningFailsAlone();
 
 private:
-    QTemporaryDir m_home;
+    TemporaryHome m_home;
 };
 
 void TestVideoDownloader::initTestCase()
 {
-    // Test mode does not move the Movies folder, so the whole home goes to a temporary place.
-    QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation).startsWith(m_home.path()));
+    QVERIFY(m_home.activate());
     QString error;
     QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
              qPrintable(error));
@@ -217,6 +213,7 @@ void TestVideoDownloader::failuresLeaveNoFile()
     QVERIFY(!result.errorString.isEmpty());
     QVERIFY2(result.errorString.contains(reason), qPrintable(result.errorString));
     QCOMPARE(entries(dir.path()), QStringList());
+    // Proves that no second report follows within a short bound.
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
 }
@@ -366,6 +363,7 @@ void TestVideoDownloader::stoppingMidTransferLeavesNoFile()
     QVERIFY(resultOf(finished).errorString.contains(u"cancelled"_s));
     QCOMPARE(entries(dir.path()), QStringList());
     downloader->abort();
+    // Proves that the second abort reports nothing within a short bound.
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
 }

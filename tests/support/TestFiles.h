@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// Small file helpers shared by the download and album suites.
-namespace DownloadTestSupport {
+// Small file helpers shared by the suites that check what lands on disk.
+namespace TestFiles {
 
 // Every entry, hidden ones included, so a left-over temporary file cannot hide.
 inline QStringList entries(const QString &directory)
@@ -22,4 +22,4 @@ inline QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-} // namespace DownloadTestSupport
+} // namespace TestFiles

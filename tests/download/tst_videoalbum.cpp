@@ -1,4 +1,5 @@
-#include "DownloadTestSupport.h"
+#include "TemporaryHome.h"
+#include "TestFiles.h"
 #include "SamplePlatform.h"
 #include "VideoAlbum.h"
 
@@ -12,7 +13,7 @@
 #include <QThread>
 
 using namespace Qt::StringLiterals;
-using DownloadTestSupport::contents;
+using TestFiles::contents;
 
 namespace {
 
@@ -55,15 +56,12 @@ private Q_SLOTS:
     void refusedFilesLeaveNoEntry();
 
 private:
-    QTemporaryDir m_home;
+    TemporaryHome m_home;
 };
 
 void TestVideoAlbum::initTestCase()
 {
-    // Test mode does not move the Movies folder, so the whole home goes to a temporary place.
-    QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_home.activate());
 }
 
 void TestVideoAlbum::init()

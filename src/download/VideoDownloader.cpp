@@ -89,6 +89,9 @@ void VideoDownloader::start(const QUrl &url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(static_cast<int>(m_inactivityTimeout.count()));
+    // HTTP/1.1 only, as for the parser: Qt 6.4 would lose a reset over HTTP/2-capable HTTPS to a
+    // host that has IPv4 and IPv6 addresses.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     m_reply = networkManager()->get(request);
     // Bounds what Qt's network thread reads ahead of the disk: memory stays flat for any size.
     m_reply->setReadBufferSize(readAheadBytes);
