@@ -11,9 +11,10 @@ namespace {
 using namespace std::chrono_literals;
 
 // A redirect's body is a line of HTML. Reading it to its end lets the connection carry the next
-// request; a body that is longer or slower than this is cut off instead.
+// request; a body that is longer or slower than this is cut off instead (a lost connection
+// costs less than a wait on a server that drips).
 constexpr qint64 maximumDrain = 16 * 1024;
-constexpr auto drainTime = 250ms;
+constexpr auto drainTime = 1s;
 constexpr qint64 readBufferSize = 1024 * 1024;
 
 QString shown(const QUrl &url)
