@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
     libcpp-httplib-dev libssl-dev
-    python3 xvfb xauth fonts-noto-cjk fonts-noto-color-emoji
+    python3 xvfb xauth fonts-noto-cjk fonts-noto-color-emoji curl
 )
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include <openssl/ssl.h>
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
@@ -21,6 +22,9 @@ enum class ConnectionEnd { KeepAlive, Close, Reset };
 
 // Set by a handler of the current connection; every connection runs on one worker thread.
 thread_local ConnectionEnd t_connectionEnd = ConnectionEnd::KeepAlive;
+
+// Numbers the connections of every server of the process.
+std::atomic<int> connectionCount { 0 };
 
 } // namespace
 
@@ -72,15 +76,19 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
     bool ok = stream.handshake();
     bool connectionClosed = false;
     const bool https = m_tlsContext != nullptr;
+    const int connection = ++connectionCount;
     for (size_t left = keep_alive_max_count_; ok && left > 0 && !connectionClosed; --left) {
         if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_)))
             break;
         stream.startCapture();
         ok = process_request(stream, left == 1, connectionClosed, [&](httplib::Request &request) {
-            m_recorder(stream.capturedHead(), https);
+            m_recorder(stream.capturedHead(), https, connection);
             // The handlers answer Range requests themselves: httplib
             // would answer a range past the end with an empty 206.
             request.ranges.clear();
+            // Bodies go out as the handlers write them: httplib would
+            // compress some (the unending ones among them) on its own.
+            request.headers.erase("Accept-Encoding");
         });
         if (t_connectionEnd != ConnectionEnd::KeepAlive)
             break;

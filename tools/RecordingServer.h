@@ -20,8 +20,9 @@ typedef struct ssl_ctx_st SSL_CTX;
 class RecordingServer : public httplib::Server
 {
 public:
-    /*! Called on the connection's thread with the request line and header lines as received. */
-    using Recorder = std::function<void(const QByteArray &rawHead, bool https)>;
+    /*! Called on the connection's thread with the request line and header lines as received, and
+     *  the connection's number (the same for every request the connection carries). */
+    using Recorder = std::function<void(const QByteArray &rawHead, bool https, int connection)>;
 
     /*! \a tlsContext (not owned, may be null for plain HTTP) must outlive the server. */
     RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder);

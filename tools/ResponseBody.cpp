@@ -32,8 +32,11 @@ qint64 ResponseBody::size() const
 
 void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
                           const httplib::Request &request, httplib::Response &response,
-                          const std::string &contentType, Ending ending, const StopSignal &stop)
+                          const std::string &contentType, Ending ending, const StopSignal &stop,
+                          std::chrono::milliseconds dripInterval)
 {
+    if (ending == Ending::Endless || ending == Ending::Dripping)
+        return attachUnending(body, response, contentType, ending, stop, dripInterval);
     qint64 first = 0;
     qint64 length = body->size();
     if (response.status == -1 && request.has_header("Range")) {
@@ -75,6 +78,25 @@ void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
         return stall(sink, stop);
     };
     response.set_content_provider(size_t(length), contentType, std::move(provider));
+}
+
+void ResponseBody::attachUnending(const std::shared_ptr<const ResponseBody> &body,
+                                  httplib::Response &response, const std::string &contentType,
+                                  Ending ending, const StopSignal &stop,
+                                  std::chrono::milliseconds dripInterval)
+{
+    // Without a length, so that no client can tell from the headers that it will never end.
+    const qint64 cutAt = std::min(body->size() / 2, maximumPartBeforeFault);
+    auto provider
+        = [body, ending, cutAt, dripInterval, &stop](size_t offset, httplib::DataSink &sink) {
+              const qint64 sent = qint64(offset);
+              if (sent < cutAt)
+                  return body->write(sent, std::min(cutAt - sent, chunkSize), sink);
+              if (ending == Ending::Endless)
+                  return !stop.isRaised() && sink.write(padding().constData(), size_t(chunkSize));
+              return stop.waitFor(dripInterval) && sink.write(padding().constData(), 1);
+          };
+    response.set_chunked_content_provider(contentType, std::move(provider));
 }
 
 ResponseBody::ByteRange ResponseBody::byteRange(const QByteArray &header, qint64 size)

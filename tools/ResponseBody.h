@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <chrono>
 #include <memory>
 
 class StopSignal;
@@ -23,6 +24,8 @@ public:
         Complete, //!< every byte is sent
         Stall, //!< part is sent, then nothing until the client leaves or the server stops
         Reset, //!< part is sent, then the connection is reset
+        Endless, //!< part is sent, then padding as fast as the client reads, for ever (chunked)
+        Dripping, //!< part is sent, then one byte per drip interval, for ever (chunked)
     };
 
     explicit ResponseBody(QByteArray first, qint64 paddingSize = 0, QByteArray second = {});
@@ -30,10 +33,12 @@ public:
     qint64 size() const;
 
     /*! Streams \a body as \a response's content of \a contentType. A successful answer to a
-     *  request for one byte range carries that range (206), or says that it cannot (416). */
+     *  request for one byte range carries that range (206), or says that it cannot (416). A
+     *  dripping body sends a byte every \a dripInterval. */
     static void attach(const std::shared_ptr<const ResponseBody> &body,
                        const httplib::Request &request, httplib::Response &response,
-                       const std::string &contentType, Ending ending, const StopSignal &stop);
+                       const std::string &contentType, Ending ending, const StopSignal &stop,
+                       std::chrono::milliseconds dripInterval = std::chrono::seconds(1));
 
 private:
     struct ByteRange
@@ -45,6 +50,10 @@ private:
 
     static ByteRange byteRange(const QByteArray &header, qint64 size);
     bool write(qint64 offset, qint64 length, httplib::DataSink &sink) const;
+    static void attachUnending(const std::shared_ptr<const ResponseBody> &body,
+                               httplib::Response &response, const std::string &contentType,
+                               Ending ending, const StopSignal &stop,
+                               std::chrono::milliseconds dripInterval);
     static bool stall(httplib::DataSink &sink, const StopSignal &stop);
 
     QByteArray m_first;

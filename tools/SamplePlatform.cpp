@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTemporaryFile>
 
@@ -16,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -24,12 +28,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcSample, "kivora.sample")
+Q_LOGGING_CATEGORY(lcSample, "kivora.sample", QtInfoMsg)
 
 // Bigger than the 16 MiB cap a careful client puts on share pages.
 constexpr qint64 hugePagePadding = 17 * 1024 * 1024;
 
 const char htmlType[] = "text/html; charset=utf-8";
+const char jsonType[] = "application/json; charset=utf-8";
 
 struct ItemTemplate
 {
@@ -43,6 +48,9 @@ struct ItemTemplate
 };
 
 using PageVariant = SamplePlatform::PageVariant;
+using ItemEndpointMode = SamplePlatform::ItemEndpointMode;
+using BodyFault = SamplePlatform::BodyFault;
+using Step = SamplePlatform::Step;
 
 // Real short codes are 8 to 11 characters of letters, digits, '_' and '-'.
 const ItemTemplate itemTemplates[] = {
@@ -77,8 +85,8 @@ bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
                           const QByteArray &keyPem)
 {
     using Bio = std::unique_ptr<BIO, decltype(&BIO_free)>;
-    const Bio certificateBio(BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size())),
-                             &BIO_free);
+    const Bio certificateBio(
+        BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size())), &BIO_free);
     const Bio keyBio(BIO_new_mem_buf(keyPem.constData(), int(keyPem.size())), &BIO_free);
     if (!certificateBio || !keyBio)
         return false;
@@ -90,10 +98,11 @@ bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
         && SSL_CTX_use_PrivateKey(context, key.get()) == 1;
 }
 
-SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https)
+SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https, int connection)
 {
     SamplePlatform::Request request;
     request.https = https;
+    request.connection = connection;
     const QList<QByteArray> lines = rawHead.split('\n');
     if (lines.isEmpty())
         return request;
@@ -143,6 +152,9 @@ struct SamplePlatform::Private
     quint16 httpPort = 0;
     quint16 httpsPort = 0;
 
+    mutable std::mutex hostMutex;
+    QString hostName = u"localhost"_s;
+
     mutable std::mutex mutex;
     Faults faults;
     QList<Request> requests;
@@ -161,21 +173,28 @@ struct SamplePlatform::Private
     std::unique_ptr<RecordingServer> newServer(SSL_CTX *context);
     void route(RecordingServer &server, const char *pattern, Handler handler);
     void addRoutes(RecordingServer &server);
-    void record(const QByteArray &rawHead, bool https);
+    void record(const QByteArray &rawHead, bool https, int connection);
     Faults currentFaults() const;
+    std::optional<Item> findItem(const QString &videoId) const;
 
     void serveShortLink(const httplib::Request &request, httplib::Response &response,
                         const Faults &faults);
     void serveSharePage(const QString &videoId, const httplib::Request &request,
                         httplib::Response &response, const Faults &faults);
+    void serveItemEndpoint(const httplib::Request &request, httplib::Response &response,
+                           const Faults &faults);
+    void serveWebPage(httplib::Response &response);
     void servePlay(const httplib::Request &request, httplib::Response &response);
     void serveMedia(const httplib::Request &request, httplib::Response &response,
                     const Faults &faults);
     void serveBody(std::shared_ptr<const ResponseBody> body, const httplib::Request &request,
                    httplib::Response &response, const std::string &contentType,
-                   const Faults &faults);
+                   const Faults &faults, Step step);
+    void serveBrokenCompression(const httplib::Request &request, httplib::Response &response,
+                                const std::string &contentType);
     void serveNotFound(httplib::Response &response);
-    void redirect(httplib::Response &response, const QString &location);
+    void redirect(const httplib::Request &request, httplib::Response &response,
+                  const QString &location, const Faults &faults);
 };
 
 bool SamplePlatform::Private::createTlsContext()
@@ -194,7 +213,9 @@ bool SamplePlatform::Private::createTlsContext()
 std::unique_ptr<RecordingServer> SamplePlatform::Private::newServer(SSL_CTX *context)
 {
     auto server = std::make_unique<RecordingServer>(
-        context, stop, [this](const QByteArray &rawHead, bool https) { record(rawHead, https); });
+        context, stop, [this](const QByteArray &rawHead, bool https, int connection) {
+            record(rawHead, https, connection);
+        });
     addRoutes(*server);
     return server;
 }
@@ -256,18 +277,24 @@ void SamplePlatform::Private::addRoutes(RecordingServer &server)
     route(server, R"(/([A-Za-z0-9_-]+)(?:\.([0-9]+))?/)",
           std::bind(&Private::serveShortLink, this, _1, _2, _3));
     route(
-        server, "/share/video/([^/]*)/",
+        server, "/share/(?:video|note|slides)/([^/]*)/?",
         [this](const httplib::Request &request, httplib::Response &response, const Faults &faults) {
             serveSharePage(QString::fromStdString(request.matches[1]), request, response, faults);
         });
+    route(server, "/web/api/v2/aweme/slidesinfo/",
+          std::bind(&Private::serveItemEndpoint, this, _1, _2, _3));
+    route(server, "/(?:(?:video|note)/[0-9]+/?|jingxuan|discover)",
+          std::bind(&Private::serveWebPage, this, _2));
     route(server, "/aweme/v1/play/", std::bind(&Private::servePlay, this, _1, _2));
     route(server, "/media/([A-Za-z0-9_.-]+)", std::bind(&Private::serveMedia, this, _1, _2, _3));
     route(server, ".*", std::bind(&Private::serveNotFound, this, _2));
 }
 
-void SamplePlatform::Private::record(const QByteArray &rawHead, bool https)
+void SamplePlatform::Private::record(const QByteArray &rawHead, bool https, int connection)
 {
-    Request request = parseHead(rawHead, https);
+    Request request = parseHead(rawHead, https, connection);
+    qCDebug(lcSample).nospace() << request.method.constData() << ' ' << request.target.constData()
+                                << " (connection " << connection << ')';
     std::lock_guard<std::mutex> lock(mutex);
     requests.append(std::move(request));
 }
@@ -276,6 +303,16 @@ SamplePlatform::Faults SamplePlatform::Private::currentFaults() const
 {
     std::lock_guard<std::mutex> lock(mutex);
     return faults;
+}
+
+std::optional<SamplePlatform::Item> SamplePlatform::Private::findItem(const QString &videoId) const
+{
+    const QList<Item> all = q->items();
+    const auto item = std::find_if(
+        all.cbegin(), all.cend(), [&videoId](const Item &item) { return item.videoId == videoId; });
+    if (item == all.cend())
+        return std::nullopt;
+    return *item;
 }
 
 void SamplePlatform::Private::serveShortLink(const httplib::Request &request,
@@ -289,40 +326,43 @@ void SamplePlatform::Private::serveShortLink(const httplib::Request &request,
     if (item == all.cend())
         return serveNotFound(response);
     if (faults.redirectLoop)
-        return redirect(response,
+        return redirect(request, response,
                         u"https://"_s + q->endpoints().shortLinkHost + u'/'
-                            + QString::fromStdString(match[0]).mid(1));
+                            + QString::fromStdString(match[0]).mid(1),
+                        faults);
+    const bool overHttps = QString::fromStdString(request.get_header_value("Host"))
+                               .endsWith(u':' + QString::number(httpsPort));
+    if (faults.insecureRedirect && overHttps) {
+        return redirect(request, response,
+                        q->endpoints().webOrigin + u'/' + QString::fromStdString(match[0]).mid(1),
+                        faults);
+    }
     // The short link is hop 1; intermediate links "/<code>.<n>/" are hops 2, 3, …
     bool numeric = true;
     const int hop = match[2].matched ? QString::fromStdString(match[2]).toInt(&numeric) : 1;
     if (!numeric)
         return serveNotFound(response);
     if (hop < faults.redirectHops) {
-        return redirect(response,
+        return redirect(request, response,
                         u"https://"_s + q->endpoints().shortLinkHost + u'/' + code + u'.'
-                            + QString::number(hop + 1) + u'/');
+                            + QString::number(hop + 1) + u'/',
+                        faults);
     }
     if (faults.redirectHops <= 0)
         return serveSharePage(item->videoId, request, response, faults);
-    const QString mid = item->videoId.right(8) + u"42"_s;
-    redirect(response,
-             q->endpoints().shareOrigin + u"/share/video/"_s + item->videoId + u"/?region=CN&mid="_s
-                 + mid + u"&u_code=0k4f2hg1m&did=MS4wLjABAAAAk3pQ"_s
-                 + u"&iid=MS4wLjABAAAA2xRz&with_sec_did=1&titleType=title&share_sign="_s
-                 + u"bV3tQm.xYwZ-abc_def&share_version=280700&ts=1700000000&from_aid=6383"_s
-                 + u"&from_ssr=1"_s);
+    redirect(request, response, q->longLink(*item, faults.shortLinkTarget), faults);
 }
 
 void SamplePlatform::Private::serveSharePage(const QString &videoId,
                                              const httplib::Request &request,
                                              httplib::Response &response, const Faults &faults)
 {
-    const QList<Item> all = q->items();
-    const auto item = std::find_if(
-        all.cbegin(), all.cend(), [&videoId](const Item &item) { return item.videoId == videoId; });
-    if (item == all.cend())
+    const std::optional<Item> item = findItem(videoId);
+    if (!item)
         return serveNotFound(response);
-    const SharePage page(*item, q->endpoints());
+    if (faults.brokenCompression)
+        return serveBrokenCompression(request, response, htmlType);
+    const SharePage page(*item, q->endpoints(), faults.pageShape);
     QByteArray first = page.firstHalf();
     if (faults.invalidUtf8)
         first += SharePage::invalidUtf8Bytes();
@@ -330,7 +370,52 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
         response.status = faults.errorStatus;
     serveBody(std::make_shared<ResponseBody>(first, faults.hugePage ? hugePagePadding : 0,
                                              page.secondHalf()),
-              request, response, htmlType, faults);
+              request, response, htmlType, faults, SharePageStep);
+}
+
+void SamplePlatform::Private::serveItemEndpoint(const httplib::Request &request,
+                                                httplib::Response &response, const Faults &faults)
+{
+    if (faults.itemEndpoint == ItemEndpointMode::Forbidden) {
+        response.status = 403;
+        response.set_content("<html><body><h1>403 Forbidden</h1></body></html>\n", htmlType);
+        return;
+    }
+    if (faults.itemEndpoint == ItemEndpointMode::Empty)
+        return response.set_content(std::string(), jsonType);
+    if (faults.brokenCompression)
+        return serveBrokenCompression(request, response, jsonType);
+    // "aweme_ids=[<id>,…]": the first ID is answered.
+    const QString ids = QString::fromStdString(request.get_param_value("aweme_ids"));
+    const QString videoId = ids.startsWith(u'[') && ids.endsWith(u']')
+        ? ids.mid(1, ids.size() - 2).section(u',', 0, 0).trimmed()
+        : QString();
+    const std::optional<Item> item = findItem(videoId);
+    const bool exists = item && item->variant != PageVariant::NoRouterData
+        && item->variant != PageVariant::EmptyItemList;
+    QJsonArray details;
+    if (exists) {
+        QJsonObject served = SharePage(*item, q->endpoints()).item();
+        // The platform withholds a gallery's images unless the request asks as its image page
+        // does.
+        if (!item->imageUrls.isEmpty() && request.get_param_value("request_source") != "200")
+            served.insert(u"images"_s, QJsonValue(QJsonValue::Null));
+        details.append(served);
+    }
+    const QJsonObject answer { { u"status_code"_s, 0 },
+                               { u"aweme_details"_s, details },
+                               { u"filter_detail"_s, QJsonArray() } };
+    serveBody(std::make_shared<ResponseBody>(QJsonDocument(answer).toJson(QJsonDocument::Compact)),
+              request, response, jsonType, faults, ItemEndpointStep);
+}
+
+void SamplePlatform::Private::serveWebPage(httplib::Response &response)
+{
+    // The web site renders in the browser: its long links answer with a shell.
+    response.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>抖音</title>"
+                         "<script src=\"/static/web.js\" defer></script></head><body>"
+                         "<div id=\"root\"></div></body></html>\n",
+                         htmlType);
 }
 
 void SamplePlatform::Private::servePlay(const httplib::Request &request,
@@ -343,7 +428,14 @@ void SamplePlatform::Private::servePlay(const httplib::Request &request,
                        [&uri](const Item &item) { return item.playUri == uri; });
     if (!known)
         return serveNotFound(response);
-    redirect(response, q->mediaUrl());
+    // Qt 6.4 now and then sends a request that was answered with a redirect it follows itself a
+    // second time on the same kept-alive connection, and merges both answers' headers into the
+    // final reply. The downloaders follow this redirect with Qt: closing the connection after it
+    // avoids the merge and makes the repeat rare.
+    RecordingServer::closeCurrentConnection();
+    response.set_header("Connection", "close");
+    response.status = 302;
+    response.set_header("Location", q->mediaUrl().toStdString());
 }
 
 void SamplePlatform::Private::serveMedia(const httplib::Request &request,
@@ -392,18 +484,38 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
             "This is not a video. The address answered with plain text instead of media.\n"));
         contentType = "text/plain; charset=utf-8";
     }
-    serveBody(std::move(body), request, response, contentType, faults);
+    serveBody(std::move(body), request, response, contentType, faults, MediaStep);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
                                         const httplib::Request &request,
                                         httplib::Response &response, const std::string &contentType,
-                                        const Faults &faults)
+                                        const Faults &faults, Step step)
 {
-    const auto ending = faults.stall ? ResponseBody::Ending::Stall
-        : faults.resetMidBody        ? ResponseBody::Ending::Reset
-                                     : ResponseBody::Ending::Complete;
-    ResponseBody::attach(body, request, response, contentType, ending, stop);
+    using Ending = ResponseBody::Ending;
+    Ending ending = Ending::Complete;
+    if (faults.bodyFault != BodyFault::None && (faults.bodyFaultSteps & step) != 0) {
+        ending = faults.bodyFault == BodyFault::Endless ? Ending::Endless : Ending::Dripping;
+    } else if (step == SharePageStep || step == MediaStep) {
+        ending = faults.stall     ? Ending::Stall
+            : faults.resetMidBody ? Ending::Reset
+                                  : Ending::Complete;
+    }
+    ResponseBody::attach(body, request, response, contentType, ending, stop,
+                         std::chrono::milliseconds(faults.dripIntervalMs));
+}
+
+void SamplePlatform::Private::serveBrokenCompression(const httplib::Request &request,
+                                                     httplib::Response &response,
+                                                     const std::string &contentType)
+{
+    // A gzip header, then bytes that are no deflate stream.
+    static const char broken[] = "\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03"
+                                 "this is not deflate data, whatever the header says";
+    response.set_header("Content-Encoding", "gzip");
+    // Streamed, so that the server does not compress it once more.
+    ResponseBody::attach(std::make_shared<ResponseBody>(QByteArray(broken, sizeof broken - 1)),
+                         request, response, contentType, ResponseBody::Ending::Complete, stop);
 }
 
 void SamplePlatform::Private::serveNotFound(httplib::Response &response)
@@ -414,17 +526,14 @@ void SamplePlatform::Private::serveNotFound(httplib::Response &response)
                          htmlType);
 }
 
-void SamplePlatform::Private::redirect(httplib::Response &response, const QString &location)
+void SamplePlatform::Private::redirect(const httplib::Request &request, httplib::Response &response,
+                                       const QString &location, const Faults &faults)
 {
-    const std::string target = location.toStdString();
-    // Qt 6.4 now and then sends a request that was answered with a redirect a second time on the
-    // same kept-alive connection, and merges both answers' headers into the final reply. Closing
-    // the connection after every redirect avoids the merge and makes the repeat rare.
-    RecordingServer::closeCurrentConnection();
-    response.set_header("Connection", "close");
+    const QByteArray target = location.toUtf8();
     response.status = 302;
-    response.set_header("Location", target);
-    response.set_content("<a href=\"" + target + "\">Found</a>.\n", htmlType);
+    response.set_header("Location", target.toStdString());
+    serveBody(std::make_shared<ResponseBody>("<a href=\"" + target + "\">Found</a>.\n"), request,
+              response, htmlType, faults, ShortLinkStep);
 }
 
 SamplePlatform::SamplePlatform() : d(std::make_unique<Private>(this)) { }
@@ -492,13 +601,26 @@ quint16 SamplePlatform::httpsPort() const
     return d->httpsPort;
 }
 
+QString SamplePlatform::hostName() const
+{
+    std::lock_guard<std::mutex> lock(d->hostMutex);
+    return d->hostName;
+}
+
+void SamplePlatform::setHostName(const QString &hostName)
+{
+    std::lock_guard<std::mutex> lock(d->hostMutex);
+    d->hostName = hostName;
+}
+
 Endpoints SamplePlatform::endpoints() const
 {
+    const QString host = hostName();
     Endpoints endpoints;
-    const QString httpsAuthority = u"localhost:"_s + QString::number(d->httpsPort);
+    const QString httpsAuthority = host + u':' + QString::number(d->httpsPort);
     endpoints.shortLinkHost = httpsAuthority;
     endpoints.shareOrigin = u"https://"_s + httpsAuthority;
-    endpoints.webOrigin = u"http://localhost:"_s + QString::number(d->httpPort);
+    endpoints.webOrigin = u"http://"_s + host + u':' + QString::number(d->httpPort);
     return endpoints;
 }
 
@@ -562,6 +684,39 @@ QString SamplePlatform::shareText(const Item &item) const
 QString SamplePlatform::shortLink(const Item &item) const
 {
     return u"https://"_s + endpoints().shortLinkHost + u'/' + item.shortCode + u'/';
+}
+
+QString SamplePlatform::longLink(const Item &item, LongLinkForm form) const
+{
+    const Endpoints endpoints = this->endpoints();
+    const QString id = item.videoId;
+    switch (form) {
+    case LongLinkForm::ShareVideo:
+        return endpoints.shareOrigin + u"/share/video/"_s + id + u"/?region=CN&mid="_s + id.right(8)
+            + u"42&u_code=0k4f2hg1m&did=MS4wLjABAAAAk3pQ"_s
+            + u"&iid=MS4wLjABAAAA2xRz&with_sec_did=1&titleType=title&share_sign="_s
+            + u"bV3tQm.xYwZ-abc_def&share_version=280700&ts=1700000000&from_aid=6383"_s
+            + u"&from_ssr=1"_s;
+    case LongLinkForm::ShareNote:
+        return endpoints.shareOrigin + u"/share/note/"_s + id + u'/';
+    case LongLinkForm::ShareSlides:
+        return endpoints.shareOrigin + u"/share/slides/"_s + id + u'/';
+    case LongLinkForm::MobileShareVideo:
+        return endpoints.shareOrigin + u"/share/video/"_s + id;
+    case LongLinkForm::WebVideo:
+        return endpoints.webOrigin + u"/video/"_s + id;
+    case LongLinkForm::WebNote:
+        return endpoints.webOrigin + u"/note/"_s + id;
+    case LongLinkForm::Jingxuan:
+        return endpoints.webOrigin + u"/jingxuan?modal_id="_s + id;
+    }
+    return QString();
+}
+
+QString SamplePlatform::itemEndpointUrl(const QString &videoId, bool withRequestSource) const
+{
+    return endpoints().shareOrigin + u"/web/api/v2/aweme/slidesinfo/?aweme_ids=["_s + videoId + u']'
+        + (withRequestSource ? u"&request_source=200"_s : QString());
 }
 
 QByteArray SamplePlatform::sampleVideo()

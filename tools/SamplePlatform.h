@@ -15,16 +15,18 @@
  * for `kivora --demo`.
  *
  * It serves short links (`/<code>/`, redirect chains of configurable length) that end at share
- * pages (`/share/video/<id>/?region=CN&mid=…`), share pages whose inline script assigns the router
- * data, the play address (`/aweme/v1/play/?video_id=<uri>`) that redirects to a real sample video,
- * and gallery images. Faults can be switched on at any time from any thread. Every request is
- * recorded.
+ * pages (`/share/video/<id>/?region=CN&mid=…`) or another long link, share pages whose inline
+ * script assigns the router data, the item endpoint (`/web/api/v2/aweme/slidesinfo/?aweme_ids=[<id>]`)
+ * on the share origin, the long links of the web site (`/video/<id>`, `/note/<id>`,
+ * `/jingxuan?modal_id=<id>`), the play address (`/aweme/v1/play/?video_id=<uri>`) that redirects
+ * to a real sample video, and gallery images. Faults can be switched on at any time from any
+ * thread. Every request is recorded, with the connection that carried it.
  *
- * Hosts are named "localhost" (resolving to the loopback address the server listens on), so that
- * no digits of an IP address stand before the video ID in a resolved address. Short links and
- * share pages are served over HTTPS with the committed self-signed certificate (see
- * caCertificates()), which is compiled in like the sample media; the web origin, and so the play
- * address and the media, over plain HTTP so that any media player can open them.
+ * Hosts are named "localhost" by default, or by the address given to setHostName() (such as
+ * "127.0.0.1"); the server listens on both loopback addresses. Short links and share pages are
+ * served over HTTPS with the committed self-signed certificate (see caCertificates()), valid for
+ * both names and compiled in like the sample media; the web origin, and so the play address and
+ * the media, over plain HTTP so that any media player can open them.
  *
  * The server runs on threads of its own; start() returns once both ports accept connections.
  */
@@ -56,6 +58,50 @@ public:
         QStringList imageUrls;  //!< gallery images, in order
     };
 
+    /*! What a share page holds in place of the item (every item's page). */
+    enum class PageShape {
+        Full, //!< the page as the variant of its item writes it
+        NoRouterData, //!< a complete page without router data
+        EmptyItemList, //!< router data whose item list is empty
+        Shell, //!< a small page that renders itself in the browser, without router data
+        ErrorPage, //!< "抱歉出错了": an error page, without router data
+        WatchInApp, //!< "请尝试在抖音内观看": a page that sends the visitor to the app
+    };
+
+    /*! How the item endpoint answers. */
+    enum class ItemEndpointMode {
+        Serving, //!< the item; a gallery's images only with "request_source=200"
+        Empty, //!< 200 with an empty body
+        Forbidden, //!< 403
+    };
+
+    /*! Where a short link's redirect chain ends; the forms of the long links. */
+    enum class LongLinkForm {
+        ShareVideo, //!< `{share origin}/share/video/<id>/?region=CN&…`
+        ShareNote, //!< `{share origin}/share/note/<id>/`
+        ShareSlides, //!< `{share origin}/share/slides/<id>/`
+        MobileShareVideo, //!< `{share origin}/share/video/<id>`, as m.douyin.com writes it
+        WebVideo, //!< `{web origin}/video/<id>`
+        WebNote, //!< `{web origin}/note/<id>`
+        Jingxuan, //!< `{web origin}/jingxuan?modal_id=<id>`, where jx.douyin.com links end
+    };
+
+    /*! The steps a body fault applies to. */
+    enum Step {
+        ShortLinkStep = 0x1, //!< the redirect answers of short links
+        SharePageStep = 0x2,
+        ItemEndpointStep = 0x4,
+        MediaStep = 0x8,
+        EveryStep = 0xF,
+    };
+
+    /*! How bodies that are cut on purpose go on. */
+    enum class BodyFault {
+        None,
+        Endless, //!< part of the body, then padding as fast as the client reads, for ever
+        Dripping, //!< part of the body, then one byte per dripIntervalMs, for ever
+    };
+
     /*! Faults; all off by default. */
     struct Faults
     {
@@ -67,9 +113,18 @@ public:
                                     //!< status with a short HTML body
         bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
         bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
+        bool brokenCompression = false; //!< share pages and the item endpoint: a gzip body
+                                        //!< that cannot be unpacked
         bool redirectLoop = false;  //!< short links: redirect to themselves for ever
+        bool insecureRedirect = false; //!< short links: redirect to themselves over plain http
         int redirectHops = 1;       //!< short links: number of redirects before the share page
                                     //!< (0: the short link answers with the page itself)
+        LongLinkForm shortLinkTarget = LongLinkForm::ShareVideo; //!< where short links end
+        PageShape pageShape = PageShape::Full; //!< share pages: what they hold
+        ItemEndpointMode itemEndpoint = ItemEndpointMode::Serving;
+        BodyFault bodyFault = BodyFault::None; //!< at the steps in bodyFaultSteps
+        int bodyFaultSteps = EveryStep;
+        int dripIntervalMs = 1000;  //!< the pause between two bytes of a dripping body
         bool emptyMedia = false;    //!< media: a 200 answer with an empty body
         bool nonVideoMedia = false; //!< media: a text body served as text/plain
     };
@@ -81,6 +136,7 @@ public:
         QByteArray target;  //!< path and query as sent
         QList<QPair<QByteArray, QByteArray>> headers;  //!< in the order received
         bool https = false;
+        int connection = 0; //!< the same number for requests that came over one connection
 
         /*! The value of the header \a name (case-insensitive), or a null array. */
         QByteArray header(const QByteArray &name) const;
@@ -100,8 +156,13 @@ public:
     quint16 httpPort() const;
     quint16 httpsPort() const;
 
-    /*! Short links and share pages on https://localhost:<httpsPort>, web origin on
-     *  http://localhost:<httpPort>. */
+    /*! The name of the hosts in every address the platform gives out: "localhost" (the default),
+     *  "127.0.0.1" or "[::1]". */
+    QString hostName() const;
+    void setHostName(const QString &hostName);
+
+    /*! Short links and share pages on https://<host name>:<httpsPort>, web origin on
+     *  http://<host name>:<httpPort>. */
     Endpoints endpoints() const;
 
     /*! The certificate the HTTPS side presents, in PEM (trust it as a CA). */
@@ -118,6 +179,10 @@ public:
     QString shareText(const Item &item) const;
     /*! The short link of \a item, e.g. https://localhost:4443/AbC-12_xYz/ */
     QString shortLink(const Item &item) const;
+    /*! The long link of \a item in \a form. */
+    QString longLink(const Item &item, LongLinkForm form) const;
+    /*! The item endpoint's address for \a videoId, with "request_source=200" when asked. */
+    QString itemEndpointUrl(const QString &videoId, bool withRequestSource = false) const;
 
     /*! The bytes of the sample video that the media address serves. */
     static QByteArray sampleVideo();

@@ -9,6 +9,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using PageVariant = SamplePlatform::PageVariant;
+using PageShape = SamplePlatform::PageShape;
 
 QJsonObject urlList(const QString &uri, const QStringList &urls)
 {
@@ -81,11 +82,12 @@ QJsonObject itemObject(const SamplePlatform::Item &item, const Endpoints &endpoi
     return object;
 }
 
-QJsonObject videoInfoRes(const SamplePlatform::Item &item, const Endpoints &endpoints)
+QJsonObject videoInfoRes(const SamplePlatform::Item &item, const Endpoints &endpoints,
+                         bool withItem)
 {
     QJsonArray itemList;
     QJsonArray filterList;
-    if (item.variant == PageVariant::EmptyItemList) {
+    if (!withItem) {
         filterList.append(QJsonObject { { u"aweme_id"_s, item.videoId },
                                         { u"filter_reason"_s, u"status_deleted"_s },
                                         { u"detail_msg"_s, u"作品已删除"_s } });
@@ -140,12 +142,16 @@ QByteArray runtimeScript()
 
 } // namespace
 
-SharePage::SharePage(const SamplePlatform::Item &item, const Endpoints &endpoints)
-    : m_item(item), m_endpoints(endpoints)
+SharePage::SharePage(const SamplePlatform::Item &item, const Endpoints &endpoints,
+                     SamplePlatform::PageShape shape)
+    : m_item(item), m_endpoints(endpoints), m_shape(shape)
 { }
 
 QByteArray SharePage::firstHalf() const
 {
+    if (m_shape == PageShape::Shell || m_shape == PageShape::ErrorPage
+        || m_shape == PageShape::WatchInApp)
+        return smallPageStart();
     const QByteArray title
         = (m_item.description.isEmpty() ? u"抖音"_s : m_item.description + u" - 抖音"_s)
               .toHtmlEscaped()
@@ -165,8 +171,32 @@ QByteArray SharePage::firstHalf() const
           "\"zh-CN\";</script></head><body><div id=\"root\"><div class=\"x0\"><!--";
 }
 
+QByteArray SharePage::smallPageStart() const
+{
+    static const char head[] = "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+                               "<meta name=\"viewport\" content=\"width=device-width\">";
+    switch (m_shape) {
+    case PageShape::ErrorPage:
+        return head
+            + "<title>抱歉出错了</title></head><body><div class=\"error\"><p>抱歉出错了</p>"
+              "<p>请稍后再试</p><!--"_ba;
+    case PageShape::WatchInApp:
+        return head
+            + "<title>抖音</title></head><body><div class=\"guide\"><p>请尝试在抖音内观看"
+              "</p><a href=\"snssdk1128://aweme/detail/"_ba
+            + m_item.videoId.toUtf8() + "\">打开抖音</a><!--";
+    default:
+        return head
+            + "<title>抖音</title><script src=\"/static/runtime.js\" defer></script>"
+              "</head><body><div id=\"root\"><!--"_ba;
+    }
+}
+
 QByteArray SharePage::secondHalf() const
 {
+    if (m_shape == PageShape::Shell || m_shape == PageShape::ErrorPage
+        || m_shape == PageShape::WatchInApp)
+        return "--></div><script src=\"/static/app.js\" defer></script></body></html>\n";
     return "--></div></div>" + routerScript()
         + "<script nonce=\"a9Xk2LqP\">(function(){var s={ready:!1};window.__pace=function(){"
           "s.ready=!0;};})();</script><script nonce=\"a9Xk2LqP\" src=\"/static/app.js\" defer>"
@@ -175,7 +205,7 @@ QByteArray SharePage::secondHalf() const
 
 QByteArray SharePage::routerData() const
 {
-    QJsonObject page { { u"videoInfoRes"_s, videoInfoRes(m_item, m_endpoints) },
+    QJsonObject page { { u"videoInfoRes"_s, videoInfoRes(m_item, m_endpoints, hasItemList()) },
                        { u"isSpider"_s, false },
                        { u"offlineInfoList"_s, QJsonArray() },
                        { u"commonContext"_s, commonContext(m_endpoints) } };
@@ -190,6 +220,16 @@ QByteArray SharePage::routerData() const
     return QJsonDocument(root).toJson(QJsonDocument::Compact).replace("/", "\\u002F");
 }
 
+QJsonObject SharePage::item() const
+{
+    return itemObject(m_item, m_endpoints);
+}
+
+bool SharePage::hasItemList() const
+{
+    return m_item.variant != PageVariant::EmptyItemList && m_shape != PageShape::EmptyItemList;
+}
+
 QByteArray SharePage::invalidUtf8Bytes()
 {
     return QByteArrayLiteral("\xC3\x28\xFF\xFE\xA0\xA1");
@@ -197,7 +237,9 @@ QByteArray SharePage::invalidUtf8Bytes()
 
 QByteArray SharePage::routerScript() const
 {
-    switch (m_item.variant) {
+    const PageVariant variant
+        = m_shape == PageShape::NoRouterData ? PageVariant::NoRouterData : m_item.variant;
+    switch (variant) {
     case PageVariant::NoRouterData:
         return "<script nonce=\"a9Xk2LqP\">window._SSR_DATA = {\"status\":\"verify\"}</script>";
     case PageVariant::WithSemicolon:

@@ -16,8 +16,67 @@ struct Options
 {
     quint16 httpPort = 0;
     quint16 httpsPort = 0;
+    QString hostName = u"localhost"_s;
     SamplePlatform::Faults faults;
 };
+
+using PageShape = SamplePlatform::PageShape;
+using ItemEndpointMode = SamplePlatform::ItemEndpointMode;
+using LongLinkForm = SamplePlatform::LongLinkForm;
+using BodyFault = SamplePlatform::BodyFault;
+
+// The value of \a option named in \a names, or \a fallback when the option is not set; \a ok
+// turns false for a name not in the list.
+template<typename Value>
+Value choice(const QCommandLineParser &parser, const QCommandLineOption &option,
+             const QList<QPair<QString, Value>> &names, Value fallback, bool &ok)
+{
+    if (!parser.isSet(option))
+        return fallback;
+    for (const auto &[name, value] : names) {
+        if (name == parser.value(option))
+            return value;
+    }
+    ok = false;
+    return fallback;
+}
+
+const QList<QPair<QString, PageShape>> pageShapes {
+    { u"full"_s, PageShape::Full },
+    { u"no-router-data"_s, PageShape::NoRouterData },
+    { u"empty-item-list"_s, PageShape::EmptyItemList },
+    { u"shell"_s, PageShape::Shell },
+    { u"error"_s, PageShape::ErrorPage },
+    { u"watch-in-app"_s, PageShape::WatchInApp },
+};
+const QList<QPair<QString, ItemEndpointMode>> itemEndpointModes {
+    { u"serving"_s, ItemEndpointMode::Serving },
+    { u"empty"_s, ItemEndpointMode::Empty },
+    { u"forbidden"_s, ItemEndpointMode::Forbidden },
+};
+const QList<QPair<QString, LongLinkForm>> longLinkForms {
+    { u"share-video"_s, LongLinkForm::ShareVideo },
+    { u"share-note"_s, LongLinkForm::ShareNote },
+    { u"share-slides"_s, LongLinkForm::ShareSlides },
+    { u"mobile-share-video"_s, LongLinkForm::MobileShareVideo },
+    { u"web-video"_s, LongLinkForm::WebVideo },
+    { u"web-note"_s, LongLinkForm::WebNote },
+    { u"jingxuan"_s, LongLinkForm::Jingxuan },
+};
+const QList<QPair<QString, BodyFault>> bodyFaults {
+    { u"none"_s, BodyFault::None },
+    { u"endless"_s, BodyFault::Endless },
+    { u"dripping"_s, BodyFault::Dripping },
+};
+
+template<typename Value>
+QString names(const QList<QPair<QString, Value>> &list)
+{
+    QStringList result;
+    for (const auto &entry : list)
+        result.append(entry.first);
+    return result.join(u", "_s);
+}
 
 QString variantName(SamplePlatform::PageVariant variant)
 {
@@ -43,8 +102,8 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Serves the video platform's short links, share pages, play addresses and media on "
-        "localhost, for trying Kivora without a network."_s);
+        u"Serves the video platform's short links, share pages, item endpoint, play addresses "
+        "and media on localhost, for trying Kivora without a network."_s);
     parser.addHelpOption();
     const QCommandLineOption httpPort(u"http-port"_s, u"Port of the web origin (default: free)."_s,
                                       u"port"_s);
@@ -64,10 +123,33 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     const QCommandLineOption invalidUtf8(u"invalid-utf8"_s,
                                          u"Put invalid UTF-8 into share pages."_s);
     const QCommandLineOption loop(u"redirect-loop"_s, u"Short links redirect to themselves."_s);
+    const QCommandLineOption insecure(u"insecure-redirect"_s,
+                                      u"Short links redirect to themselves over plain http."_s);
     const QCommandLineOption emptyMedia(u"empty-media"_s, u"Media answers are empty."_s);
     const QCommandLineOption nonVideo(u"non-video-media"_s, u"Media answers are plain text."_s);
-    parser.addOptions({ httpPort, httpsPort, latency, hops, errorStatus, stall, reset, hugePage,
-                        invalidUtf8, loop, emptyMedia, nonVideo });
+    const QCommandLineOption host(
+        u"host"_s, u"Name the hosts so in every address: localhost (default) or 127.0.0.1."_s,
+        u"name"_s);
+    const QCommandLineOption pageShape(
+        u"page-shape"_s, u"What share pages hold: "_s + names(pageShapes) + u"."_s, u"shape"_s);
+    const QCommandLineOption itemEndpoint(
+        u"item-endpoint"_s,
+        u"How the item endpoint answers: "_s + names(itemEndpointModes) + u"."_s, u"mode"_s);
+    const QCommandLineOption target(u"short-link-target"_s,
+                                    u"Where short links end: "_s + names(longLinkForms) + u"."_s,
+                                    u"form"_s);
+    const QCommandLineOption bodyFault(u"body-fault"_s,
+                                       u"Bodies at every step after their first part: "_s
+                                           + names(bodyFaults) + u"."_s,
+                                       u"fault"_s);
+    const QCommandLineOption drip(u"drip-interval"_s,
+                                  u"Milliseconds between two bytes of a dripping body."_s, u"ms"_s);
+    const QCommandLineOption brokenCompression(
+        u"broken-compression"_s, u"Share pages and item answers: gzip that cannot be unpacked."_s);
+    parser.addOptions({ httpPort,     httpsPort,  latency,   hops,        errorStatus,
+                        stall,        reset,      hugePage,  invalidUtf8, loop,
+                        insecure,     emptyMedia, nonVideo,  host,        pageShape,
+                        itemEndpoint, target,     bodyFault, drip,        brokenCompression });
     parser.process(app);
 
     bool ok = true;
@@ -89,10 +171,25 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     options.faults.hugePage = parser.isSet(hugePage);
     options.faults.invalidUtf8 = parser.isSet(invalidUtf8);
     options.faults.redirectLoop = parser.isSet(loop);
+    options.faults.insecureRedirect = parser.isSet(insecure);
     options.faults.emptyMedia = parser.isSet(emptyMedia);
     options.faults.nonVideoMedia = parser.isSet(nonVideo);
-    if (!ok)
+    options.faults.dripIntervalMs = number(drip, 1000, 600000);
+    options.faults.brokenCompression = parser.isSet(brokenCompression);
+    if (!ok) {
         error = u"A port, time, hop count or status is not a number in its range."_s;
+        return false;
+    }
+    options.faults.pageShape = choice(parser, pageShape, pageShapes, PageShape::Full, ok);
+    options.faults.itemEndpoint
+        = choice(parser, itemEndpoint, itemEndpointModes, ItemEndpointMode::Serving, ok);
+    options.faults.shortLinkTarget
+        = choice(parser, target, longLinkForms, LongLinkForm::ShareVideo, ok);
+    options.faults.bodyFault = choice(parser, bodyFault, bodyFaults, BodyFault::None, ok);
+    if (parser.isSet(host))
+        options.hostName = parser.value(host);
+    if (!ok)
+        error = u"A shape, mode, form or fault is not one of the names --help lists."_s;
     return ok;
 }
 
@@ -135,6 +232,7 @@ int main(int argc, char *argv[])
 
     SamplePlatform platform;
     platform.setFaults(options.faults);
+    platform.setHostName(options.hostName);
     if (!platform.start(options.httpPort, options.httpsPort))
         return 1;
     printSummary(platform);

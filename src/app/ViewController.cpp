@@ -112,11 +112,11 @@ bool ViewController::takePastedText()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.size() <= 1 || !m_textField)
         return false;
-    if (ShareText::isDirectPlayAddress(text)) {
-        m_textField->setText(text);
+    if (const std::optional<QString> address = ShareText::directPlayAddress(text)) {
+        m_textField->setText(*address);
         return true;
     }
-    const std::optional<QString> link = ShareText::pickLinkFromPastedText(text);
+    const std::optional<QString> link = ShareText::linkFromPastedText(text, m_endpoints);
     if (!link)
         return false;
     qCInfo(lcKivora).noquote() << u"srcUrl: "_s + *link;
@@ -131,9 +131,9 @@ void ViewController::parse()
         this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
 
     const QString input = m_textField ? m_textField->text() : QString();
-    if (ShareText::isDirectPlayAddress(input)) {
-        setVideoUrl(input);
-        play(input);
+    if (const std::optional<QString> address = ShareText::directPlayAddress(input)) {
+        setVideoUrl(address);
+        play(address);
         queueHideHUD();
         return;
     }

@@ -12,4 +12,8 @@ void err(const QString &text);
 /*! True when standard error is a terminal, where a line may be rewritten in place. */
 bool errIsTerminal();
 
+/*! \a text with every control character (C0, DEL, C1) and bidirectional override written as
+ *  "\uXXXX", so that text from the network cannot steer a terminal. JSON text stays valid JSON. */
+QString escaped(const QString &text);
+
 } // namespace Console

@@ -61,11 +61,13 @@ void DownloadCommand::useDirectAddress(const QString &address)
     download(address);
 }
 
-void DownloadCommand::useRecord(const VideoInfo &record)
+void DownloadCommand::useRecord(const VideoInfo &record,
+                                const std::optional<FailureReason> &failure)
 {
     const std::optional<QString> address = record.video();
     if (!address)
-        fail(QStringLiteral("the parse failed: %1").arg(record.msg().value_or(QString())));
+        fail(QStringLiteral("the parse failed: %1")
+                 .arg(failure ? failure->description() : record.msg().value_or(QString())));
     else if (address->isEmpty())
         fail(QStringLiteral("the item has no video (%1)").arg(record.type().value_or(QString())));
     else
@@ -132,7 +134,7 @@ void DownloadCommand::saveToAlbum(const QString &filePath)
 void DownloadCommand::fail(const QString &reason)
 {
     endProgressLine();
-    Console::err(
-        QStringLiteral("%1: %2: %3\n").arg(QCoreApplication::applicationName(), name(), reason));
+    Console::err(QStringLiteral("%1: %2: %3\n")
+                     .arg(QCoreApplication::applicationName(), name(), Console::escaped(reason)));
     Q_EMIT finished(Failure);
 }

@@ -29,7 +29,7 @@ public:
 protected:
     QString readOptions(const QCommandLineParser &parser) override;
     void useDirectAddress(const QString &address) override;
-    void useRecord(const VideoInfo &record) override;
+    void useRecord(const VideoInfo &record, const std::optional<FailureReason> &failure) override;
 
 private:
     void download(const QString &address);

@@ -4,6 +4,7 @@
 #include "VideoInfo.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,9 +46,14 @@ void ParseCommand::useDirectAddress(const QString &address)
     Q_EMIT finished(Success);
 }
 
-void ParseCommand::useRecord(const VideoInfo &record)
+void ParseCommand::useRecord(const VideoInfo &record, const std::optional<FailureReason> &failure)
 {
-    Console::out(m_printJson ? record.toString() + u'\n' : summaryText(record));
+    Console::out(m_printJson ? Console::escaped(record.toString()) + u'\n' : summaryText(record));
+    if (failure) {
+        Console::err(QStringLiteral("%1: %2: %3\n")
+                         .arg(QCoreApplication::applicationName(), name(),
+                              Console::escaped(failure->description())));
+    }
     Q_EMIT finished(record.isSuccess() ? Success : Failure);
 }
 
@@ -56,7 +62,7 @@ QString ParseCommand::summaryText(const VideoInfo &record)
     QString text;
     const auto line = [&text](QStringView key, const std::optional<QString> &value) {
         if (value)
-            text += key % u": " % *value % u'\n';
+            text += key % u": " % Console::escaped(*value) % u'\n';
     };
     line(u"msg", record.msg());
     line(u"name", record.name());
@@ -68,7 +74,7 @@ QString ParseCommand::summaryText(const VideoInfo &record)
         text
             += images->isEmpty() ? QStringLiteral("images: (none)\n") : QStringLiteral("images:\n");
         for (const QString &image : *images)
-            text += u"  " % image % u'\n';
+            text += u"  " % Console::escaped(image) % u'\n';
     }
     line(u"tips", record.tips());
     return text;

@@ -24,13 +24,14 @@ public:
     QString summary() const override;
     QList<QCommandLineOption> options() const override;
 
-    /*! The readable summary of \a record: one "key: value" line per entry it has. */
+    /*! The readable summary of \a record: one "key: value" line per entry it has, its values
+     *  escaped (Console::escaped()). */
     static QString summaryText(const VideoInfo &record);
 
 protected:
     QString readOptions(const QCommandLineParser &parser) override;
     void useDirectAddress(const QString &address) override;
-    void useRecord(const VideoInfo &record) override;
+    void useRecord(const VideoInfo &record, const std::optional<FailureReason> &failure) override;
 
 private:
     QCommandLineOption m_json { QStringLiteral("json"),

@@ -15,18 +15,22 @@ QString ShareTextCommand::start(const QCommandLineParser &parser, const QStringL
     if (const QString error = readOptions(parser); !error.isEmpty())
         return error;
     const QString text = arguments.constFirst();
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("TEXT is empty");
 
-    if (ShareText::isDirectPlayAddress(text)) {
-        useDirectAddress(text);
+    if (const std::optional<QString> address = ShareText::directPlayAddress(text)) {
+        useDirectAddress(*address);
         return QString();
     }
 
     // The completion may run on the parser's network thread: carry on on ours.
     const QPointer<ShareTextCommand> self(this);
     VideoParser(endpoints).fetchVideoInfoWithMessage(
-        ShareText::parserInput(text, endpoints), [self](const VideoInfo &record) {
+        ShareText::parserInput(text, endpoints),
+        [self](const VideoInfo &record, const std::optional<FailureReason> &failure) {
             QMetaObject::invokeMethod(
-                self, [self, record] { self->useRecord(record); }, Qt::QueuedConnection);
+                self, [self, record, failure] { self->useRecord(record, failure); },
+                Qt::QueuedConnection);
         });
     return QString();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "CliCommand.h"
+#include "FailureReason.h"
+
+#include <optional>
 
 class VideoInfo;
 
@@ -8,9 +11,10 @@ class VideoInfo;
  * \brief A subcommand that takes one TEXT (a share text, link, video ID or play address) and
  * resolves it as the window's parse button does.
  *
- * A text that already is a play address goes to useDirectAddress() without any request. A share
- * text holding "抖音" is cut down to its short link and the rest goes to the parser, whose record
- * reaches useRecord() on this object's thread, after start() has returned.
+ * An empty TEXT is a usage error. A text that already is a play address goes to useDirectAddress()
+ * without any request. A share text holding "抖音" is cut down to its platform link and the rest
+ * goes to the parser, whose record (with the reason of a failure) reaches useRecord() on this
+ * object's thread, after start() has returned.
  */
 class ShareTextCommand : public CliCommand
 {
@@ -28,6 +32,8 @@ protected:
     virtual QString readOptions(const QCommandLineParser &parser) = 0;
     /*! Carries on with \a address, the TEXT itself, which is a play address. */
     virtual void useDirectAddress(const QString &address) = 0;
-    /*! Carries on with the \a record the parser delivered for the TEXT. */
-    virtual void useRecord(const VideoInfo &record) = 0;
+    /*! Carries on with the \a record the parser delivered for the TEXT and, beside a failure
+     *  record, the \a failure's reason. */
+    virtual void useRecord(const VideoInfo &record, const std::optional<FailureReason> &failure)
+        = 0;
 };

@@ -1,24 +1,23 @@
 #include "ShareText.h"
 
+#include "PlatformLink.h"
+
 #include <QRegularExpression>
 
 namespace ShareText {
 
-bool isDirectPlayAddress(const QString &text)
+std::optional<QString> directPlayAddress(const QString &text)
 {
-    return text.contains(u"/play/") && text.contains(u"line=1");
+    if (text.contains(u"/play/") && text.contains(u"line=1"))
+        return text;
+    if (PlatformLink::isPlayAddress(text))
+        return text.trimmed();
+    return std::nullopt;
 }
 
 std::optional<QString> extractDouyinURLFromString(const QString &text, const Endpoints &endpoints)
 {
-    // Real short codes hold '-' as well as word characters.
-    const QRegularExpression pattern(
-        u"https://" % QRegularExpression::escape(endpoints.shortLinkHost) % u"/[\\w-]+/",
-        QRegularExpression::UseUnicodePropertiesOption);
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured();
+    return PlatformLink::findFirst(text, endpoints);
 }
 
 std::optional<QString> parserInput(const QString &input, const Endpoints &endpoints)
@@ -42,6 +41,13 @@ std::optional<QString> pickLinkFromPastedText(const QString &text)
             return match.captured();
     }
     return std::nullopt;
+}
+
+std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &endpoints)
+{
+    if (const std::optional<QString> link = extractDouyinURLFromString(text, endpoints))
+        return link;
+    return pickLinkFromPastedText(text);
 }
 
 } // namespace ShareText

@@ -12,20 +12,28 @@
  */
 namespace ShareText {
 
-/*! True when \a text already is a play address: it contains both "/play/" and "line=1". */
-bool isDirectPlayAddress(const QString &text);
+/*! The play address \a text already is, or nothing: a text that contains both "/play/" and
+ *  "line=1" is one as it stands; a play address as Kivora builds it ("…/aweme/v1/play/?video_id=…",
+ *  see PlatformLink::isPlayAddress) is one with the white space around it left out. */
+std::optional<QString> directPlayAddress(const QString &text);
 
-/*! The first short link ("https://<short-link host>/<code>/", the code made of word characters and
- *  '-') in \a text, or nothing. */
+/*! The first platform link in \a text (see PlatformLink::findFirst): a short link
+ *  ("https://<short-link host>/<code>/", the code made of ASCII letters, digits, '_' and '-') or a
+ *  long link that holds the video ID; nothing when there is none. */
 std::optional<QString> extractDouyinURLFromString(const QString &text, const Endpoints &endpoints);
 
 /*! What the parse action hands to the parser for the text-field content \a input: a text holding
- *  "抖音" is cut down to its short link (possibly to nothing); any other text goes on unchanged.
- *  Does not test for a direct play address (the caller does that first). */
+ *  "抖音" is cut down to its platform link (possibly to nothing); any other text goes on unchanged.
+ *  Does not look for a direct play address (the caller does that first). */
 std::optional<QString> parserInput(const QString &input, const Endpoints &endpoints);
 
 /*! The link the paste action picks out of a pasteboard text: the first match of "https.+/" (up to
  *  the last "/" of its line) that is longer than 10 characters, or nothing. */
 std::optional<QString> pickLinkFromPastedText(const QString &text);
+
+/*! What the paste action puts into the field for a pasteboard \a text: its first platform link
+ *  (extractDouyinURLFromString()), whole, so that a long link keeps the ID at its end; else what
+ *  pickLinkFromPastedText() picks. */
+std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &endpoints);
 
 } // namespace ShareText

@@ -1,67 +1,37 @@
 #include "VideoParser.h"
 
+#include "ItemFetch.h"
 #include "KivoraLog.h"
-#include "NetworkThread.h"
+#include "PlatformLink.h"
 #include "RouterData.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMetaEnum>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QUrl>
-
-#include <memory>
+#include <QUrlQuery>
 
 namespace {
 
-QString textOrNull(const std::optional<QString> &text)
-{
-    return text ? *text : QStringLiteral("(null)");
-}
-
-// Writes "<format><value>" to the category "kivora". The value is built only when the line is
-// written, so that the whole page text, for one, costs nothing while the category is off.
-template<typename MakeValue>
-void logLine(QStringView format, MakeValue makeValue)
-{
-    if (lcKivora().isInfoEnabled())
-        qCInfo(lcKivora).noquote() << (format % makeValue());
-}
+using Kind = FailureReason::Kind;
 
 QString compactJson(const QJsonObject &object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-QString describeError(const QNetworkReply &reply)
+// The JSON object in \a text, or nothing when it is not one. \a text must outlive the call only.
+std::optional<QJsonValue> jsonObject(QByteArrayView text)
 {
-    const char *name = QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply.error());
-    QString text = QString::fromLatin1(name) % u": " % reply.errorString();
-    // Nothing but the transfer time-out cancels a request that is not over the size limit.
-    if (reply.error() == QNetworkReply::OperationCanceledError)
-        text += QStringLiteral(" (no progress within the transfer time-out of %1 ms)")
-                    .arg(reply.request().transferTimeout());
-    return text;
-}
-
-// Qt reports HTTP error statuses as errors; here an answer with any status is a response like
-// any other, and only a failed transfer (no answer, a time-out, a refused redirect) is an error.
-bool isTransferFailure(const QNetworkReply &reply)
-{
-    const QNetworkReply::NetworkError error = reply.error();
-    if (error == QNetworkReply::NoError)
-        return false;
-    if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return true;
-    const bool contentError = error >= QNetworkReply::ContentAccessDenied
-        && error <= QNetworkReply::UnknownContentError;
-    const bool serverError
-        = error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError;
-    return !contentError && !serverError;
+    QJsonParseError error;
+    // The text outlives the document's parse, so it needs no copy.
+    const QJsonDocument document
+        = QJsonDocument::fromJson(QByteArray::fromRawData(text.data(), text.size()), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
 }
 
 QJsonValue lookup(const QJsonValue &value, QStringView key)
@@ -93,56 +63,6 @@ QStringList galleryImages(const QJsonValue &images)
     return urls;
 }
 
-// One share page request: its body as it arrives, bounded in size, and the completion that the
-// finished reply calls once.
-struct SharePageFetch
-{
-    VideoParser parser;
-    VideoParser::Completion completion;
-    QByteArray body;
-    bool tooLarge = false;
-
-    void take(QNetworkReply *reply)
-    {
-        if (tooLarge || !reply->isOpen())
-            return;
-        body += reply->readAll();
-        if (body.size() > VideoParser::maximumPageSize)
-            refuse(reply);
-    }
-
-    void checkDeclaredSize(QNetworkReply *reply)
-    {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > VideoParser::maximumPageSize)
-            refuse(reply);
-    }
-
-    void refuse(QNetworkReply *reply)
-    {
-        tooLarge = true;
-        body.clear();
-        reply->abort();
-    }
-
-    void finish(QNetworkReply *reply)
-    {
-        take(reply);
-        if (tooLarge) {
-            logLine(u"Kivora1  ", [] {
-                return QStringLiteral("The share page is larger than %1 bytes")
-                    .arg(VideoParser::maximumPageSize);
-            });
-            completion(parser.failureRecord());
-        } else if (isTransferFailure(*reply)) {
-            logLine(u"Kivora1  ", [&] { return describeError(*reply); });
-            completion(parser.failureRecord());
-        } else {
-            completion(parser.videoInfoFromPageBody(body));
-        }
-    }
-};
-
 } // namespace
 
 VideoParser::VideoParser(const Endpoints &endpoints) : m_endpoints(endpoints) { }
@@ -150,66 +70,78 @@ VideoParser::VideoParser(const Endpoints &endpoints) : m_endpoints(endpoints) { 
 void VideoParser::fetchVideoInfoWithMessage(const std::optional<QString> &message,
                                             Completion completion)
 {
+    fetchVideoInfoWithMessage(
+        message, [completion](const VideoInfo &record, const std::optional<FailureReason> &) {
+            completion(record);
+        });
+}
+
+void VideoParser::fetchVideoInfoWithMessage(const std::optional<QString> &message,
+                                            ReasonCompletion completion)
+{
+    const QDeadlineTimer deadline(m_deadline);
     const VideoParser parser = *this;
-    extractVideoIDFromMessage(message, [parser, completion](const std::optional<QString> &videoId) {
-        logLine(u"Kivora  ", [&] { return textOrNull(videoId); });
-        if (!videoId) {
-            completion(parser.failureRecord());
+    findVideoId(message, deadline, [parser, deadline, completion](const RedirectChain::End &end) {
+        KivoraLog::line(u"Kivora  ", [&] { return KivoraLog::orNull(end.videoId); });
+        if (!end.videoId) {
+            completion(parser.failureRecord(), end.failure);
             return;
         }
-        parser.fetchSharePage(*videoId, completion);
+        ItemFetch::start(parser, *end.videoId, end.gallery, deadline, completion);
     });
 }
 
 void VideoParser::extractVideoIDFromMessage(const std::optional<QString> &message,
                                             VideoIdCallback done) const
 {
-    if (message && isNumeric(*message)) {
-        done(message);
-        return;
-    }
-    const std::optional<QString> link = firstLink(message);
-    if (!link) {
-        done(std::nullopt);
-        return;
-    }
-    extractVideoIDFromRedirectedURL(*link, std::move(done));
+    findVideoId(message, QDeadlineTimer(m_deadline),
+                [done](const RedirectChain::End &end) { done(end.videoId); });
 }
 
 void VideoParser::extractVideoIDFromRedirectedURL(const QString &link, VideoIdCallback done) const
 {
-    const QNetworkRequest linkRequest = request(QUrl(link));
-    NetworkThread::post([linkRequest, done](QNetworkAccessManager &manager) {
-        if (!linkRequest.url().isValid()) {
-            done(std::nullopt);
-            return;
-        }
-        QNetworkReply *reply = manager.get(linkRequest);
-        // Only the final address matters; the body is dropped as it arrives.
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply] { reply->readAll(); });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done] {
-            reply->deleteLater();
-            if (isTransferFailure(*reply))
-                done(std::nullopt);
-            else
-                done(videoIDFromFinalAddress(reply->url()));
-        });
-    });
+    RedirectChain::follow(QUrl(link), *this, QDeadlineTimer(m_deadline),
+                          [done](const RedirectChain::End &end) { done(end.videoId); });
+}
+
+void VideoParser::findVideoId(const std::optional<QString> &message, const QDeadlineTimer &deadline,
+                              RedirectChain::Done done) const
+{
+    if (message && isNumeric(*message)) {
+        done({ message, false, std::nullopt });
+        return;
+    }
+    // Share texts carry decoys and sometimes a second link: the platform's link wins.
+    std::optional<QString> link
+        = message ? PlatformLink::findFirst(*message, m_endpoints) : std::nullopt;
+    if (!link)
+        link = firstLink(message);
+    if (!link) {
+        done({ std::nullopt, false,
+               FailureReason(Kind::NoVideoId,
+                             tr("the text is neither a video ID nor holds a link")) });
+        return;
+    }
+    const QUrl url(*link);
+    const PlatformLink platformLink = PlatformLink::classify(url, m_endpoints);
+    switch (platformLink.kind()) {
+    case PlatformLink::Kind::ItemLink:
+        done({ platformLink.videoId(), platformLink.isGallery(), std::nullopt });
+        return;
+    case PlatformLink::Kind::PlayAddress:
+        done({ std::nullopt, false,
+               FailureReason(Kind::NoVideoId,
+                             tr("%1 is a play address, which holds no video ID").arg(*link)) });
+        return;
+    default:
+        RedirectChain::follow(url, *this, deadline, std::move(done));
+    }
 }
 
 bool VideoParser::isNumeric(const QString &text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t codePoint = text.at(i).unicode();
-        if (QChar::isHighSurrogate(codePoint) && i + 1 < text.size()
-            && text.at(i + 1).isLowSurrogate()) {
-            codePoint = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            ++i;
-        }
-        if (QChar::category(codePoint) != QChar::Number_DecimalDigit)
-            return false;
-    }
-    return true;
+    return !text.isEmpty()
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 std::optional<QString> VideoParser::firstLink(const std::optional<QString> &message)
@@ -217,21 +149,25 @@ std::optional<QString> VideoParser::firstLink(const std::optional<QString> &mess
     if (!message)
         return std::nullopt;
     // Up to the next tab, line feed, form feed, carriage return or Unicode separator.
-    const QRegularExpression pattern(QStringLiteral("https?://[^\\t\\n\\f\\r\\p{Z}]+"));
+    static const QRegularExpression pattern(QStringLiteral("https?://[^\\t\\n\\f\\r\\p{Z}]+"));
     const QRegularExpressionMatch match = pattern.match(*message);
     if (!match.hasMatch())
         return std::nullopt;
     return match.captured();
 }
 
-std::optional<QString> VideoParser::videoIDFromFinalAddress(const QUrl &address)
+std::optional<QString> VideoParser::videoIDFromFinalAddress(const QUrl &address,
+                                                            const Endpoints &endpoints)
 {
-    // The port is transport, not part of what the platform addresses: a server on a port with
-    // digits (such as a local one) must not have them taken for the video ID. The real platform
-    // uses no port, so results there are the same as for the whole address.
-    const QString text = address.toString(QUrl::RemovePort | QUrl::FullyEncoded);
-    const QRegularExpression digits(QStringLiteral("\\p{Nd}+"));
-    const QRegularExpressionMatch match = digits.match(text);
+    const PlatformLink link = PlatformLink::classify(address, endpoints);
+    if (link.kind() == PlatformLink::Kind::ItemLink)
+        return link.videoId();
+    // Host and port are where the platform lives, not what it addresses: an address such as
+    // 127.0.0.1:4443 must not have its digits taken for the video ID.
+    static const QRegularExpression digits(QStringLiteral("[0-9]+"));
+    const QString pathAndQuery
+        = address.path(QUrl::FullyDecoded) + u'?' + address.query(QUrl::FullyDecoded);
+    const QRegularExpressionMatch match = digits.match(pathAndQuery);
     if (!match.hasMatch())
         return std::nullopt;
     return match.captured();
@@ -239,15 +175,31 @@ std::optional<QString> VideoParser::videoIDFromFinalAddress(const QUrl &address)
 
 QNetworkRequest VideoParser::sharePageRequest(const QString &videoId) const
 {
-    QNetworkRequest pageRequest = request(
-        QUrl(m_endpoints.shareOrigin % u"/share/video/" % videoId % u"/", QUrl::StrictMode));
-    pageRequest.setRawHeader(
+    return withBrowserHeaders(request(
+        QUrl(m_endpoints.shareOrigin % u"/share/video/" % videoId % u"/", QUrl::StrictMode)));
+}
+
+QNetworkRequest VideoParser::itemEndpointRequest(const QString &videoId,
+                                                 bool withRequestSource) const
+{
+    QUrl url(m_endpoints.shareOrigin % u"/web/api/v2/aweme/slidesinfo/", QUrl::StrictMode);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("aweme_ids"), u'[' % videoId % u']');
+    if (withRequestSource)
+        query.addQueryItem(QStringLiteral("request_source"), QStringLiteral("200"));
+    url.setQuery(query);
+    return withBrowserHeaders(request(url));
+}
+
+QNetworkRequest VideoParser::withBrowserHeaders(QNetworkRequest request) const
+{
+    request.setRawHeader(
         "User-Agent",
         "Mozilla/5.0 (Linux; Android 8.0.0; SM-G955U Build/R16NW) AppleWebKit/537.36 (KHTML, like "
         "Gecko) Chrome/116.0.0.0 Mobile Safari/537.36");
-    pageRequest.setRawHeader(
-        "Referer", (m_endpoints.webOrigin % u"/?is_from_mobile_home=1&recommend=1").toUtf8());
-    return pageRequest;
+    request.setRawHeader("Referer",
+                         (m_endpoints.webOrigin % u"/?is_from_mobile_home=1&recommend=1").toUtf8());
+    return request;
 }
 
 QNetworkRequest VideoParser::request(const QUrl &url) const
@@ -264,30 +216,6 @@ QNetworkRequest VideoParser::request(const QUrl &url) const
     return networkRequest;
 }
 
-void VideoParser::fetchSharePage(const QString &videoId, Completion completion) const
-{
-    const VideoParser parser = *this;
-    const QNetworkRequest pageRequest = sharePageRequest(videoId);
-    NetworkThread::post([parser, pageRequest, completion](QNetworkAccessManager &manager) {
-        if (!pageRequest.url().isValid()) {
-            logLine(u"Kivora1  ", [&] { return pageRequest.url().errorString(); });
-            completion(parser.failureRecord());
-            return;
-        }
-        QNetworkReply *reply = manager.get(pageRequest);
-        auto fetch
-            = std::make_shared<SharePageFetch>(SharePageFetch { parser, completion, {}, false });
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply,
-                         [reply, fetch] { fetch->checkDeclaredSize(reply); });
-        QObject::connect(reply, &QNetworkReply::readyRead, reply,
-                         [reply, fetch] { fetch->take(reply); });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, fetch] {
-            reply->deleteLater();
-            fetch->finish(reply);
-        });
-    });
-}
-
 std::optional<QString> VideoParser::extractJSONFromHTML(const QString &page)
 {
     const QByteArray bytes = page.toUtf8();
@@ -299,31 +227,75 @@ std::optional<QString> VideoParser::extractJSONFromHTML(const QString &page)
 
 VideoInfo VideoParser::videoInfoFromPageBody(const QByteArray &body) const
 {
+    const VideoInfo record = readSharePage(body, 200).record;
+    KivoraLog::line(u"Kivora5  ", [&] { return record.toString(); });
+    return record;
+}
+
+VideoParser::Reading VideoParser::readSharePage(const QByteArray &body, int status) const
+{
     // Well-formed UTF-8 or nothing, as a decoder that refuses bad bytes would have it; the
     // check runs over the bytes, and only the router data is decoded.
     const bool isText = QByteArrayView(body).isValidUtf8();
-    logLine(u"Kivora2  ",
-            [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
+    KivoraLog::line(u"Kivora2  ",
+                    [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
 
     const std::optional<QByteArrayView> json = isText ? RouterData::cut(body) : std::nullopt;
-    logLine(u"Kivora3  ",
-            [&] { return json ? QString::fromUtf8(*json) : QStringLiteral("(null)"); });
+    KivoraLog::line(u"Kivora3  ",
+                    [&] { return json ? QString::fromUtf8(*json) : QStringLiteral("(null)"); });
 
-    std::optional<QJsonValue> root;
-    if (json) {
-        QJsonParseError error;
-        // The body outlives the document's parse, so the slice needs no copy.
-        const QJsonDocument document
-            = QJsonDocument::fromJson(QByteArray::fromRawData(json->data(), json->size()), &error);
-        if (error.error == QJsonParseError::NoError && document.isObject())
-            root = document.object();
+    const std::optional<QJsonValue> root = json ? jsonObject(*json) : std::nullopt;
+    KivoraLog::line(u"Kivora4  ", [&] {
+        return root ? compactJson(root->toObject()) : QStringLiteral("(null)");
+    });
+
+    Reading reading { parseVideoInfoFromJSON(root), std::nullopt };
+    if (!reading.record.isFailureRecord())
+        return reading;
+    const QString problem = !isText ? tr("the share page is not UTF-8")
+        : !json                     ? tr("the share page holds no router data")
+        : !root                     ? tr("the share page's router data is not a JSON object")
+                                    : tr("the share page's router data holds no item");
+    const Kind kind = status >= 400 ? Kind::HttpStatus
+        : !isText                   ? Kind::NotUtf8
+        : !root                     ? Kind::NoRouterData
+                                    : Kind::NoItem;
+    reading.problem = FailureReason(
+        kind,
+        status >= 400 ? tr("the share page answered HTTP %1 and holds no item").arg(status)
+                      : problem);
+    return reading;
+}
+
+VideoParser::Reading VideoParser::readItemAnswer(const QByteArray &body, int status) const
+{
+    const bool isText = QByteArrayView(body).isValidUtf8();
+    KivoraLog::line(u"Kivora6  ",
+                    [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
+
+    const std::optional<QJsonValue> root = isText ? jsonObject(body) : std::nullopt;
+    const QJsonValue item = root ? firstElement(lookup(*root, u"aweme_details")) : QJsonValue();
+    Reading reading { parseVideoInfoFromItemJSON(root), std::nullopt };
+    if (item.isObject()) {
+        // Image posts: 2 in older answers, 68 in today's.
+        const int type = lookup(item, u"aweme_type").toInt(-1);
+        reading.galleryType = type == 2 || type == 68;
+        return reading;
     }
-    logLine(u"Kivora4  ",
-            [&] { return root ? compactJson(root->toObject()) : QStringLiteral("(null)"); });
-
-    const VideoInfo record = parseVideoInfoFromJSON(root);
-    logLine(u"Kivora5  ", [&] { return record.toString(); });
-    return record;
+    const bool empty = body.trimmed().isEmpty();
+    if (status == 403 || (status < 300 && empty)) {
+        reading.problem
+            = FailureReason(Kind::PlatformRefused,
+                            status == 403 ? tr("the item endpoint answered HTTP 403")
+                                          : tr("the item endpoint answered with an empty body"));
+    } else if (status >= 400) {
+        reading.problem
+            = FailureReason(Kind::HttpStatus, tr("the item endpoint answered HTTP %1").arg(status));
+    } else {
+        reading.problem
+            = FailureReason(Kind::NoItem, tr("the item endpoint's answer holds no item"));
+    }
+    return reading;
 }
 
 VideoInfo VideoParser::parseVideoInfoFromJSON(const std::optional<QJsonValue> &root) const
@@ -333,10 +305,20 @@ VideoInfo VideoParser::parseVideoInfoFromJSON(const std::optional<QJsonValue> &r
     const QJsonValue itemList
         = lookup(lookup(lookup(lookup(*root, u"loaderData"), u"video_(id)/page"), u"videoInfoRes"),
                  u"item_list");
-    const QJsonValue item = firstElement(itemList);
+    return recordFromItem(firstElement(itemList), tips());
+}
+
+VideoInfo VideoParser::parseVideoInfoFromItemJSON(const std::optional<QJsonValue> &root) const
+{
+    if (!root)
+        return failureRecord();
+    return recordFromItem(firstElement(lookup(*root, u"aweme_details")), itemEndpointTips());
+}
+
+VideoInfo VideoParser::recordFromItem(const QJsonValue &item, const QString &tips) const
+{
     if (!item.isObject())
         return failureRecord();
-
     const QString name = textOf(lookup(lookup(item, u"author"), u"nickname"));
     const QString title = textOf(lookup(item, u"desc"));
     const QString playId = textOf(lookup(lookup(lookup(item, u"video"), u"play_addr"), u"uri"));
@@ -345,8 +327,7 @@ VideoInfo VideoParser::parseVideoInfoFromJSON(const std::optional<QJsonValue> &r
     const QString video = playId.isEmpty()
         ? QString()
         : m_endpoints.webOrigin % u"/aweme/v1/play/?video_id=" % playId;
-    return VideoInfo::full(name, title, video, cover, galleryImages(lookup(item, u"images")),
-                           tips());
+    return VideoInfo::full(name, title, video, cover, galleryImages(lookup(item, u"images")), tips);
 }
 
 VideoInfo VideoParser::failureRecord() const
@@ -357,4 +338,9 @@ VideoInfo VideoParser::failureRecord() const
 QString VideoParser::tips() const
 {
     return u"数据来自抖音公开分享页 " % QUrl(m_endpoints.shareOrigin).host();
+}
+
+QString VideoParser::itemEndpointTips() const
+{
+    return u"数据来自抖音公开作品接口 " % QUrl(m_endpoints.shareOrigin).host();
 }

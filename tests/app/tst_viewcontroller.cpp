@@ -182,6 +182,9 @@ void tst_ViewController::paste_data()
     QTest::newRow("direct play address, kept whole")
         << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s
         << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s << false;
+    QTest::newRow("own play address, without the line feed of a copy")
+        << u"https://x.test/aweme/v1/play/?video_id=v0200fg1\n"_s
+        << u"https://x.test/aweme/v1/play/?video_id=v0200fg1"_s << false;
     QTest::newRow("up to the last slash of the line")
         << u"复制打开抖音 https://localhost:1/Ab1/ 12/05 xSd:/ tail"_s
         << u"https://localhost:1/Ab1/ 12/05 xSd:/"_s << true;
@@ -190,6 +193,9 @@ void tst_ViewController::paste_data()
         << u"https://localhost:1/first/"_s << true;
     QTest::newRow("short first line, long second")
         << u"https://a/\nhttps://localhost:1/second/"_s << u"https://localhost:1/second/"_s << true;
+    const QString longLink = m_platform.longLink(m_platform.items().constFirst(),
+                                                 SamplePlatform::LongLinkForm::Jingxuan);
+    QTest::newRow("long link of the platform, whole") << longLink << longLink << true;
     QTest::newRow("http is not picked") << u"http://localhost:1/abc/"_s << before << false;
     QTest::newRow("capital scheme is not picked")
         << u"HTTPS://localhost:1/abc/"_s << before << false;
@@ -237,13 +243,15 @@ void tst_ViewController::parse_data()
     const SamplePlatform::Item noPlay = m_platform.item(SamplePlatform::PageVariant::MissingFields);
     QTest::newRow("record without play identifier: empty address")
         << noPlay.videoId << OptionalText(QString()) << true << 1;
-    // Empty text counts as all digits: the parser asks for the share page of an empty ID.
-    QTest::newRow("empty field: failure record") << QString() << OptionalText() << true << 1;
+    QTest::newRow("empty field: failure record, no request")
+        << QString() << OptionalText() << false << 1;
     QTest::newRow("抖音 without a short link")
         << u"复制打开抖音，看看 https://other.test/x"_s << OptionalText() << false << 1;
     const QString direct
         = m_platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id=direct&ratio=720p&line=1"_s;
     QTest::newRow("direct play address: no parser") << direct << OptionalText(direct) << false << 0;
+    // What a parse stores and the copy button copies is taken back as it is.
+    QTest::newRow("own play address: no parser") << address << OptionalText(address) << false << 0;
 }
 
 void tst_ViewController::parse()

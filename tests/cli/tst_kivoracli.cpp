@@ -1,3 +1,4 @@
+#include "Console.h"
 #include "SamplePlatform.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +17,7 @@
 using namespace Qt::StringLiterals;
 
 using PageVariant = SamplePlatform::PageVariant;
+using PageShape = SamplePlatform::PageShape;
 using Faults = SamplePlatform::Faults;
 
 namespace {
@@ -60,6 +63,13 @@ QStringList endpointOptions(const SamplePlatform &platform)
              QStringLiteral("--share-origin"),    endpoints.shareOrigin,
              QStringLiteral("--web-origin"),      endpoints.webOrigin,
              QStringLiteral("--ca-certificates"), SamplePlatform::caCertificatesPath() };
+}
+
+// "parse --json TEXT" against \a platform.
+Run runParse(const SamplePlatform &platform, const QString &text)
+{
+    return runCli(endpointOptions(platform)
+                  << QStringLiteral("parse") << QStringLiteral("--json") << text);
 }
 
 QJsonObject jsonLine(const QByteArray &out)
@@ -133,7 +143,14 @@ private Q_SLOTS:
     void jsonRecord();
     void readableSummary();
     void failureRecordExitsWithOne();
+    void textsWithoutVideoId_data();
+    void textsWithoutVideoId();
+    void reasonsReachStandardError_data();
+    void reasonsReachStandardError();
     void directPlayAddressNeedsNoRequest();
+    void ownPlayAddressRoundTrip();
+    void textFromTheNetworkIsEscaped_data();
+    void textFromTheNetworkIsEscaped();
     void diagnosticsGoToStandardError();
     void download_data();
     void download();
@@ -158,22 +175,29 @@ void TestKivoraCli::jsonRecord_data()
 {
     QTest::addColumn<PageVariant>("variant");
     QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("host");
     QTest::addColumn<int>("exitCode");
     QTest::newRow("video, options first")
-        << PageVariant::Real << QStringLiteral("options first") << 0;
+        << PageVariant::Real << u"options first"_s << u"localhost"_s << 0;
     QTest::newRow("video, options after the command")
-        << PageVariant::Real << QStringLiteral("options last") << 0;
-    QTest::newRow("gallery") << PageVariant::Gallery << QStringLiteral("options first") << 0;
+        << PageVariant::Real << u"options last"_s << u"localhost"_s << 0;
+    QTest::newRow("gallery") << PageVariant::Gallery << u"options first"_s << u"localhost"_s << 0;
     QTest::newRow("item without author")
-        << PageVariant::MissingFields << QStringLiteral("options first") << 1;
+        << PageVariant::MissingFields << u"options first"_s << u"localhost"_s << 1;
+    QTest::newRow("video, platform on an IP address")
+        << PageVariant::Real << u"options first"_s << u"127.0.0.1"_s << 0;
+    QTest::newRow("gallery, platform on an IP address")
+        << PageVariant::Gallery << u"options last"_s << u"127.0.0.1"_s << 0;
 }
 
 void TestKivoraCli::jsonRecord()
 {
     QFETCH(PageVariant, variant);
     QFETCH(QString, order);
+    QFETCH(QString, host);
     QFETCH(int, exitCode);
     SamplePlatform platform;
+    platform.setHostName(host);
     QVERIFY(platform.start());
     const SamplePlatform::Item item = platform.item(variant);
     const QStringList command
@@ -194,6 +218,8 @@ void TestKivoraCli::jsonRecord()
     QCOMPARE(record.value(u"video").toString(),
              item.playUri.isEmpty() ? QString() : playAddress(platform, item));
     QCOMPARE(record.value(u"images").toArray(), QJsonArray::fromStringList(item.imageUrls));
+    // The item was found: no reason on standard error.
+    QVERIFY2(!run.err.contains("kivora-cli: parse:"), run.err.constData());
 }
 
 void TestKivoraCli::readableSummary()
@@ -226,6 +252,105 @@ void TestKivoraCli::failureRecordExitsWithOne()
              QStringLiteral("数据来自抖音公开分享页 www.iesdouyin.com"));
 }
 
+void TestKivoraCli::textsWithoutVideoId_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reason");
+    const QString noLink = u"No video ID: the text is neither a video ID nor holds a link"_s;
+    QTest::newRow("Arabic-Indic digits") << u"١٢٣"_s << noLink;
+    QTest::newRow("full-width digits") << u"１２３"_s << noLink;
+    QTest::newRow("decoys") << u"复制打开抖音 05/17 E@U.lp AgB:/"_s << noLink;
+}
+
+// No request, the failure record on stdout, why on stderr.
+void TestKivoraCli::textsWithoutVideoId()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, reason);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    const Run run = runCli(endpointOptions(platform) << u"parse"_s << u"--json"_s << text,
+                           u"kivora.info=false"_s);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(jsonLine(run.out).keys(), QStringList({ u"msg"_s, u"tips"_s }));
+    QCOMPARE(QString::fromUtf8(run.err), u"kivora-cli: parse: "_s + reason + u'\n');
+    QVERIFY(platform.requests().isEmpty());
+}
+
+void TestKivoraCli::reasonsReachStandardError_data()
+{
+    QTest::addColumn<QString>("text"); // LINK: the short link of the real page's item
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<bool>("trusted"); // --ca-certificates given
+    QTest::addColumn<QString>("reason");
+
+    const QString link = u"LINK"_s;
+    const auto add = [](const char *name, const QString &text, const Faults &faults,
+                        const char *reason, bool trusted = true) {
+        QTest::newRow(name) << text << faults << trusted << QString::fromUtf8(reason);
+    };
+    Faults faults;
+    faults.redirectLoop = true;
+    add("redirect loop", link, faults, "The short link redirects in a loop: back to https://");
+    faults = {};
+    faults.redirectHops = 12;
+    add("too many redirects", link, faults, "The short link redirects too many times");
+    faults = {};
+    faults.insecureRedirect = true;
+    add("refused redirect", link, faults, "A redirect was refused: from https to http://");
+    add("certificate not trusted", link, {}, "The secure connection failed: https://", false);
+    add("connection refused", u"https://CLOSED/AbC/"_s, {}, "The connection was refused");
+    // The inactivity time-out is 15 s and cannot be changed: this case takes that long.
+    faults.latencyMs = 16000;
+    add("time-out", link, faults, "The server stopped answering: no progress from https://");
+    add("HTTP status", u"123"_s, {}, "The server answered with an error status");
+    faults = {};
+    faults.hugePage = true;
+    add("page too large", link, faults, "The answer is too large");
+    faults = {};
+    faults.invalidUtf8 = true;
+    add("page not UTF-8", u"7367890123456789012"_s, faults, "The share page is not UTF-8 text");
+    faults = {};
+    faults.brokenCompression = true;
+    add("decompression failed", link, faults, "The answer could not be decompressed");
+    add("no router data", u"7367890123456789012"_s, {}, "The share page holds no router data");
+    add("no item on either road", u"7378901234567890123"_s, {},
+        "Neither the share page nor the item endpoint holds the item");
+    faults = {};
+    faults.pageShape = PageShape::ErrorPage;
+    faults.itemEndpoint = SamplePlatform::ItemEndpointMode::Forbidden;
+    add("platform refused", link, faults, "The platform refused to answer");
+    faults = {};
+    faults.resetMidBody = true;
+    add("connection reset", link, faults, "The request failed");
+}
+
+void TestKivoraCli::reasonsReachStandardError()
+{
+    QFETCH(QString, text);
+    QFETCH(Faults, faults);
+    QFETCH(bool, trusted);
+    QFETCH(QString, reason);
+    SamplePlatform platform;
+    platform.setFaults(faults);
+    QVERIFY(platform.start());
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    text.replace(u"LINK"_s, platform.shortLink(platform.item(PageVariant::Real)))
+        .replace(u"CLOSED"_s, u"localhost:"_s + QString::number(closed.serverPort()));
+    closed.close();
+    QStringList options = endpointOptions(platform);
+    if (!trusted)
+        options = options.mid(0, options.size() - 2);
+
+    const Run run = runCli(options << u"parse"_s << u"--json"_s << text, u"kivora.info=false"_s);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(jsonLine(run.out).keys(), QStringList({ u"msg"_s, u"tips"_s }));
+    QVERIFY2(QString::fromUtf8(run.err).startsWith(u"kivora-cli: parse: "_s + reason),
+             run.err.constData());
+    QCOMPARE(run.err.count('\n'), 1);
+}
+
 void TestKivoraCli::directPlayAddressNeedsNoRequest()
 {
     SamplePlatform platform;
@@ -239,6 +364,49 @@ void TestKivoraCli::directPlayAddressNeedsNoRequest()
     QVERIFY2(text.exitCode == 0, text.err.constData());
     QCOMPARE(text.out, QByteArray("video: " + address.toUtf8() + '\n'));
     QVERIFY(platform.requests().isEmpty());
+}
+
+// What parse prints as the play address, parse and download take back as it is.
+void TestKivoraCli::ownPlayAddressRoundTrip()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+    const Run parsed = runParse(platform, platform.shareText(platform.item(PageVariant::Real)));
+    QVERIFY2(parsed.exitCode == 0, parsed.err.constData());
+    const QString address = jsonLine(parsed.out).value(u"video").toString();
+    QVERIFY(address.startsWith(platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s));
+    platform.clearRequests();
+
+    const Run again = runParse(platform, address + u'\n');
+    QVERIFY2(again.exitCode == 0, again.err.constData());
+    QCOMPARE(jsonLine(again.out), QJsonObject({ { u"video"_s, address } }));
+    QVERIFY(platform.requests().isEmpty());
+
+    const Run download = runDownload(platform, sandbox.path(), {}, address);
+    QVERIFY2(download.exitCode == 0, download.err.constData());
+    QCOMPARE(contentOf(printedPaths(download).value(0)), SamplePlatform::sampleVideo());
+    for (const SamplePlatform::Request &request : platform.requests())
+        QVERIFY2(!request.target.startsWith("/share/"), request.target.constData());
+}
+
+void TestKivoraCli::textFromTheNetworkIsEscaped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain text and emoji") << u"小鹿 🦌 a/b"_s << u"小鹿 🦌 a/b"_s;
+    QTest::newRow("escape sequence") << u"a\x1b[2Jb"_s << u"a\\u001b[2Jb"_s;
+    QTest::newRow("line break and tab") << u"a\nb\tc"_s << u"a\\u000ab\\u0009c"_s;
+    QTest::newRow("C1 control and DEL") << u"a\u009bb\u007f"_s << u"a\\u009bb\\u007f"_s;
+    QTest::newRow("bidirectional override") << u"a\u202eb"_s << u"a\\u202eb"_s;
+}
+
+void TestKivoraCli::textFromTheNetworkIsEscaped()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(Console::escaped(text), shown);
 }
 
 void TestKivoraCli::diagnosticsGoToStandardError()
@@ -390,7 +558,7 @@ void TestKivoraCli::downloadFailures_data()
                                           << Faults() << QStringLiteral("the item has no video");
     QTest::newRow("page without router data")
         << PageVariant::NoRouterData << QStringLiteral("share text") << Faults()
-        << QStringLiteral("the parse failed: 解析失败！💦");
+        << QStringLiteral("the parse failed: The share page holds no router data");
 }
 
 void TestKivoraCli::downloadFailures()
@@ -457,6 +625,10 @@ void TestKivoraCli::usageErrors_data()
                                      << QStringLiteral("unknown command \"play\"");
     QTest::newRow("parse without text")
         << QStringList({ QStringLiteral("parse") }) << QStringLiteral("expected one TEXT, got 0");
+    QTest::newRow("parse with an empty text")
+        << QStringList({ u"parse"_s, QString() }) << u"parse: TEXT is empty"_s;
+    QTest::newRow("download with a blank text")
+        << QStringList({ u"download"_s, u" \n"_s }) << u"download: TEXT is empty"_s;
     QTest::newRow("parse with two texts")
         << QStringList({ QStringLiteral("parse"), QStringLiteral("a"), QStringLiteral("b") })
         << QStringLiteral("expected one TEXT, got 2");

@@ -8,8 +8,8 @@ class TestShareText : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void isDirectPlayAddress_data();
-    void isDirectPlayAddress();
+    void directPlayAddress_data();
+    void directPlayAddress();
     void extractDouyinURLFromString_data();
     void extractDouyinURLFromString();
     void extractDouyinURLFromStringUsesTheEndpointsHost();
@@ -17,27 +17,39 @@ private Q_SLOTS:
     void parserInput();
     void pickLinkFromPastedText_data();
     void pickLinkFromPastedText();
+    void linkFromPastedText_data();
+    void linkFromPastedText();
 };
 
-void TestShareText::isDirectPlayAddress_data()
+void TestShareText::directPlayAddress_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("direct");
+    QTest::addColumn<OptionalText>("address");
+    const QString own = QStringLiteral("http://localhost:8080/aweme/v1/play/?video_id=v0200fg1");
     QTest::newRow("play address") << QStringLiteral("https://x.example/aweme/v1/play/?id=1&line=1")
-                                  << true;
-    QTest::newRow("words around it")
-        << QStringLiteral("look https://x.example/play/?line=1 here") << true;
-    QTest::newRow("no line=1") << QStringLiteral("https://x.example/play/?line=0") << false;
-    QTest::newRow("no /play/") << QStringLiteral("https://x.example/plays/?line=1") << false;
-    QTest::newRow("case matters") << QStringLiteral("https://x.example/PLAY/?line=1") << false;
-    QTest::newRow("empty") << QString() << false;
+                                  << OptionalText(QStringLiteral(
+                                         "https://x.example/aweme/v1/play/?id=1&line=1"));
+    QTest::newRow("words around it are kept")
+        << QStringLiteral("look https://x.example/play/?line=1 here")
+        << OptionalText(QStringLiteral("look https://x.example/play/?line=1 here"));
+    QTest::newRow("no line=1") << QStringLiteral("https://x.example/play/?line=0")
+                               << OptionalText();
+    QTest::newRow("no /play/") << QStringLiteral("https://x.example/plays/?line=1")
+                               << OptionalText();
+    QTest::newRow("case matters") << QStringLiteral("https://x.example/PLAY/?line=1")
+                                  << OptionalText();
+    QTest::newRow("empty") << QString() << OptionalText();
+    QTest::newRow("Kivora's own play address") << own << OptionalText(own);
+    QTest::newRow("own play address copied with a line feed")
+        << u' ' + own + u'\n' << OptionalText(own);
+    QTest::newRow("own play address among words") << u"看 " + own << OptionalText();
 }
 
-void TestShareText::isDirectPlayAddress()
+void TestShareText::directPlayAddress()
 {
     QFETCH(QString, text);
-    QFETCH(bool, direct);
-    QCOMPARE(ShareText::isDirectPlayAddress(text), direct);
+    QFETCH(OptionalText, address);
+    QCOMPARE(ShareText::directPlayAddress(text), address);
 }
 
 void TestShareText::extractDouyinURLFromString_data()
@@ -61,6 +73,8 @@ void TestShareText::extractDouyinURLFromString_data()
     QTest::newRow("capital scheme")
         << QStringLiteral("HTTPS://v.douyin.com/abc/") << OptionalText();
     QTest::newRow("other host") << QStringLiteral("https://www.douyin.com/abc/") << OptionalText();
+    QTest::newRow("long link") << QStringLiteral("抖音 https://www.douyin.com/note/7345 看")
+                               << OptionalText(QStringLiteral("https://www.douyin.com/note/7345"));
     QTest::newRow("empty code") << QStringLiteral("https://v.douyin.com//") << OptionalText();
 }
 
@@ -88,8 +102,11 @@ void TestShareText::parserInput_data()
     QTest::newRow("share text is cut to its short link")
         << QStringLiteral("复制打开抖音，看看 https://v.douyin.com/iRNBho6u/ 长按")
         << OptionalText(QStringLiteral("https://v.douyin.com/iRNBho6u/"));
-    QTest::newRow("share text without short link gives nothing")
-        << QStringLiteral("复制打开抖音，看看 https://www.douyin.com/video/1") << OptionalText();
+    QTest::newRow("share text without platform link gives nothing")
+        << QStringLiteral("复制打开抖音，看看 https://other.test/video/1") << OptionalText();
+    QTest::newRow("share text is cut to its long link")
+        << QStringLiteral("复制打开抖音，看看 https://www.douyin.com/video/1 05/17")
+        << OptionalText(QStringLiteral("https://www.douyin.com/video/1"));
     QTest::newRow("bare link unchanged")
         << QStringLiteral(" https://v.douyin.com/abc/ x")
         << OptionalText(QStringLiteral(" https://v.douyin.com/abc/ x"));
@@ -141,6 +158,30 @@ void TestShareText::pickLinkFromPastedText()
     QFETCH(QString, text);
     QFETCH(OptionalText, link);
     QCOMPARE(ShareText::pickLinkFromPastedText(text), link);
+}
+
+void TestShareText::linkFromPastedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<OptionalText>("link");
+    QTest::newRow("share text: its short link, without what follows")
+        << QStringLiteral("复制打开抖音 https://v.douyin.com/Ab1/ 12/05 xSd:/ tail")
+        << OptionalText(QStringLiteral("https://v.douyin.com/Ab1/"));
+    QTest::newRow("long link ending in the ID")
+        << QStringLiteral("https://www.douyin.com/jingxuan?modal_id=7301234567890123456")
+        << OptionalText(
+               QStringLiteral("https://www.douyin.com/jingxuan?modal_id=7301234567890123456"));
+    QTest::newRow("other link: up to the last slash")
+        << QStringLiteral("https://example.com/a/b c/d")
+        << OptionalText(QStringLiteral("https://example.com/a/b c/"));
+    QTest::newRow("nothing") << QStringLiteral("05/17 E@U.lp") << OptionalText();
+}
+
+void TestShareText::linkFromPastedText()
+{
+    QFETCH(QString, text);
+    QFETCH(OptionalText, link);
+    QCOMPARE(ShareText::linkFromPastedText(text, Endpoints()), link);
 }
 
 QTEST_GUILESS_MAIN(TestShareText)

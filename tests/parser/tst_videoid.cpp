@@ -4,8 +4,8 @@
 #include <QTest>
 #include <QUrl>
 
-/*! The pure steps from a message to a video ID: the digit test, the link cut and the digits of a
- *  final address. */
+/*! The pure steps from a message to a video ID: the ID test, the link cut and the ID of a final
+ *  address. */
 class TestVideoId : public QObject
 {
     Q_OBJECT
@@ -26,11 +26,14 @@ void TestVideoId::isNumeric_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("numeric");
     QTest::newRow("ASCII digits") << QStringLiteral("7301234567890123456") << true;
-    QTest::newRow("empty") << QString() << true;
-    QTest::newRow("full-width digits") << QStringLiteral("１２３") << true;
-    QTest::newRow("Arabic-Indic digits") << QStringLiteral("٠١٢") << true;
-    QTest::newRow("mathematical digits beyond the BMP") << QStringLiteral("𝟙𝟚3") << true;
+    QTest::newRow("one digit") << QStringLiteral("0") << true;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("full-width digits") << QStringLiteral("１２３") << false;
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("١٢٣") << false;
+    QTest::newRow("ASCII and a full-width digit") << QStringLiteral("12３") << false;
+    QTest::newRow("mathematical digits beyond the BMP") << QStringLiteral("𝟙𝟚3") << false;
     QTest::newRow("space") << QStringLiteral("12 3") << false;
+    QTest::newRow("trailing line feed") << QStringLiteral("123\n") << false;
     QTest::newRow("sign") << QStringLiteral("-12") << false;
     QTest::newRow("point") << QStringLiteral("1.2") << false;
     QTest::newRow("letter") << QStringLiteral("12a") << false;
@@ -93,14 +96,22 @@ void TestVideoId::videoIDFromFinalAddress_data()
     QTest::newRow("the port is not the ID")
         << QStringLiteral("https://localhost:44321/share/video/123/")
         << OptionalText(QStringLiteral("123"));
-    QTest::newRow("digits in the host come first")
+    QTest::newRow("an IP address is not the ID")
+        << QStringLiteral("https://127.0.0.1:4443/share/video/123/?mid=9")
+        << OptionalText(QStringLiteral("123"));
+    QTest::newRow("digits in the host are not the ID")
         << QStringLiteral("https://m2.example/share/video/123/")
-        << OptionalText(QStringLiteral("2"));
+        << OptionalText(QStringLiteral("123"));
     QTest::newRow("digits in an earlier path part come first")
         << QStringLiteral("https://x.example/v1/share/video/123/")
         << OptionalText(QStringLiteral("1"));
     QTest::newRow("digits in the query")
         << QStringLiteral("https://x.example/s?id=42&b=7") << OptionalText(QStringLiteral("42"));
+    QTest::newRow("modal_id of a platform link, earlier digits passed over")
+        << QStringLiteral("https://www.douyin.com/user/MS4wLjABAAAA?modal_id=7301&from=3")
+        << OptionalText(QStringLiteral("7301"));
+    QTest::newRow("only ASCII digits count")
+        << QStringLiteral("https://x.example/share/video/١٢٣/") << OptionalText();
     QTest::newRow("no digits") << QStringLiteral("https://www.douyin.com/") << OptionalText();
 }
 
@@ -117,11 +128,28 @@ void TestVideoId::messagesWithoutLinkCompleteAtOnce_data()
     QTest::addColumn<OptionalText>("videoId");
     QTest::newRow("digits") << OptionalText(QStringLiteral("123"))
                             << OptionalText(QStringLiteral("123"));
-    QTest::newRow("full-width digits unchanged")
-        << OptionalText(QStringLiteral("１２３")) << OptionalText(QStringLiteral("１２３"));
-    QTest::newRow("empty") << OptionalText(QString()) << OptionalText(QString());
+    QTest::newRow("full-width digits are no ID")
+        << OptionalText(QStringLiteral("１２３")) << OptionalText();
+    QTest::newRow("Arabic-Indic digits are no ID")
+        << OptionalText(QStringLiteral("١٢٣")) << OptionalText();
+    QTest::newRow("empty") << OptionalText(QString()) << OptionalText();
     QTest::newRow("absent") << OptionalText() << OptionalText();
     QTest::newRow("words") << OptionalText(QStringLiteral("no link here")) << OptionalText();
+    QTest::newRow("decoys with digits")
+        << OptionalText(QStringLiteral("05/17 E@U.lp AgB:/")) << OptionalText();
+    QTest::newRow("long link holds the ID")
+        << OptionalText(QStringLiteral("看 https://www.douyin.com/video/7301234567890123456 吧"))
+        << OptionalText(QStringLiteral("7301234567890123456"));
+    QTest::newRow("modal_id link holds the ID")
+        << OptionalText(QStringLiteral("https://www.douyin.com/jingxuan?modal_id=73012&x=1"))
+        << OptionalText(QStringLiteral("73012"));
+    QTest::newRow("the platform link wins over an earlier other link")
+        << OptionalText(
+               QStringLiteral("https://example.com/1 https://www.iesdouyin.com/share/slides/7345/"))
+        << OptionalText(QStringLiteral("7345"));
+    QTest::newRow("a play address holds no ID") << OptionalText(QStringLiteral(
+        "https://www.douyin.com/aweme/v1/play/?video_id=v0200fg10000cl7q3ijc77u1d2kg9b0g"))
+                                                << OptionalText();
 }
 
 void TestVideoId::messagesWithoutLinkCompleteAtOnce()

@@ -72,6 +72,23 @@ Answer fetch(QNetworkAccessManager &manager, const QString &address,
     return answer;
 }
 
+/*! Sends one GET that does not follow a redirect; returns the reply once its headers are in. */
+std::unique_ptr<QNetworkReply> startGet(QNetworkAccessManager &manager, const QString &address)
+{
+    QNetworkRequest request { QUrl(address) };
+    request.setSslConfiguration(trustingSampleCertificate());
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Without a limit, Qt 6.4 collects a fast chunked body over plain http for seconds (hundreds
+    // of megabytes) before it reports any of it.
+    reply->setReadBufferSize(1024 * 1024);
+    QSignalSpy headers(reply.get(), &QNetworkReply::metaDataChanged);
+    if (!headers.wait(20000))
+        reply->abort();
+    return reply;
+}
+
 /*! The router data the parser would cut out of \a page and the character that follows it; an
  *  empty array when there is none. */
 QPair<QByteArray, char> routerObject(const QByteArray &page)
@@ -81,6 +98,21 @@ QPair<QByteArray, char> routerObject(const QByteArray &page)
         return {};
     const qsizetype end = object->data() - page.constData() + object->size();
     return { object->toByteArray(), end < page.size() ? page.at(end) : char() };
+}
+
+// Where a request of \a step goes for \a item.
+QString stepAddress(const SamplePlatform &platform, const SamplePlatform::Item &item, int step)
+{
+    switch (step) {
+    case SamplePlatform::ShortLinkStep:
+        return platform.shortLink(item);
+    case SamplePlatform::SharePageStep:
+        return platform.longLink(item, SamplePlatform::LongLinkForm::ShareVideo);
+    case SamplePlatform::ItemEndpointStep:
+        return platform.itemEndpointUrl(item.videoId);
+    default:
+        return platform.mediaUrl();
+    }
 }
 
 bool startWith(SamplePlatform &platform, const SamplePlatform::Faults &faults)
@@ -128,6 +160,18 @@ private Q_SLOTS:
     void recordsRequestsWithHeadersInOrder();
     void servesBothLoopbackAddresses_data();
     void servesBothLoopbackAddresses();
+    void hostsNamedByAddress();
+    void connectionsAreNumbered();
+    void pageShapes_data();
+    void pageShapes();
+    void itemEndpoint_data();
+    void itemEndpoint();
+    void shortLinksEndAtEveryLongLinkForm_data();
+    void shortLinksEndAtEveryLongLinkForm();
+    void insecureRedirect();
+    void unendingBodies_data();
+    void unendingBodies();
+    void brokenCompression();
 };
 
 void TestSamplePlatform::shortLinkLandsOnSharePage_data()
@@ -575,6 +619,260 @@ void TestSamplePlatform::servesBothLoopbackAddresses()
     QCOMPARE(page.error, QNetworkReply::NoError);
     QCOMPARE(page.status, 200);
     QCOMPARE(fetch(manager, http + u"/media/sample.mp4"_s).body, SamplePlatform::sampleVideo());
+}
+
+// Every address the platform gives out names its hosts as set; the certificate covers the address.
+void TestSamplePlatform::hostsNamedByAddress()
+{
+    SamplePlatform platform;
+    platform.setHostName(u"127.0.0.1"_s);
+    QVERIFY(platform.start());
+    const QString https = u"https://127.0.0.1:"_s + QString::number(platform.httpsPort());
+    QCOMPARE(platform.endpoints().shareOrigin, https);
+    QCOMPARE(platform.endpoints().shortLinkHost, https.mid(8));
+    QCOMPARE(platform.endpoints().webOrigin,
+             u"http://127.0.0.1:"_s + QString::number(platform.httpPort()));
+    const SamplePlatform::Item item = platform.items().first();
+    QVERIFY(platform.shareText(item).contains(https + u'/' + item.shortCode + u'/'));
+    QVERIFY(item.coverUrl.startsWith(platform.endpoints().webOrigin));
+
+    QNetworkAccessManager manager;
+    const Answer answer = fetch(manager, platform.shortLink(item));
+    QCOMPARE(answer.error, QNetworkReply::NoError);
+    QCOMPARE(answer.url.host(), u"127.0.0.1"_s);
+    QVERIFY(answer.body.contains(item.videoId.toUtf8()));
+}
+
+void TestSamplePlatform::connectionsAreNumbered()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    const QString page
+        = platform.longLink(platform.items().first(), SamplePlatform::LongLinkForm::ShareNote);
+    QNetworkAccessManager kept;
+    fetch(kept, page);
+    fetch(kept, page);
+    QNetworkAccessManager other;
+    fetch(other, page);
+    const QList<SamplePlatform::Request> requests = platform.requests();
+    QCOMPARE(requests.size(), 3);
+    QVERIFY(requests.at(0).connection > 0);
+    QCOMPARE(requests.at(1).connection, requests.at(0).connection);
+    QVERIFY(requests.at(2).connection != requests.at(0).connection);
+}
+
+void TestSamplePlatform::pageShapes_data()
+{
+    QTest::addColumn<SamplePlatform::PageShape>("shape");
+    QTest::addColumn<QByteArray>("marker");
+    QTest::addColumn<bool>("routerData");
+    QTest::newRow("no router data")
+        << SamplePlatform::PageShape::NoRouterData << QByteArray("<meta ") << false;
+    QTest::newRow("empty item list")
+        << SamplePlatform::PageShape::EmptyItemList << QByteArray("\"item_list\":[]") << true;
+    QTest::newRow("shell") << SamplePlatform::PageShape::Shell << QByteArray("<div id=\"root\">")
+                           << false;
+    QTest::newRow("error page") << SamplePlatform::PageShape::ErrorPage
+                                << QStringLiteral("抱歉出错了").toUtf8() << false;
+    QTest::newRow("watch in the app") << SamplePlatform::PageShape::WatchInApp
+                                      << QStringLiteral("请尝试在抖音内观看").toUtf8() << false;
+}
+
+void TestSamplePlatform::pageShapes()
+{
+    QFETCH(SamplePlatform::PageShape, shape);
+    QFETCH(QByteArray, marker);
+    QFETCH(bool, routerData);
+    SamplePlatform::Faults faults;
+    faults.pageShape = shape;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    QNetworkAccessManager manager;
+    const Answer answer = fetch(manager, platform.shortLink(platform.items().first()));
+    QCOMPARE(answer.status, 200);
+    QVERIFY(answer.body.contains(marker));
+    QVERIFY(answer.body.endsWith("</html>\n"));
+    QCOMPARE(!routerObject(answer.body).first.isEmpty(), routerData);
+}
+
+void TestSamplePlatform::itemEndpoint_data()
+{
+    QTest::addColumn<QString>("videoId");
+    QTest::addColumn<bool>("requestSource");
+    QTest::addColumn<SamplePlatform::ItemEndpointMode>("mode");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("details"); // -1: the body is not JSON
+    QTest::addColumn<int>("images");
+
+    using Mode = SamplePlatform::ItemEndpointMode;
+    const QString video = u"7301234567890123456"_s;
+    const QString gallery = u"7345678901234567890"_s;
+    QTest::newRow("video") << video << false << Mode::Serving << 200 << 1 << 0;
+    QTest::newRow("video, request_source=200") << video << true << Mode::Serving << 200 << 1 << 0;
+    QTest::newRow("gallery: images withheld") << gallery << false << Mode::Serving << 200 << 1 << 0;
+    QTest::newRow("gallery, request_source=200")
+        << gallery << true << Mode::Serving << 200 << 1 << 3;
+    QTest::newRow("item that is gone")
+        << u"7378901234567890123"_s << true << Mode::Serving << 200 << 0 << 0;
+    QTest::newRow("unknown ID") << u"123"_s << false << Mode::Serving << 200 << 0 << 0;
+    QTest::newRow("empty mode") << video << true << Mode::Empty << 200 << -1 << 0;
+    QTest::newRow("forbidden mode") << video << true << Mode::Forbidden << 403 << -1 << 0;
+}
+
+void TestSamplePlatform::itemEndpoint()
+{
+    QFETCH(QString, videoId);
+    QFETCH(bool, requestSource);
+    QFETCH(SamplePlatform::ItemEndpointMode, mode);
+    QFETCH(int, status);
+    QFETCH(int, details);
+    QFETCH(int, images);
+    SamplePlatform::Faults faults;
+    faults.itemEndpoint = mode;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    QNetworkAccessManager manager;
+    const Answer answer = fetch(manager, platform.itemEndpointUrl(videoId, requestSource));
+
+    QCOMPARE(answer.status, status);
+    QCOMPARE(answer.body.isEmpty(), mode == SamplePlatform::ItemEndpointMode::Empty);
+    const QJsonDocument document = QJsonDocument::fromJson(answer.body);
+    QCOMPARE(document.isObject() ? document[u"aweme_details"_s].toArray().size() : -1, details);
+    if (details < 1)
+        return;
+    // The item as the share page's router data holds it, but for withheld images.
+    const QJsonObject served = document[u"aweme_details"_s][0].toObject();
+    QCOMPARE(served[u"aweme_id"_s].toString(), videoId);
+    QCOMPARE(served[u"images"_s].toArray().size(), images);
+    const QList<SamplePlatform::Item> items = platform.items();
+    const SamplePlatform::Item item
+        = *std::find_if(items.cbegin(), items.cend(), [&videoId](const SamplePlatform::Item &item) {
+              return item.videoId == videoId;
+          });
+    QCOMPARE(served[u"author"_s][u"nickname"_s].toString(), item.nickname);
+    QCOMPARE(served[u"video"_s][u"play_addr"_s][u"uri"_s].toString(), item.playUri);
+}
+
+void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm_data()
+{
+    QTest::addColumn<SamplePlatform::LongLinkForm>("form");
+    QTest::addColumn<QString>("expected"); // ORIGIN and ID stand for their values
+    using Form = SamplePlatform::LongLinkForm;
+    QTest::newRow("share note") << Form::ShareNote << u"SHARE/share/note/ID/"_s;
+    QTest::newRow("share slides") << Form::ShareSlides << u"SHARE/share/slides/ID/"_s;
+    QTest::newRow("mobile share video") << Form::MobileShareVideo << u"SHARE/share/video/ID"_s;
+    QTest::newRow("web video") << Form::WebVideo << u"WEB/video/ID"_s;
+    QTest::newRow("web note") << Form::WebNote << u"WEB/note/ID"_s;
+    QTest::newRow("jingxuan") << Form::Jingxuan << u"WEB/jingxuan?modal_id=ID"_s;
+}
+
+// Where a short link ends, and that the platform answers there.
+void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm()
+{
+    QFETCH(SamplePlatform::LongLinkForm, form);
+    QFETCH(QString, expected);
+    SamplePlatform::Faults faults;
+    faults.shortLinkTarget = form;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    const SamplePlatform::Item item = platform.items().first();
+    expected.replace(u"SHARE"_s, platform.endpoints().shareOrigin)
+        .replace(u"WEB"_s, platform.endpoints().webOrigin)
+        .replace(u"ID"_s, item.videoId);
+    QCOMPARE(platform.longLink(item, form), expected);
+
+    QNetworkAccessManager manager;
+    const std::unique_ptr<QNetworkReply> reply = startGet(manager, platform.shortLink(item));
+    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 302);
+    QCOMPARE(reply->rawHeader("Location"), expected.toUtf8());
+    const Answer answer = fetch(manager, expected);
+    QCOMPARE(answer.status, 200);
+    QCOMPARE(answer.body.contains(item.videoId.toUtf8()),
+             expected.startsWith(platform.endpoints().shareOrigin));
+}
+
+void TestSamplePlatform::insecureRedirect()
+{
+    SamplePlatform::Faults faults;
+    faults.insecureRedirect = true;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    const SamplePlatform::Item item = platform.items().first();
+    QNetworkAccessManager manager;
+    const std::unique_ptr<QNetworkReply> reply = startGet(manager, platform.shortLink(item));
+    const QString plain = platform.endpoints().webOrigin + u'/' + item.shortCode + u'/';
+    QCOMPARE(reply->rawHeader("Location"), plain.toUtf8());
+    // Over plain http the short link goes on to its share page.
+    const std::unique_ptr<QNetworkReply> next = startGet(manager, plain);
+    QVERIFY(next->rawHeader("Location").startsWith(platform.endpoints().shareOrigin.toUtf8()));
+}
+
+void TestSamplePlatform::unendingBodies_data()
+{
+    QTest::addColumn<SamplePlatform::BodyFault>("fault");
+    QTest::addColumn<int>("step");
+    using Fault = SamplePlatform::BodyFault;
+    for (const auto &[fault, faultName] :
+         { std::pair(Fault::Endless, "endless"), std::pair(Fault::Dripping, "dripping") }) {
+        for (const auto &[step, stepName] :
+             { std::pair(SamplePlatform::ShortLinkStep, "short link"),
+               std::pair(SamplePlatform::SharePageStep, "share page"),
+               std::pair(SamplePlatform::ItemEndpointStep, "item endpoint"),
+               std::pair(SamplePlatform::MediaStep, "media") })
+            QTest::addRow("%s %s", faultName, stepName) << fault << int(step);
+    }
+}
+
+// Part of the body, then more for ever (endless: far past any real size; dripping: a byte at a
+// time), with no length announced.
+void TestSamplePlatform::unendingBodies()
+{
+    QFETCH(SamplePlatform::BodyFault, fault);
+    QFETCH(int, step);
+    SamplePlatform::Faults faults;
+    faults.bodyFault = fault;
+    faults.bodyFaultSteps = step;
+    faults.dripIntervalMs = 20;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    const SamplePlatform::Item item = platform.items().first();
+    const QString address = stepAddress(platform, item, step);
+    QNetworkAccessManager manager;
+    const std::unique_ptr<QNetworkReply> reply = startGet(manager, address);
+    QVERIFY(!reply->header(QNetworkRequest::ContentLengthHeader).isValid());
+    QCOMPARE(reply->rawHeader("Transfer-Encoding"), QByteArray("chunked"));
+    if (step == SamplePlatform::ShortLinkStep)
+        QVERIFY(!reply->rawHeader("Location").isEmpty());
+
+    qint64 received = 0;
+    const auto read = [&] { received += reply->readAll().size(); };
+    connect(reply.get(), &QNetworkReply::readyRead, this, read);
+    // What came with the headers, before anyone listened.
+    read();
+    QTRY_VERIFY_WITH_TIMEOUT(received > 0, 20000);
+    const qint64 seen = received;
+    const qint64 beyond = fault == SamplePlatform::BodyFault::Endless ? 4 * 1024 * 1024 : 3;
+    QTRY_VERIFY_WITH_TIMEOUT(received >= seen + beyond, 20000);
+    QVERIFY(!reply->isFinished());
+    reply->abort();
+}
+
+void TestSamplePlatform::brokenCompression()
+{
+    SamplePlatform::Faults faults;
+    faults.brokenCompression = true;
+    SamplePlatform platform;
+    QVERIFY(startWith(platform, faults));
+    QNetworkAccessManager manager;
+    const SamplePlatform::Item item = platform.items().first();
+    for (const QString &address :
+         { platform.longLink(item, SamplePlatform::LongLinkForm::ShareVideo),
+           platform.itemEndpointUrl(item.videoId) }) {
+        const Answer answer = fetch(manager, address);
+        QCOMPARE(answer.status, 200);
+        QCOMPARE(answer.error, QNetworkReply::UnknownContentError);
+        QVERIFY(answer.body.isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSamplePlatform)

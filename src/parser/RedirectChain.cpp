@@ -1,0 +1,106 @@
+#include "RedirectChain.h"
+
+#include "BoundedRequest.h"
+#include "NetworkThread.h"
+#include "PlatformLink.h"
+#include "VideoParser.h"
+
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <memory>
+
+// One chain: the addresses visited so far and what to do with the end.
+struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
+{
+    using Kind = FailureReason::Kind;
+
+    VideoParser parser;
+    QDeadlineTimer deadline;
+    RedirectChain::Done done;
+    QList<QUrl> visited;
+    QNetworkAccessManager *manager = nullptr;
+
+    void request(const QUrl &url)
+    {
+        visited.append(url);
+        QNetworkRequest hop = parser.request(url);
+        hop.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+        BoundedRequest::get(*manager, hop, BoundedRequest::Body::Skip, 0, deadline,
+                            [self = shared_from_this()](const BoundedRequest::Answer &answer) {
+                                self->answered(answer);
+                            });
+    }
+
+    void answered(const BoundedRequest::Answer &answer)
+    {
+        if (answer.failure)
+            return fail(*answer.failure);
+        if (!answer.isRedirect())
+            return arrive(answer.url, answer.status);
+        const QUrl target = answer.url.resolved(QUrl(QString::fromUtf8(answer.location)));
+        const PlatformLink link = PlatformLink::classify(target, parser.endpoints());
+        if (link.kind() == PlatformLink::Kind::ItemLink)
+            return done({ link.videoId(), link.isGallery(), std::nullopt });
+        if (const std::optional<FailureReason> refusal = refusalOf(answer.url, target))
+            return fail(*refusal);
+        request(target);
+    }
+
+    // Why the redirect from \a from to \a target is not followed, if it is not.
+    std::optional<FailureReason> refusalOf(const QUrl &from, const QUrl &target) const
+    {
+        const QString shown = target.toDisplayString();
+        const bool web = target.scheme() == u"https" || target.scheme() == u"http";
+        if (!target.isValid() || !web || target.host().isEmpty())
+            return FailureReason(Kind::RefusedRedirect, tr("to %1").arg(shown));
+        if (from.scheme() == u"https" && target.scheme() == u"http") {
+            return FailureReason(Kind::RefusedRedirect, tr("from https to %1").arg(shown));
+        }
+        if (visited.contains(target))
+            return FailureReason(Kind::RedirectLoop, tr("back to %1").arg(shown));
+        if (visited.size() > VideoParser::maximumRedirects) {
+            return FailureReason(Kind::TooManyRedirects,
+                                 tr("more than %1 redirects, the last to %2")
+                                     .arg(VideoParser::maximumRedirects)
+                                     .arg(shown));
+        }
+        return std::nullopt;
+    }
+
+    void arrive(const QUrl &address, int status)
+    {
+        const std::optional<QString> videoId
+            = VideoParser::videoIDFromFinalAddress(address, parser.endpoints());
+        if (videoId) {
+            done({ videoId, PlatformLink::classify(address, parser.endpoints()).isGallery(),
+                   std::nullopt });
+            return;
+        }
+        fail({ Kind::NoVideoId,
+               tr("the link ended at %1 (HTTP %2), which holds no video ID")
+                   .arg(address.toDisplayString())
+                   .arg(status) });
+    }
+
+    void fail(const FailureReason &reason) { done({ std::nullopt, false, reason }); }
+};
+
+void RedirectChain::follow(const QUrl &link, const VideoParser &parser,
+                           const QDeadlineTimer &deadline, Done done)
+{
+    auto hops = std::make_shared<Hops>();
+    hops->parser = parser;
+    hops->deadline = deadline;
+    hops->done = std::move(done);
+    NetworkThread::post([hops, link](QNetworkAccessManager &manager) {
+        hops->manager = &manager;
+        if (!link.isValid()) {
+            hops->fail({ FailureReason::Kind::NoVideoId,
+                         tr("\"%1\" is not a valid address").arg(link.toString()) });
+            return;
+        }
+        hops->request(link);
+    });
+}
