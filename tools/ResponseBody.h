@@ -23,17 +23,28 @@ public:
         Complete, //!< every byte is sent
         Stall, //!< part is sent, then nothing until the client leaves or the server stops
         Reset, //!< part is sent, then the connection is reset
+        Close, //!< part is sent, then the connection is closed in order
+    };
+
+    /*! How the body's end is marked. */
+    enum class Framing {
+        Length, //!< Content-Length
+        Chunked, //!< chunked transfer coding
+        UntilClose, //!< neither: the body ends when the connection closes
     };
 
     explicit ResponseBody(QByteArray first, qint64 paddingSize = 0, QByteArray second = {});
 
     qint64 size() const;
+    /*! The whole body as one array (padding included); for small bodies. */
+    QByteArray bytes() const;
 
     /*! Streams \a body as \a response's content of \a contentType. A successful answer to a
      *  request for one byte range carries that range (206), or says that it cannot (416). */
     static void attach(const std::shared_ptr<const ResponseBody> &body,
                        const httplib::Request &request, httplib::Response &response,
-                       const std::string &contentType, Ending ending, const StopSignal &stop);
+                       const std::string &contentType, Ending ending, const StopSignal &stop,
+                       Framing framing = Framing::Length);
 
 private:
     struct ByteRange
@@ -45,7 +56,7 @@ private:
 
     static ByteRange byteRange(const QByteArray &header, qint64 size);
     bool write(qint64 offset, qint64 length, httplib::DataSink &sink) const;
-    static bool stall(httplib::DataSink &sink, const StopSignal &stop);
+    static bool endEarly(Ending ending, httplib::DataSink &sink, const StopSignal &stop);
 
     QByteArray m_first;
     qint64 m_paddingSize;

@@ -12,6 +12,7 @@
 
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
+#include <zlib.h>
 
 #include <map>
 #include <memory>
@@ -77,8 +78,8 @@ bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
                           const QByteArray &keyPem)
 {
     using Bio = std::unique_ptr<BIO, decltype(&BIO_free)>;
-    const Bio certificateBio(BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size())),
-                             &BIO_free);
+    const Bio certificateBio(
+        BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size())), &BIO_free);
     const Bio keyBio(BIO_new_mem_buf(keyPem.constData(), int(keyPem.size())), &BIO_free);
     if (!certificateBio || !keyBio)
         return false;
@@ -88,6 +89,31 @@ bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
         PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr), &EVP_PKEY_free);
     return certificate && key && SSL_CTX_use_certificate(context, certificate.get()) == 1
         && SSL_CTX_use_PrivateKey(context, key.get()) == 1;
+}
+
+// \a body gzip-encoded; with \a corrupt, bytes in the middle of the compressed stream are
+// overwritten, so that decoding fails (at the latest on the trailer's checksum).
+QByteArray gzipped(const ResponseBody &body, bool corrupt)
+{
+    z_stream stream {};
+    constexpr int gzipWindowBits = 15 + 16;
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, gzipWindowBits, 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
+        return {};
+    const QByteArray plain = body.bytes();
+    QByteArray encoded(qsizetype(deflateBound(&stream, uLong(plain.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(plain.constData()));
+    stream.avail_in = uInt(plain.size());
+    stream.next_out = reinterpret_cast<Bytef *>(encoded.data());
+    stream.avail_out = uInt(encoded.size());
+    deflate(&stream, Z_FINISH);
+    encoded.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    if (corrupt && encoded.size() > 40) {
+        for (qsizetype i = encoded.size() / 2; i < encoded.size() / 2 + 16; ++i)
+            encoded[i] = char(~encoded.at(i));
+    }
+    return encoded;
 }
 
 SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https)
@@ -173,7 +199,8 @@ struct SamplePlatform::Private
                     const Faults &faults);
     void serveBody(std::shared_ptr<const ResponseBody> body, const httplib::Request &request,
                    httplib::Response &response, const std::string &contentType,
-                   const Faults &faults);
+                   const Faults &faults,
+                   ResponseBody::Framing framing = ResponseBody::Framing::Length);
     void serveNotFound(httplib::Response &response);
     void redirect(httplib::Response &response, const QString &location);
 };
@@ -392,18 +419,26 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
             "This is not a video. The address answered with plain text instead of media.\n"));
         contentType = "text/plain; charset=utf-8";
     }
-    serveBody(std::move(body), request, response, contentType, faults);
+    if (faults.gzipMedia) {
+        body = std::make_shared<ResponseBody>(gzipped(*body, faults.corruptGzip));
+        response.set_header("Content-Encoding", "gzip");
+    }
+    const auto framing = faults.chunked ? ResponseBody::Framing::Chunked
+        : faults.noContentLength        ? ResponseBody::Framing::UntilClose
+                                        : ResponseBody::Framing::Length;
+    serveBody(std::move(body), request, response, contentType, faults, framing);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
                                         const httplib::Request &request,
                                         httplib::Response &response, const std::string &contentType,
-                                        const Faults &faults)
+                                        const Faults &faults, ResponseBody::Framing framing)
 {
     const auto ending = faults.stall ? ResponseBody::Ending::Stall
         : faults.resetMidBody        ? ResponseBody::Ending::Reset
+        : faults.closeMidBody        ? ResponseBody::Ending::Close
                                      : ResponseBody::Ending::Complete;
-    ResponseBody::attach(body, request, response, contentType, ending, stop);
+    ResponseBody::attach(body, request, response, contentType, ending, stop, framing);
 }
 
 void SamplePlatform::Private::serveNotFound(httplib::Response &response)

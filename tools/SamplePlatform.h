@@ -72,6 +72,13 @@ public:
                                     //!< (0: the short link answers with the page itself)
         bool emptyMedia = false;    //!< media: a 200 answer with an empty body
         bool nonVideoMedia = false; //!< media: a text body served as text/plain
+        bool closeMidBody = false;  //!< bodies: send part of the body, then close the
+                                    //!< connection in order (no reset)
+        bool noContentLength = false; //!< media: no Content-Length; the body ends with the
+                                      //!< connection
+        bool chunked = false;       //!< media: chunked transfer coding, no Content-Length
+        bool gzipMedia = false;     //!< media: gzip-encoded, whatever the request accepts
+        bool corruptGzip = false;   //!< with gzipMedia: the compressed bytes damaged half-way
     };
 
     /*! One request as the server received it. */

@@ -66,8 +66,17 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     const QCommandLineOption loop(u"redirect-loop"_s, u"Short links redirect to themselves."_s);
     const QCommandLineOption emptyMedia(u"empty-media"_s, u"Media answers are empty."_s);
     const QCommandLineOption nonVideo(u"non-video-media"_s, u"Media answers are plain text."_s);
+    const QCommandLineOption close(u"close-mid-body"_s,
+                                   u"Send part of each body, then close the connection."_s);
+    const QCommandLineOption noLength(
+        u"no-content-length"_s, u"Media answers have no length; the connection's end ends them."_s);
+    const QCommandLineOption chunked(u"chunked"_s, u"Media answers are sent chunked."_s);
+    const QCommandLineOption gzip(u"gzip-media"_s, u"Media answers are gzip-encoded."_s);
+    const QCommandLineOption corruptGzip(u"corrupt-gzip"_s,
+                                         u"With --gzip-media: damage the compressed bytes."_s);
     parser.addOptions({ httpPort, httpsPort, latency, hops, errorStatus, stall, reset, hugePage,
-                        invalidUtf8, loop, emptyMedia, nonVideo });
+                        invalidUtf8, loop, emptyMedia, nonVideo, close, noLength, chunked, gzip,
+                        corruptGzip });
     parser.process(app);
 
     bool ok = true;
@@ -91,6 +100,11 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     options.faults.redirectLoop = parser.isSet(loop);
     options.faults.emptyMedia = parser.isSet(emptyMedia);
     options.faults.nonVideoMedia = parser.isSet(nonVideo);
+    options.faults.closeMidBody = parser.isSet(close);
+    options.faults.noContentLength = parser.isSet(noLength);
+    options.faults.chunked = parser.isSet(chunked);
+    options.faults.gzipMedia = parser.isSet(gzip) || parser.isSet(corruptGzip);
+    options.faults.corruptGzip = parser.isSet(corruptGzip);
     if (!ok)
         error = u"A port, time, hop count or status is not a number in its range."_s;
     return ok;
