@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 command -v curl >/dev/null || echo "note: curl is missing; bench_download then runs without its curl baseline"
 
-all=(bench_parser bench_hud_layout bench_hud_blocks bench_hud_core bench_download bench_app_start)
+all=(bench_parser bench_hud_layout bench_hud_blocks bench_hud_core bench_download bench_app_start
+     bench_event_loop_stalls)
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${all[@]}")
 

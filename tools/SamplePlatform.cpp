@@ -355,8 +355,8 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
         first += SharePage::invalidUtf8Bytes();
     if (faults.errorStatus > 0)
         response.status = faults.errorStatus;
-    serveBody(std::make_shared<ResponseBody>(first, faults.hugePage ? hugePagePadding : 0,
-                                             page.secondHalf()),
+    serveBody(std::make_shared<ResponseBody>(
+                  first, faults.hugePage ? hugePagePadding : faults.pagePadding, page.secondHalf()),
               request, response, htmlType, faults);
 }
 
@@ -617,6 +617,16 @@ QString SamplePlatform::customMediaUrl(const QByteArray &body, const QByteArray 
     const QString name = u"custom-"_s + QString::number(++d->customMediaCount);
     d->customMedia[name] = { std::make_shared<ResponseBody>(body), contentType.toStdString(),
                              contentDisposition.toStdString() };
+    return endpoints().webOrigin + u"/media/"_s + name;
+}
+
+QString SamplePlatform::paddedMediaUrl(qint64 size)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    const QString name = u"padded-"_s + QString::number(++d->customMediaCount) + u".mp4"_s;
+    const qint64 padding = std::max<qint64>(0, size - sampleVideo().size());
+    d->customMedia[name]
+        = { std::make_shared<ResponseBody>(sampleVideo(), padding), "video/mp4", std::string() };
     return endpoints().webOrigin + u"/media/"_s + name;
 }
 

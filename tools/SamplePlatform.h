@@ -66,6 +66,7 @@ public:
         int errorStatus = 0;        //!< share pages: the page with this status; media: this
                                     //!< status with a short HTML body
         bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
+        qint64 pagePadding = 0;     //!< share pages: pad the page by this many bytes
         bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
         bool redirectLoop = false;  //!< short links: redirect to themselves for ever
         int redirectHops = 1;       //!< short links: number of redirects before the share page
@@ -134,6 +135,10 @@ public:
      *  \a contentDisposition; for download tests. */
     QString customMediaUrl(const QByteArray &body, const QByteArray &contentType,
                            const QByteArray &contentDisposition = {});
+
+    /*! An address on the web origin that serves the sample video followed by padding, \a size
+     *  bytes in all, without holding them in memory; for large downloads. */
+    QString paddedMediaUrl(qint64 size);
 
     Faults faults() const;
     void setFaults(const Faults &faults);

@@ -11,8 +11,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPromise>
 #include <QStandardPaths>
 #include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -23,10 +25,18 @@ constexpr qint64 readAheadBytes = 1024 * 1024;
 constexpr qint64 copyBufferBytes = 64 * 1024;
 } // namespace
 
-VideoDownloader::VideoDownloader(QObject *parent) : QObject(parent) { }
+VideoDownloader::VideoDownloader(QObject *parent) : QObject(parent)
+{
+    connect(&m_commitWatcher, &QFutureWatcherBase::finished, this,
+            [this] { finishCommit(m_commitWatcher.result()); });
+}
 
 VideoDownloader::~VideoDownloader()
 {
+    if (m_commitWatcher.isRunning()) {
+        m_commitWatcher.disconnect(this);
+        m_commitWatcher.waitForFinished();
+    }
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->abort();
@@ -284,11 +294,39 @@ void VideoDownloader::onFinished()
     if (followRedirect())
         return;
     QString failure = transferFailure();
-    if (failure.isEmpty())
-        failure = commit();
-    if (!failure.isEmpty())
+    if (failure.isEmpty() && !m_file && !openTarget())
+        failure = m_failure;
+    if (failure.isEmpty()) {
+        commitInBackground();
+        return;
+    }
+    discardFile();
+    complete({ false, QString(), failure, m_url });
+}
+
+// Giving the file its name replaces the claimed empty file, which makes ext4 write out the whole
+// file there and then: hundreds of milliseconds for a large video, so it happens off this thread.
+void VideoDownloader::commitInBackground()
+{
+    auto promise = std::make_shared<QPromise<QString>>();
+    m_commitWatcher.setFuture(promise->future());
+    QThreadPool::globalInstance()->start(
+        [promise, file = std::shared_ptr<VerifiedSaveFile>(std::move(m_file))] {
+            promise->start();
+            promise->addResult(file->commit() ? QString() : file->errorString());
+            promise->finish();
+        });
+}
+
+void VideoDownloader::finishCommit(const QString &failure)
+{
+    if (!failure.isEmpty() || m_aborted) {
         discardFile();
-    complete({ failure.isEmpty(), failure.isEmpty() ? m_filePath : QString(), failure, m_url });
+        complete(
+            { false, QString(), m_aborted ? tr("The download was cancelled") : failure, m_url });
+        return;
+    }
+    complete({ true, m_filePath, QString(), m_url });
 }
 
 // Starts the request for the address a 3xx answer names, unless it must not be followed; then
@@ -371,16 +409,6 @@ QString VideoDownloader::redirectFailure(int status) const
                   "followed")
             .arg(shown);
     return tr("The server redirected to %1, which was not followed").arg(shown);
-}
-
-QString VideoDownloader::commit()
-{
-    if (!m_file && !openTarget())
-        return m_failure;
-    if (!m_file->commit())
-        return m_file->errorString();
-    m_file.reset();
-    return {};
 }
 
 void VideoDownloader::discardFile()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -35,6 +36,9 @@ class VerifiedSaveFile;
  * been written and checked on disk; anything else ends with an error result (the system's reason
  * for a failed write, such as "No space left on device") and leaves no file behind. A transfer
  * that receives nothing for the inactivity time-out fails.
+ *
+ * The final step (the checked commit) runs on a worker thread: on ext4, replacing the claimed
+ * file writes the whole video out at once.
  *
  * One download per object: finished() is emitted exactly once per start(), never from inside
  * start() itself. Destroying the object cancels a running download without a signal.
@@ -96,7 +100,8 @@ private:
     QString transferFailure() const;
     QString lengthFailure() const;
     QString redirectFailure(int status) const;
-    QString commit();
+    void commitInBackground();
+    void finishCommit(const QString &failure);
     void discardFile();
     void complete(const Result &result);
 
@@ -117,6 +122,7 @@ private:
     qint64 m_written = 0; // body bytes as decoded and saved
     QString m_failure;
     bool m_aborted = false;
+    QFutureWatcher<QString> m_commitWatcher;
 };
 
 Q_DECLARE_METATYPE(VideoDownloader::Result)

@@ -101,6 +101,10 @@ private:
 void TestVideoDownloader::initTestCase()
 {
     QVERIFY(m_home.activate());
+    // Before the worker threads that commit downloads exist, so that they see the small file
+    // system too.
+    QString ignored;
+    SmallFileSystem::isolateMounts(&ignored);
     QString error;
     QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
              qPrintable(error));
