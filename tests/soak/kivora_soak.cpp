@@ -26,6 +26,8 @@
 
 #include <cstdio>
 
+#include <malloc.h>
+
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -42,6 +44,13 @@ struct Tally
     int failedWithoutReason = 0;
     int unfinished = 0;
 };
+
+// Bytes the heap holds for the program (freed blocks that the allocator keeps are not counted).
+qint64 heapBytesInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
 
 qint64 residentBytes()
 {
@@ -226,6 +235,7 @@ int main(int argc, char *argv[])
     const int operations = parses + downloads;
     const int warmUp = operations / 10;
     qint64 afterWarmUp = residentBytes();
+    qint64 heapAfterWarmUp = heapBytesInUse();
     for (int done = 0, parsed = 0, downloaded = 0; done < operations; ++done) {
         // The platform records every request; the soak measures the client, not that record.
         platform.clearRequests();
@@ -238,10 +248,13 @@ int main(int argc, char *argv[])
             parseOnce(platform, random, parseTally);
             ++parsed;
         }
-        if (done + 1 == warmUp)
+        if (done + 1 == warmUp) {
             afterWarmUp = residentBytes();
+            heapAfterWarmUp = heapBytesInUse();
+        }
     }
     const qint64 atEnd = residentBytes();
+    const qint64 heapAtEnd = heapBytesInUse();
     const double growth = double(atEnd - afterWarmUp) / double(afterWarmUp);
 
     std::printf("seed %u\n", seed);
@@ -250,6 +263,8 @@ int main(int argc, char *argv[])
     std::printf("resident memory after the warm-up (%d operations): %.1f MiB, at the end: %.1f "
                 "MiB (%+.1f %%)\n",
                 warmUp, afterWarmUp / 1048576.0, atEnd / 1048576.0, growth * 100);
+    std::printf("heap in use after the warm-up: %.1f MiB, at the end: %.1f MiB\n",
+                heapAfterWarmUp / 1048576.0, heapAtEnd / 1048576.0);
     const bool allEnded = parseTally.unfinished + downloadTally.unfinished == 0
         && parseTally.failedWithoutReason + downloadTally.failedWithoutReason == 0;
     const bool judged = operations >= operationsForMemoryCheck;
