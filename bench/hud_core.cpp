@@ -3,6 +3,8 @@
 
 #include "Fen_QorProgress.h"
 #include "Fen_QorProgressHUD.h"
+#include "Fen_QorProgressHUDPrivate.h"
+#include "Fen_QorProgressSampler.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -108,9 +110,10 @@ void standingProgress()
     hud->setProgressObject(progress);
     hud->showAnimated(false);
     processEventsFor(200); // first sample, layout and first paint
-    PaintCounter counter(hud->indicator());
+    Fen_QorProgressHUDPrivate *inside = Fen_QorProgressHUDPrivate::get(hud);
+    PaintCounter counter(inside->indicator());
     constexpr int seconds = 2;
-    const int interval = hud->progressObjectDisplayLink()->interval();
+    const int interval = inside->sampler->displayLink()->interval();
     const double cpuBefore = cpuSeconds();
     processEventsFor(seconds * 1000);
     const double cpu = cpuSeconds() - cpuBefore;

@@ -1,8 +1,8 @@
 // Cost of the HUD's layout passes: a full constraint rebuild with a solve, and the spacing pass
 // with a solve that runs on every layout. Prints microseconds per pass.
 
-#include "Fen_QorLayoutConstraints.h"
 #include "Fen_QorProgressHUDLayout.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,9 +55,8 @@ int main(int argc, char *argv[])
     bottomSpacer->hide();
     auto *indicator = new FixedHintWidget(QSize(37, 37), bezel);
     for (QWidget *item : QList<QWidget *> { label, detailsLabel, button, indicator }) {
-        Fen_QorLayoutConstraints::setContentCompressionResistancePriority(item, 998,
-                                                                          Qt::Horizontal);
-        Fen_QorLayoutConstraints::setContentCompressionResistancePriority(item, 998, Qt::Vertical);
+        Fen_QorViewLayoutState::setContentCompressionResistancePriority(item, 998, Qt::Horizontal);
+        Fen_QorViewLayoutState::setContentCompressionResistancePriority(item, 998, Qt::Vertical);
     }
 
     const Fen_QorProgressHUDLayout::Views views { &hud,      bezel, topSpacer,    bottomSpacer,

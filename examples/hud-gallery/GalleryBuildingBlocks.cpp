@@ -54,7 +54,7 @@ protected:
         painter.setPen(Qt::black);
         QFont font = painter.font();
         font.setBold(true);
-        font.setPointSize(18);
+        font.setPixelSize(24);
         painter.setFont(font);
         painter.drawText(rect(), Qt::AlignBottom | Qt::AlignHCenter, QStringLiteral("Kivora"));
     }
@@ -144,7 +144,7 @@ int renderButtons(const QDir &out)
         auto *button = new Fen_QorProgressHUDRoundedButton(panel);
         QFont font = button->font();
         font.setBold(true);
-        font.setPointSizeF(12.0);
+        font.setPixelSize(12); // as in the HUD
         button->setFont(font);
         button->setText(QStringLiteral("Cancel"));
         button->setTitleColor(Qt::white, Fen_QorProgressHUDRoundedButton::StateNormal);

@@ -39,7 +39,7 @@ protected:
         painter.drawEllipse(QPointF(width() / 2.0, height() / 2.0), 70, 70);
         QFont font = painter.font();
         font.setBold(true);
-        font.setPointSize(20);
+        font.setPixelSize(26);
         painter.setFont(font);
         painter.setPen(Qt::black);
         painter.drawText(rect().adjusted(0, 10, 0, -10), Qt::AlignTop | Qt::AlignHCenter,
@@ -63,6 +63,11 @@ bool saveShownHud(const QDir &out, const QString &name,
 
 int renderModes(const QDir &out)
 {
+    // The custom view stays ours: each HUD takes it back out of its bezel when it goes.
+    QLabel check(QStringLiteral("✔"));
+    QFont checkFont = check.font();
+    checkFont.setPixelSize(37);
+    check.setFont(checkFont);
     const QString title = QStringLiteral("Loading");
     const auto withTitle = [title](Fen_QorProgressHUDMode mode, float progress) {
         return [=](Fen_QorProgressHUD *hud) {
@@ -79,12 +84,8 @@ int renderModes(const QDir &out)
           withTitle(Fen_QorProgressHUDModeAnnularProgress, 0.6f) },
         { QStringLiteral("hud-mode-bar-0.6"), withTitle(Fen_QorProgressHUDModeBarProgress, 0.6f) },
         { QStringLiteral("hud-mode-custom-view"),
-          [](Fen_QorProgressHUD *hud) {
-              auto *check = new QLabel(QStringLiteral("✔"));
-              QFont font = check->font();
-              font.setPointSize(28);
-              check->setFont(font);
-              hud->setCustomView(check);
+          [&check](Fen_QorProgressHUD *hud) {
+              hud->setCustomView(&check);
               hud->setMode(Fen_QorProgressHUDModeCustomView);
               hud->label()->setText(QStringLiteral("Done"));
           } },

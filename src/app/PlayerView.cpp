@@ -60,6 +60,9 @@ PlayerView::PlayerView(QWidget *parent)
 
     connect(m_playPauseButton, &QToolButton::clicked, this, &PlayerView::togglePlayback);
     connect(m_seekBar, &QSlider::sliderMoved, this, &PlayerView::seek);
+    // The position where the drag ends is sought once more: the media backend drops a seek that
+    // arrives while the pipeline is still changing state (right after a pause, say).
+    connect(m_seekBar, &QSlider::sliderReleased, this, [this] { seek(m_seekBar->value()); });
     updatePlayPauseButton();
 }
 

@@ -275,7 +275,7 @@ void ViewController::startPlayer(const QUrl &url)
 // that the first playback puts on top of the screen.
 void ViewController::keepHUDsOnTop()
 {
-    const QObjectList children = getView(this)->children();
+    const QObjectList children = Fen_QorHostView(this)->children();
     for (QObject *child : children) {
         if (auto *hud = qobject_cast<Fen_QorProgressHUD *>(child))
             hud->raise();

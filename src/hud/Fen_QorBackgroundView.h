@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Fen_QorProgressHUDBackgroundStyle.h"
+#include "Fen_QorEnums.h"
 
 #include <QColor>
 #include <QPointer>

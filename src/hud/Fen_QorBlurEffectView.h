@@ -1,17 +1,12 @@
 #pragma once
 
+#include "Fen_QorEnums.h"
+
 #include <QImage>
 #include <QList>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
-/*! Blur effect styles understood by Fen_QorBlurEffectView; other values look like the light one. */
-enum Fen_QorBlurEffectStyle : qint64 {
-    Fen_QorBlurEffectStyleExtraLight = 0, //!< strong mix towards white
-    Fen_QorBlurEffectStyleLight = 1, //!< the default: a light mix towards white
-    Fen_QorBlurEffectStyleDark = 2, //!< a mix towards black
-};
 
 /*!
  * \brief A view that shows a blurred picture of what lies behind its parent in the window.

@@ -12,7 +12,7 @@
  * held at a priority between 1 and 1000 (1000 is required).
  *
  * A constraint is plain data; Fen_QorLayoutSolver reads it. Ownership: whoever creates a
- * constraint owns it until it is installed on a view with Fen_QorLayoutConstraints; from then on
+ * constraint owns it until it is installed on a view with Fen_QorViewLayoutState; from then on
  * that view owns it, and removing it from the view (or destroying the view) deletes it. The items
  * are watched: a constraint whose item was destroyed is ignored by the solver.
  */
@@ -72,7 +72,7 @@ public:
     bool isIntact() const;
 
 private:
-    friend class Fen_QorLayoutConstraints;
+    friend class Fen_QorViewLayoutState;
 
     QPointer<QWidget> m_firstItem;
     QPointer<QWidget> m_secondItem;

@@ -1,7 +1,7 @@
 #include "Fen_QorLayoutSolver.h"
 
 #include "Fen_QorLayoutConstraint.h"
-#include "Fen_QorLayoutConstraints.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QLabel>
 #include <QPicture>
@@ -299,7 +299,7 @@ void Solver::collect()
     owners.prepend(m_root);
     for (QWidget *owner : std::as_const(owners)) {
         for (const Fen_QorLayoutConstraint *constraint :
-             Fen_QorLayoutConstraints::constraints(owner)) {
+             Fen_QorViewLayoutState::constraints(owner)) {
             if (constraint->isIntact())
                 addConstraint(*constraint);
         }
@@ -389,11 +389,11 @@ Bounds Solver::sizeBounds(Node &node, int axis)
     const double natural = intrinsicExtent(node, axis);
     if (natural >= 0.0) {
         const auto orientation = axis == Horizontal ? Qt::Horizontal : Qt::Vertical;
-        bounds.atLeast(natural,
-                       Fen_QorLayoutConstraints::contentCompressionResistancePriority(node.widget,
-                                                                                      orientation));
+        bounds.atLeast(
+            natural,
+            Fen_QorViewLayoutState::contentCompressionResistancePriority(node.widget, orientation));
         bounds.atMost(natural,
-                      Fen_QorLayoutConstraints::contentHuggingPriority(node.widget, orientation));
+                      Fen_QorViewLayoutState::contentHuggingPriority(node.widget, orientation));
     }
     bounds.append(contentBounds(node, axis));
     for (const SizeRelation &relation : node.sizeRelations[axis]) {

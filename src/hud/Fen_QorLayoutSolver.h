@@ -14,7 +14,7 @@ class QWidget;
  * from the intrinsic sizes (sizeHint, heightForWidth for wrapped text), the children's content
  * (bottom-up), and the constraints on the widget itself, resolved by priority: where relations
  * conflict the higher priority holds and the lower one is met as closely as possible. Compression
- * resistance and hugging priorities come from Fen_QorLayoutConstraints. Extents tied equal within
+ * resistance and hugging priorities come from Fen_QorViewLayoutState. Extents tied equal within
  * a chain stay equal. A relation between the two axes of one widget (height = width × m + k) is
  * honoured by a second pass. Hidden widgets take part. Relations outside these shapes are ignored.
  */

@@ -1,76 +1,66 @@
 #pragma once
 
+#include "Fen_QorEnums.h"
 #include "Fen_QorLabel.h"
-#include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUDDelegate.h"
 
 #include <QColor>
-#include <QElapsedTimer>
-#include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <QSizeF>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
 class Fen_QorBackgroundView;
-class Fen_QorLayoutConstraint;
 class Fen_QorProgress;
-class Fen_QorProgressHUDLayout;
+class Fen_QorProgressHUDPrivate;
 class Fen_QorProgressHUDRoundedButton;
-class QVariantAnimation;
-
-/*! What the HUD shows in its bezel above the labels. */
-enum Fen_QorProgressHUDMode : qint64 {
-    Fen_QorProgressHUDModeSpinner = 0,
-    Fen_QorProgressHUDModeRoundProgress = 1,
-    Fen_QorProgressHUDModeBarProgress = 2,
-    Fen_QorProgressHUDModeAnnularProgress = 3,
-    Fen_QorProgressHUDModeCustomView = 4,
-    Fen_QorProgressHUDModeText = 5,
-};
-
-/*! How the bezel moves while the HUD shows and hides; it always fades as well. Any value not
- * listed fades only. */
-enum Fen_QorProgressHUDAnimation : qint64 {
-    Fen_QorProgressHUDAnimationFade = 0,
-    Fen_QorProgressHUDAnimationGrowShrink = 1,
-    Fen_QorProgressHUDAnimationShrink = 2,
-    Fen_QorProgressHUDAnimationGrow = 3,
-};
 
 /*!
  * \brief A heads-up display: a veil over its host widget with a rounded panel (the bezel) in
  * the middle holding an indicator, a title, details and a button.
  *
+ * The HUD kit's names carry the prefix \c Fen_Qor where a namespace would stand (see
+ * Fen_QorEnums.h). Its classes: Fen_QorProgressHUD, the HUD; Fen_QorShortcuts.h, one-call HUDs
+ * for a screen; the bezel and backdrop Fen_QorBackgroundView, the button
+ * Fen_QorProgressHUDRoundedButton, the indicators Fen_QorActivityIndicatorView,
+ * Fen_QorRoundProgressView and Fen_QorBarProgressView; Fen_QorProgress, progress a worker
+ * updates; Fen_QorProgressHUDDelegate, told when a HUD has hidden; Fen_QorProgressHUDAppearance,
+ * indicator attributes for every HUD.
+ *
  * The HUD covers its host and follows the host's size. It starts invisible (alpha 0) and shows
  * and hides with a 0.3 s spring animation, with an optional grace time before it appears, a
- * minimum display time and a delayed hide. At the end of every hide the completion callback and
- * then the delegate are told.
+ * minimum display time and a delayed hide. At the end of every hide the completion callback,
+ * then the delegate, then hidden() are told. Sizes are device-independent pixels, fonts
+ * included (a bold 16 px title, bold 12 px details and button).
  *
  * Adding: the host-view constructor does not add the HUD to its host; add it like any child
- * widget (setParent(host), raise(), show()) or use showHUDAddedTo(). Lifetime: the host owns the
- * HUD. With removeFromSuperViewOnHide set, a finished hide takes the HUD off its host and deletes
- * it (deleteLater()), like any child its host released: such a HUD must live on the heap, and a
- * caller that keeps a pointer to it should hold a QPointer. hideHUDForView() and the shortcuts
- * set the flag on any HUD they hide, one the caller created included.
+ * widget (setParent(host), raise(), show()) or let showHUDAddedTo() make one.
  *
- * Destroying a HUD drops its pending notices: a HUD deleted while it waits or animates out never
- * calls its completion or its delegate. The completion may delete the HUD (or its host); the
- * delegate is then not told.
+ * Ownership, as a caller can rely on it:
+ * - A HUD you construct is yours. The host owns it as its child like any widget, but the kit
+ *   never deletes it: with removeFromSuperViewOnHide() set (hideHUDForView() and the shortcuts'
+ *   hide set it on any HUD they hide) a finished hide only hides it and takes it off its host
+ *   (parent cleared). A HUD on the stack is fine; a detached heap HUD is yours to delete.
+ * - A HUD the kit makes (showHUDAddedTo(), the shortcuts' HUDs) is the kit's: it takes itself off
+ *   its host when hidden and is deleted (deleteLater()) after its completion, its delegate and
+ *   hidden() were told. Keep a QPointer to it if you keep a pointer at all.
+ * - The custom view stays the caller's (see setCustomView()).
+ * - Every show is answered by one notice: a HUD destroyed while it shows, waits to show or hides
+ *   still calls its completion, its delegate and hidden() once, from its destructor. They must
+ *   not delete the HUD there, nor touch its host when the host's destruction took the HUD down.
+ *   A completion may delete the HUD (or its host) at the end of a hide; the delegate and
+ *   hidden() are then told from the destructor.
  *
  * Alpha and scale are paint-time state (Fen_QorAlphaTransformEffect on the bezel and the
  * backdrop, which also paint the HUD's own alpha); alpha() reads the HUD's own. While the HUD's
  * alpha is 0 it neither paints, nor asks for repaints, nor takes mouse events.
  *
  * Everything here is main-thread only; show and hide requests (delayed hides included) from
- * another thread are assertion failures and change nothing. The exception is the progress object: a
- * Fen_QorProgress may be updated from any thread, and the HUD samples it once per screen refresh
- * while it tracks it.
+ * another thread are assertion failures and change nothing. The exception is the progress object:
+ * a Fen_QorProgress may be updated from any thread, and the HUD samples it once per screen
+ * refresh while it tracks it.
  *
  * Class-level look-ups take the HUD class to find as a template argument, so that
  * Fen_QorProgressHUD::HUDForView<MyHUD>(view) finds only MyHUD instances (and classes derived
@@ -80,6 +70,8 @@ class Fen_QorProgressHUD : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(float progress READ progress WRITE setProgress)
+    Q_PROPERTY(Fen_QorProgressHUDMode mode READ mode WRITE setMode)
+    Q_PROPERTY(Fen_QorProgressHUDAnimation animationType READ animationType WRITE setAnimationType)
 
 public:
     /*! A HUD for \a view, with the view's bounds, not yet added to it. \a view must not be null
@@ -89,20 +81,19 @@ public:
      * hidden, see QWidget::setParent()) and, like any HUD on a host, takes and follows the
      * host's bounds instead. */
     explicit Fen_QorProgressHUD(const QRect &frame, QWidget *parent = nullptr);
+    /*! Tells the completion, the delegate and hidden() if a show was still unanswered. */
     ~Fen_QorProgressHUD() override;
 
-    /*! Creates a HUD of class \a HUD for \a view, sets removeFromSuperViewOnHide, adds it as
-     * \a view's topmost child and shows it. */
+    /*! Makes a HUD of class \a HUD for \a view, adds it as \a view's topmost child and shows it.
+     * The kit owns it: it leaves \a view and is deleted once hidden. */
     template<typename HUD = Fen_QorProgressHUD>
     static HUD *showHUDAddedTo(QWidget *view, bool animated);
     /*! Hides the topmost unfinished HUD of class \a HUD on \a view; false when there is none.
-     * It sets removeFromSuperViewOnHide on that HUD, whoever created it: once hidden the HUD is
-     * deleted (deleteLater()). Hold a QPointer to any HUD you keep a pointer to. */
+     * It sets removeFromSuperViewOnHide on that HUD: once hidden, the HUD leaves \a view (and
+     * is deleted if the kit made it). */
     template<typename HUD = Fen_QorProgressHUD>
     static bool hideHUDForView(QWidget *view, bool animated);
-    /*! The topmost child of \a view that is a \a HUD and not hiding or hidden, or nullptr.
-     * The result is a plain pointer to a heap object that a hide may delete (see
-     * removeFromSuperViewOnHide()): keep it in a QPointer if it outlives the current call. */
+    /*! The topmost child of \a view that is a \a HUD and not hiding or hidden, or nullptr. */
     template<typename HUD = Fen_QorProgressHUD>
     static HUD *HUDForView(QWidget *view);
 
@@ -112,87 +103,86 @@ public:
     void hideAnimated(bool animated, double afterDelay);
 
     /*! Held weakly (see Fen_QorProgressHUDDelegate). */
-    Fen_QorProgressHUDDelegate *delegate() const { return m_delegate; }
+    Fen_QorProgressHUDDelegate *delegate() const;
     void setDelegate(Fen_QorProgressHUDDelegate *delegate);
 
     /*! Called once at the end of every hide, before the delegate. Reads and writes are atomic. */
     std::function<void()> completionBlock() const;
     void setCompletionBlock(std::function<void()> completionBlock);
 
-    double graceTime() const { return m_graceTime; }
-    void setGraceTime(double graceTime) { m_graceTime = graceTime; }
-    double minShowTime() const { return m_minShowTime; }
-    void setMinShowTime(double minShowTime) { m_minShowTime = minShowTime; }
-    /*! While set, the end of a hide takes the HUD off its host and deletes it (deleteLater()):
-     * the HUD must then be a heap object, and pointers to it should be QPointers. */
-    bool removeFromSuperViewOnHide() const { return m_removeFromSuperViewOnHide; }
-    void setRemoveFromSuperViewOnHide(bool remove) { m_removeFromSuperViewOnHide = remove; }
+    double graceTime() const;
+    void setGraceTime(double graceTime);
+    double minShowTime() const;
+    void setMinShowTime(double minShowTime);
+    /*! While set, the end of a hide takes the HUD off its host (see the ownership rules above). */
+    bool removeFromSuperViewOnHide() const;
+    void setRemoveFromSuperViewOnHide(bool remove);
 
-    Fen_QorProgressHUDMode mode() const { return m_mode; }
+    Fen_QorProgressHUDMode mode() const;
     void setMode(Fen_QorProgressHUDMode mode);
     /*! Black at alpha 0.7 by default; an invalid colour is stored but recolours nothing. */
-    QColor contentColor() const { return m_contentColor; }
+    QColor contentColor() const;
     void setContentColor(const QColor &contentColor);
-    Fen_QorProgressHUDAnimation animationType() const { return m_animationType; }
-    void setAnimationType(Fen_QorProgressHUDAnimation type) { m_animationType = type; }
+    Fen_QorProgressHUDAnimation animationType() const;
+    void setAnimationType(Fen_QorProgressHUDAnimation type);
 
-    QPointF offset() const { return m_offset; }
+    QPointF offset() const;
     void setOffset(const QPointF &offset);
-    double margin() const { return m_margin; }
+    double margin() const;
     void setMargin(double margin);
-    QSizeF minSize() const { return m_minSize; }
+    QSizeF minSize() const;
     void setMinSize(const QSizeF &minSize);
-    bool isSquare() const { return m_square; }
+    bool isSquare() const;
     void setSquare(bool square);
 
-    bool areDefaultMotionEffectsEnabled() const { return m_defaultMotionEffectsEnabled; }
+    bool areDefaultMotionEffectsEnabled() const;
     void setDefaultMotionEffectsEnabled(bool enabled);
 
-    float progress() const { return m_progress; }
+    float progress() const;
     void setProgress(float progress);
-    std::shared_ptr<Fen_QorProgress> progressObject() const { return m_progressObject; }
+    std::shared_ptr<Fen_QorProgress> progressObject() const;
     void setProgressObject(std::shared_ptr<Fen_QorProgress> progressObject);
 
-    Fen_QorBackgroundView *bezelView() const { return m_bezelView; }
-    Fen_QorBackgroundView *backgroundView() const { return m_backgroundView; }
-    /*! The HUD takes ownership of \a customView; a replaced custom view is deleted. */
-    QWidget *customView() const { return m_customView; }
+    Fen_QorBackgroundView *bezelView() const;
+    Fen_QorBackgroundView *backgroundView() const;
+    /*!
+     * The indicator of the custom mode. The HUD never takes ownership of it: while it is the
+     * indicator it sits in the bezel; when it is replaced, when the mode changes, and when the HUD
+     * is destroyed it is taken out again (parent cleared), never deleted, so one view can serve
+     * HUD after HUD. The caller deletes it.
+     */
+    QWidget *customView() const;
     void setCustomView(QWidget *customView);
     /*! The title: one line per explicit line break, elided where the bezel is too narrow. */
-    Fen_QorLabel *label() const { return m_label; }
+    Fen_QorLabel *label() const;
     /*! The details: wrapped at word boundaries, and inside a word too wide for the bezel. */
-    Fen_QorLabel *detailsLabel() const { return m_detailsLabel; }
-    Fen_QorProgressHUDRoundedButton *button() const { return m_button; }
+    Fen_QorLabel *detailsLabel() const;
+    Fen_QorProgressHUDRoundedButton *button() const;
 
     /*! While enabled (the default) the HUD takes the mouse over its host; when disabled mouse
      * events pass through to the widgets below. */
-    bool isUserInteractionEnabled() const { return m_userInteractionEnabled; }
+    bool isUserInteractionEnabled() const;
     void setUserInteractionEnabled(bool enabled);
 
     /*! The HUD's own alpha: 0 while hidden, 1 from the show step until the hide is done. */
     qreal alpha() const;
     /*! Set by every hide request, cleared by every show request. */
-    bool hasFinished() const { return m_finished; }
-
-    /*! The indicator currently in the bezel, or nullptr. */
-    QWidget *indicator() const { return m_indicator; }
-    /*! The tilt group installed on the bezel, or nullptr. */
-    Fen_QorMotionEffectGroup *bezelMotionEffects() const { return m_bezelMotionEffects; }
-    /*! The timer that samples the progress object, or nullptr while tracking is off. */
-    QTimer *progressObjectDisplayLink() const { return m_progressObjectDisplayLink; }
+    bool hasFinished() const;
 
     /*! Marks the constraints for a rebuild before the next layout pass. */
     void setNeedsUpdateConstraints();
-    bool needsUpdateConstraints() const { return m_needsUpdateConstraints; }
+    bool needsUpdateConstraints() const;
     /*! Rebuilds the constraint set from the current properties and runs the spacing pass. */
     void updateConstraints();
-    /*! Recomputes the gaps between the bezel's items from their visibility. */
-    void updatePaddingConstraints();
     /*! Runs a pending constraint update, the spacing pass, and places the bezel and its items. */
     void layoutSubviews();
-    static void applyPriority(float priority, const QList<Fen_QorLayoutConstraint *> &constraints);
-    QList<Fen_QorLayoutConstraint *> bezelConstraints() const;
-    QList<Fen_QorLayoutConstraint *> paddingConstraints() const;
+
+Q_SIGNALS:
+    /*! The HUD became visible: its grace time is over and the show animation starts. */
+    void shown();
+    /*! A hide ended, right after the completion and the delegate were told (also when a show
+     * request cut the hide animation short and the HUD stays). */
+    void hidden();
 
 protected:
     bool event(QEvent *event) override;
@@ -201,117 +191,18 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    struct Pose
-    {
-        qreal bezelAlpha;
-        qreal backgroundAlpha;
-        qreal bezelScale;
-    };
-    struct Animation
-    {
-        QVariantAnimation *driver;
-        Pose from;
-        Pose to;
-        std::function<void(bool)> completion;
-    };
+    friend class Fen_QorProgressHUDPrivate;
+    // Adds a HUD the kit made to \a view and shows it; it is deleted once hidden.
+    static void showKitHUD(Fen_QorProgressHUD *hud, QWidget *view, bool animated);
 
-    void commonInit(const QRect &frame);
-    void setupViews();
-    void updateIndicators();
-    void updateViewsForColor(const QColor &color);
-    void updateBezelMotionEffects();
-    void registerForNotifications();
-    void statusBarOrientationDidChange();
-    void updateForCurrentOrientationAnimated(bool animated);
-    void didMoveToSuperview();
-
-    bool assertMainThread(int line) const;
-    QTimer *scheduleTimer(double seconds, std::function<void()> handler);
-    static void invalidateTimer(QPointer<QTimer> &timer);
-    static void invalidateTimers(QList<QPointer<QTimer>> &timers);
-    static void appendPending(QList<QPointer<QTimer>> &timers, QTimer *timer);
-    void handleGraceTimer();
-    void handleMinShowTimer();
-    void handleHideTimer(bool animated);
-    void showUsingAnimation(bool animated);
-    void hideUsingAnimation(bool animated);
-    void animateIn(bool animatingIn, Fen_QorProgressHUDAnimation type,
-                   std::function<void(bool)> completion);
-    void removeAllAnimations();
-    void finishAnimation(bool finished);
-    Pose currentPose() const;
-    void applyPose(const Pose &pose);
-    void setContentAlphas(qreal bezelAlpha, qreal backgroundAlpha);
-    void setAlpha(qreal alpha);
-    void applyOwnAlpha();
-    void done();
-
-    void setNSProgressDisplayLinkEnabled(bool enabled);
-    void setProgressObjectDisplayLink(QTimer *displayLink);
-    void updateProgressFromProgressObject();
-
-    void requestLayout();
-    void forwardProgress(QWidget *view) const;
-    void dropIndicator();
-
-    Fen_QorProgressHUDDelegate *m_delegate = nullptr;
-    mutable std::mutex m_completionMutex;
-    std::function<void()> m_completionBlock;
-
-    double m_graceTime = 0.0;
-    double m_minShowTime = 0.0;
-    bool m_removeFromSuperViewOnHide = false;
-    Fen_QorProgressHUDMode m_mode = Fen_QorProgressHUDModeSpinner;
-    QColor m_contentColor;
-    Fen_QorProgressHUDAnimation m_animationType = Fen_QorProgressHUDAnimationFade;
-    QPointF m_offset;
-    double m_margin = 20.0;
-    QSizeF m_minSize { 0.0, 0.0 };
-    bool m_square = false;
-    bool m_defaultMotionEffectsEnabled = false;
-    float m_progress = 0.0f;
-    std::shared_ptr<Fen_QorProgress> m_progressObject;
-    bool m_userInteractionEnabled = true;
-
-    Fen_QorBackgroundView *m_backgroundView = nullptr;
-    Fen_QorBackgroundView *m_bezelView = nullptr;
-    QPointer<QWidget> m_customView;
-    Fen_QorLabel *m_label = nullptr;
-    Fen_QorLabel *m_detailsLabel = nullptr;
-    Fen_QorProgressHUDRoundedButton *m_button = nullptr;
-    QWidget *m_topSpacer = nullptr;
-    QWidget *m_bottomSpacer = nullptr;
-    QPointer<QWidget> m_indicator;
-    QPointer<Fen_QorMotionEffectGroup> m_bezelMotionEffects;
-
-    qreal m_alpha = 0.0;
-    bool m_useAnimation = false;
-    bool m_finished = false;
-    QElapsedTimer m_showStarted; // invalid while the HUD is not shown
-
-    // Several requests of one kind may be pending at once (two grace waits both fire); the lists
-    // hold every pending one so that a cancellation catches them all.
-    QList<QPointer<QTimer>> m_graceTimers;
-    QList<QPointer<QTimer>> m_minShowTimers;
-    QPointer<QTimer> m_hideDelayTimer;
-    QPointer<QTimer> m_progressObjectDisplayLink;
-    std::unique_ptr<Animation> m_animation;
-
-    std::unique_ptr<Fen_QorProgressHUDLayout> m_layout;
-    bool m_needsUpdateConstraints = false;
-    bool m_layoutRequestPosted = false;
-    QPointer<QWidget> m_host;
+    std::unique_ptr<Fen_QorProgressHUDPrivate> const d;
 };
 
 template<typename HUD>
 HUD *Fen_QorProgressHUD::showHUDAddedTo(QWidget *view, bool animated)
 {
     auto *hud = new HUD(view);
-    hud->setRemoveFromSuperViewOnHide(true);
-    hud->setParent(view);
-    hud->raise();
-    hud->show();
-    hud->showAnimated(animated);
+    showKitHUD(hud, view, animated);
     return hud;
 }
 

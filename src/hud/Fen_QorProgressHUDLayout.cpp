@@ -1,7 +1,7 @@
 #include "Fen_QorProgressHUDLayout.h"
 
-#include "Fen_QorLayoutConstraints.h"
 #include "Fen_QorLayoutSolver.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QHash>
 #include <QWidget>
@@ -57,10 +57,9 @@ QList<QWidget *> columnOf(const Fen_QorProgressHUDLayout::Views &views)
 void Fen_QorProgressHUDLayout::discardConstraints(const Views &views)
 {
     for (QWidget *view : { views.hud, views.topSpacer, views.bottomSpacer })
-        Fen_QorLayoutConstraints::removeConstraints(view,
-                                                    Fen_QorLayoutConstraints::constraints(view));
+        Fen_QorViewLayoutState::removeConstraints(view, Fen_QorViewLayoutState::constraints(view));
     if (m_bezel)
-        Fen_QorLayoutConstraints::removeConstraints(m_bezel, m_bezelConstraints);
+        Fen_QorViewLayoutState::removeConstraints(m_bezel, m_bezelConstraints);
     m_bezelConstraints.clear();
     m_paddingConstraints.clear();
 }
@@ -86,7 +85,7 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
                metrics.offset.y())
     };
     applyPriority(CentringPriority, centring);
-    Fen_QorLayoutConstraints::addConstraints(views.hud, centring);
+    Fen_QorViewLayoutState::addConstraints(views.hud, centring);
 
     const QString bezelName = QStringLiteral("bezel");
     const QList<Fen_QorLayoutConstraint *> edges
@@ -95,7 +94,7 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
         + fromVisualFormat(QStringLiteral("V:|-(>=margin)-[bezel]-(>=margin)-|"), bezelName, bezel,
                            metricsMap);
     applyPriority(EdgeMarginPriority, edges);
-    Fen_QorLayoutConstraints::addConstraints(views.hud, edges);
+    Fen_QorViewLayoutState::addConstraints(views.hud, edges);
 
     QList<Fen_QorLayoutConstraint *> bezelList;
     if (!isExactlyZero(metrics.minSize)) {
@@ -116,7 +115,7 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
     }
 
     for (QWidget *spacer : { views.topSpacer, views.bottomSpacer })
-        Fen_QorLayoutConstraints::addConstraint(
+        Fen_QorViewLayoutState::addConstraint(
             spacer,
             relateToConstant(spacer, Attribute::Height, Relation::GreaterThanOrEqual, margin));
     bezelList.append(relate(views.topSpacer, Attribute::Height, Relation::Equal, views.bottomSpacer,
@@ -142,7 +141,7 @@ void Fen_QorProgressHUDLayout::updateConstraints(const Views &views, const Metri
         }
     }
 
-    Fen_QorLayoutConstraints::addConstraints(bezel, bezelList);
+    Fen_QorViewLayoutState::addConstraints(bezel, bezelList);
     m_bezelConstraints = bezelList;
     m_paddingConstraints = chain;
     m_hasConstraints = true;

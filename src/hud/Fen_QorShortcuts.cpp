@@ -2,6 +2,7 @@
 
 #include "Fen_QorBackgroundView.h"
 #include "Fen_QorProgressHUD.h"
+#include "Fen_QorProgressHUDPrivate.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "NavigationController.h"
 
@@ -14,6 +15,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr double TextMessageDuration = 1.5;
+constexpr int detailsPixelSize = 16;
+constexpr int loadingDetailsPixelSize = 14;
 
 // The veil is black at 20 %; the alpha is the single-precision 0.2 widened, as the HUD kit's
 // colours are given.
@@ -22,12 +25,21 @@ QColor veilColor()
     return QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.2f);
 }
 
-QFont boldFont(int pointSize)
+// The HUD's details font: the application font, bold, at a size in device-independent pixels.
+QFont boldFont(int pixelSize)
 {
     QFont font;
     font.setBold(true);
-    font.setPointSize(pointSize);
+    font.setPixelSize(pixelSize);
     return font;
+}
+
+// A HUD for the screen's host view that the kit owns: once hidden it leaves and is deleted.
+Fen_QorProgressHUD *newKitHUD(QWidget *screen)
+{
+    auto *hud = new Fen_QorProgressHUD(Fen_QorHostView(screen));
+    Fen_QorProgressHUDPrivate::get(hud)->setOwnedByKit();
+    return hud;
 }
 
 void addToHost(Fen_QorProgressHUD *hud, QWidget *host)
@@ -41,8 +53,8 @@ void addToHost(Fen_QorProgressHUD *hud, QWidget *host)
 // black bezel and white content, not yet added.
 Fen_QorProgressHUD *createSpinnerHUD(QWidget *screen)
 {
-    hudFriend(screen);
-    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    Fen_QorClearHUD(screen);
+    Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->backgroundView()->setColor(veilColor());
     hud->bezelView()->setColor(Qt::black);
     hud->setContentColor(Qt::white);
@@ -54,7 +66,7 @@ void presentSpinnerHUD(QWidget *screen, Fen_QorProgressHUD *hud, double delay, b
 {
     hud->setRemoveFromSuperViewOnHide(true);
     hud->setUserInteractionEnabled(!enable);
-    addToHost(hud, getView(screen));
+    addToHost(hud, Fen_QorHostView(screen));
     hud->showAnimated(true);
     if (delay != 0.0)
         hud->hideAnimated(true, delay);
@@ -70,8 +82,8 @@ void showTitledSpinner(QWidget *screen, const QString &title, double delay, bool
 // The timed text messages: no veil, black bezel, white text, gone after 1.5 s.
 Fen_QorProgressHUD *createTextHUD(QWidget *screen)
 {
-    hudFriend(screen);
-    auto *hud = new Fen_QorProgressHUD(getView(screen));
+    Fen_QorClearHUD(screen);
+    Fen_QorProgressHUD *hud = newKitHUD(screen);
     hud->setContentColor(Qt::white);
     hud->bezelView()->setColor(Qt::black);
     hud->setMode(Fen_QorProgressHUDModeText);
@@ -81,7 +93,7 @@ Fen_QorProgressHUD *createTextHUD(QWidget *screen)
 void presentTextHUD(QWidget *screen, Fen_QorProgressHUD *hud)
 {
     hud->setRemoveFromSuperViewOnHide(true);
-    addToHost(hud, getView(screen));
+    addToHost(hud, Fen_QorHostView(screen));
     hud->showAnimated(true);
     hud->hideAnimated(true, TextMessageDuration);
 }
@@ -90,7 +102,7 @@ void showDetailsMessage(QWidget *screen, const QString &message)
 {
     Fen_QorProgressHUD *hud = createTextHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(16));
+    hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
     presentTextHUD(screen, hud);
 }
 
@@ -142,7 +154,7 @@ void qor_showLoadingWithMessage(QWidget *screen, const QString &message, double 
 {
     Fen_QorProgressHUD *hud = createSpinnerHUD(screen);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(14));
+    hud->detailsLabel()->setFont(boldFont(loadingDetailsPixelSize));
     presentSpinnerHUD(screen, hud, delay, enable);
 }
 
@@ -158,34 +170,34 @@ void qor_showSavingDelay(QWidget *screen, double delay, bool enable)
 
 void qor_showMessage(QWidget *screen, const QString &message, const std::function<void()> &action)
 {
-    hudFriend(screen);
-    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(getView(screen), true);
+    Fen_QorClearHUD(screen);
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::showHUDAddedTo(Fen_QorHostView(screen), true);
     hud->setMode(Fen_QorProgressHUDModeCustomView);
     hud->detailsLabel()->setText(message);
-    hud->detailsLabel()->setFont(boldFont(16));
+    hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
     hud->button()->setText(u"退出"_s);
     QObject::connect(hud->button(), &QPushButton::clicked, screen, action);
 }
 
 void qor_hideHUD(QWidget *screen)
 {
-    Fen_QorProgressHUD::hideHUDForView(getView(screen), true);
+    Fen_QorProgressHUD::hideHUDForView(Fen_QorHostView(screen), true);
 }
 
-QWidget *getView(QWidget *screen)
+QWidget *Fen_QorHostView(QWidget *screen)
 {
     if (NavigationController *navigation = NavigationController::navigationControllerOf(screen))
         return navigation;
     return screen;
 }
 
-bool hasQorhud(QWidget *screen)
+bool Fen_QorHasHUD(QWidget *screen)
 {
-    return Fen_QorProgressHUD::HUDForView(getView(screen)) != nullptr;
+    return Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen)) != nullptr;
 }
 
-void hudFriend(QWidget *screen)
+void Fen_QorClearHUD(QWidget *screen)
 {
-    if (hasQorhud(screen))
+    if (Fen_QorHasHUD(screen))
         qor_hideHUD(screen);
 }

@@ -9,8 +9,8 @@ class QStackedLayout;
  * \brief A minimal navigation container: a stack of screens of which the topmost one is shown,
  * filling the container.
  *
- * Screens inside it put their HUDs on the container (see getView()), so a HUD covers the whole
- * navigation area and survives a push or pop of the screen that showed it.
+ * Screens inside it put their HUDs on the container (see Fen_QorHostView()), so a HUD covers the
+ * whole navigation area and survives a push or pop of the screen that showed it.
  */
 class NavigationController : public QWidget
 {

@@ -88,7 +88,7 @@ private:
 
 bool spinnerShowing(QWidget *screen)
 {
-    const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(getView(screen));
+    const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen));
     return hud && hud->mode() == Fen_QorProgressHUDModeSpinner;
 }
 
@@ -141,7 +141,7 @@ void TestDownloadFlow::downloadIsSavedThenConfirmed()
     platform.setFaults(slow);
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s
                        + platform.items().constFirst().playUri);
     pressDownload(screen);
@@ -163,7 +163,7 @@ void TestDownloadFlow::twoPressesGiveTwoFilesAndTwoMessages()
     SamplePlatform platform;
     QVERIFY(platform.start());
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     pressDownload(screen);
     pressDownload(screen);
@@ -216,7 +216,7 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
     address.replace(u"{media}"_s, platform.mediaUrl());
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(address);
     pressDownload(screen);
     QTRY_COMPARE(recorder.messages().size(), 1);
@@ -227,7 +227,7 @@ void TestDownloadFlow::failuresEndWithAnErrorAndNoFile()
     QCOMPARE(entries(cachesDirectory()), QStringList());
     QCOMPARE(entries(VideoAlbum::directory()), QStringList());
     // The error leaves by itself, and nothing else follows it.
-    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorProgressHUD::HUDForView(getView(&screen)), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Fen_QorProgressHUD::HUDForView(Fen_QorHostView(&screen)), 5000);
     QCOMPARE(recorder.shown().size(), 2);
 }
 
@@ -242,7 +242,7 @@ void TestDownloadFlow::albumRefusalEndsWithAnError()
     blocker.close();
 
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     pressDownload(screen);
     QTRY_COMPARE(recorder.messages().size(), 1);
@@ -257,7 +257,7 @@ void TestDownloadFlow::albumRefusalEndsWithAnError()
 void TestDownloadFlow::withoutAnAddressNothingHappens()
 {
     ViewController screen;
-    HudRecorder recorder(getView(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
     pressDownload(screen);
     QCoreApplication::sendPostedEvents(); // a download would have queued its waiting indicator
     QVERIFY(recorder.shown().isEmpty());

@@ -59,8 +59,9 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::ChildAdded)
-            m_snapshots.append({ static_cast<QChildEvent *>(event)->child(), hasQorhud(m_screen),
-                                 m_screen->player() != nullptr, m_screen->videoUrl() });
+            m_snapshots.append({ static_cast<QChildEvent *>(event)->child(),
+                                 Fen_QorHasHUD(m_screen), m_screen->player() != nullptr,
+                                 m_screen->videoUrl() });
         return false;
     }
 
@@ -259,7 +260,7 @@ void tst_ViewController::parse()
     screen->parse();
 
     QTRY_VERIFY(screen->player()); // every parse ends in a playback request
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
     QCOMPARE(screen->videoUrl(), videoUrl);
     QCOMPARE(screen->player()->source(),
              videoUrl && !videoUrl->isEmpty() ? QUrl(*videoUrl) : QUrl());
@@ -278,7 +279,7 @@ void tst_ViewController::failedParseClearsTheAddress()
     screen->textField()->setText(u"9"_s); // all digits: a video ID the platform does not know
     screen->parse();
     QTRY_VERIFY_WITH_TIMEOUT(!screen->videoUrl().has_value(), 10000);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 }
 
 void tst_ViewController::showPlayHideOrder_data()
@@ -302,7 +303,7 @@ void tst_ViewController::showPlayHideOrder()
     screen->parse();
     QVERIFY(recorder.steps().isEmpty()); // everything is queued
     QTRY_VERIFY(screen->player());
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
     QCOMPARE(recorder.steps(), (QStringList { u"show"_s, u"play under HUD"_s }));
 }
 
@@ -337,7 +338,7 @@ void tst_ViewController::firstPlaybackKeepsTheHUDOnTop()
     const auto screen = makeScreen();
     screen->show();
     qor_showWaiting(screen.get()); // e.g. a download's or the parse's own indicator
-    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(getView(screen.get()));
+    Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen.get()));
     QVERIFY(hud);
     QCOMPARE(hud->parentWidget(), screen.get());
 
@@ -499,7 +500,7 @@ void tst_ViewController::keyboard()
     QGuiApplication::clipboard()->setText(u"看看 https://localhost:1/Ab1/ 吧"_s);
     QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
     QTRY_COMPARE(screen->textField()->text(), u"https://localhost:1/Ab1/"_s);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 
     // Enter parses.
     const QString direct = u"http://localhost:1/aweme/v1/play/?video_id=k&line=1"_s;
@@ -554,7 +555,7 @@ void tst_ViewController::ctrlVInTheField()
     QTest::keyClick(screen->textField(), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(screen->textField()->text(), field);
     QCOMPARE(log.linesStartingWith(u"srcUrl: "_s).size(), parsed ? 1 : 0);
-    QTRY_VERIFY(!hasQorhud(screen.get()));
+    QTRY_VERIFY(!Fen_QorHasHUD(screen.get()));
 
     // The paste button keeps its rules: it leaves the field alone when it takes nothing.
     screen->textField()->setText(u"id "_s);

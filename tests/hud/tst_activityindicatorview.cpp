@@ -1,4 +1,5 @@
-#include "BlocksTestSupport.h"
+#include "PaintCounter.h"
+#include "RenderedImage.h"
 
 #include "Fen_QorActivityIndicatorView.h"
 

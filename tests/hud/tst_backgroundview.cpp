@@ -1,4 +1,5 @@
-#include "BlocksTestSupport.h"
+#include "RenderedImage.h"
+#include "ThrowingAssertions.h"
 
 #include "Fen_QorBackgroundView.h"
 #include "Fen_QorBlurEffectView.h"

@@ -5,7 +5,9 @@
 #include "Fen_QorMotionEffectGroup.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDAppearance.h"
+#include "Fen_QorProgressHUDPrivate.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
+#include "Fen_QorProgressHUDViewTree.h"
 #include "Fen_QorRoundProgressView.h"
 
 #include <QLabel>
@@ -29,6 +31,11 @@ public:
 private:
     float m_progress = -1.0f;
 };
+
+QWidget *indicatorOf(Fen_QorProgressHUD *hud)
+{
+    return Fen_QorProgressHUDPrivate::get(hud)->indicator();
+}
 
 QColor textColor(const QLabel *label)
 {
@@ -66,8 +73,8 @@ private Q_SLOTS:
         QCOMPARE(items.mid(0, 3),
                  QList<QWidget *>({ hud.label(), hud.detailsLabel(), hud.button() }));
         QVERIFY(items.at(3)->isHidden() && items.at(4)->isHidden()); // the two spacers
-        QCOMPARE(items.at(5), hud.indicator()); // added last
-        QVERIFY(qobject_cast<Fen_QorActivityIndicatorView *>(hud.indicator())->isAnimating());
+        QCOMPARE(items.at(5), indicatorOf(&hud)); // added last
+        QVERIFY(qobject_cast<Fen_QorActivityIndicatorView *>(indicatorOf(&hud))->isAnimating());
 
         QCOMPARE(hud.backgroundView()->style(), Fen_QorProgressHUDBackgroundStyleSolidColor);
         QCOMPARE(hud.backgroundView()->backgroundColor().alpha(), 0);
@@ -76,13 +83,15 @@ private Q_SLOTS:
         QCOMPARE(Fen_QorAlphaTransformEffect::of(hud.bezelView())->alpha(), 0.0);
         QCOMPARE(Fen_QorAlphaTransformEffect::of(hud.backgroundView())->alpha(), 0.0);
 
+        // Fonts in device-independent pixels, like every other size of the kit.
         QVERIFY(hud.label()->font().bold());
-        QCOMPARE(hud.label()->font().pointSizeF(), 16.0);
+        QCOMPARE(hud.label()->font().pixelSize(), 16);
         QVERIFY(!hud.label()->wordWrap());
         QVERIFY(hud.detailsLabel()->font().bold());
-        QCOMPARE(hud.detailsLabel()->font().pointSizeF(), 12.0);
+        QCOMPARE(hud.detailsLabel()->font().pixelSize(), 12);
         QVERIFY(hud.detailsLabel()->wordWrap());
-        QCOMPARE(hud.button()->font().pointSizeF(), 12.0);
+        QVERIFY(hud.button()->font().bold());
+        QCOMPARE(hud.button()->font().pixelSize(), 12);
         QCOMPARE(hud.label()->alignment(), Qt::AlignCenter);
     }
 
@@ -95,7 +104,7 @@ private Q_SLOTS:
         auto *hud = Fen_QorProgressHUD::showHUDAddedTo(&host, false);
         // 37-point spinner plus the 20-point margin on each side, centred (111.5 rounds up).
         QTRY_COMPARE(hud->bezelView()->geometry(), QRect(112, 62, 77, 77));
-        QCOMPARE(hud->indicator()->geometry(), QRect(20, 20, 37, 37));
+        QCOMPARE(indicatorOf(hud)->geometry(), QRect(20, 20, 37, 37));
         hud->setOffset(QPointF(0, 30)); // a constraint rebuild at the next layout
         QVERIFY(hud->needsUpdateConstraints());
         QTRY_COMPARE(hud->bezelView()->geometry(), QRect(112, 92, 77, 77));
@@ -136,9 +145,9 @@ private Q_SLOTS:
         QWidget host;
         Fen_QorProgressHUD hud(&host);
         hud.setMode(Fen_QorProgressHUDMode(first));
-        const QPointer<QWidget> before = hud.indicator();
+        const QPointer<QWidget> before = indicatorOf(&hud);
         hud.setMode(Fen_QorProgressHUDMode(second));
-        QWidget *after = hud.indicator();
+        QWidget *after = indicatorOf(&hud);
         if (className.isEmpty()) {
             QCOMPARE(after, nullptr);
         } else {
@@ -154,30 +163,104 @@ private Q_SLOTS:
             QTRY_VERIFY(before.isNull()); // the HUD's own indicators are dropped
     }
 
-    void customView()
+    // The indicator factory alone: what each mode makes of the indicator in place.
+    void makeIndicator_data()
+    {
+        QTest::addColumn<qint64>("mode");
+        QTest::addColumn<QByteArray>("current"); // class of the view in place, empty for none
+        QTest::addColumn<QByteArray>("result"); // "current", "custom", "none" or a new view's class
+        QTest::newRow("spinner kept")
+            << qint64(0) << QByteArray("Fen_QorActivityIndicatorView") << QByteArray("current");
+        QTest::newRow("spinner made") << qint64(0) << QByteArray("Fen_QorBarProgressView")
+                                      << QByteArray("Fen_QorActivityIndicatorView");
+        QTest::newRow("round kept")
+            << qint64(1) << QByteArray("Fen_QorRoundProgressView") << QByteArray("current");
+        QTest::newRow("round made")
+            << qint64(3) << QByteArray() << QByteArray("Fen_QorRoundProgressView");
+        QTest::newRow("bar always new") << qint64(2) << QByteArray("Fen_QorBarProgressView")
+                                        << QByteArray("Fen_QorBarProgressView");
+        QTest::newRow("custom") << qint64(4) << QByteArray("Fen_QorActivityIndicatorView")
+                                << QByteArray("custom");
+        QTest::newRow("text") << qint64(5) << QByteArray("Fen_QorRoundProgressView")
+                              << QByteArray("none");
+        QTest::newRow("unknown mode")
+            << qint64(9) << QByteArray("Fen_QorBarProgressView") << QByteArray("current");
+    }
+
+    void makeIndicator()
+    {
+        QFETCH(qint64, mode);
+        QFETCH(QByteArray, current);
+        QFETCH(QByteArray, result);
+        std::unique_ptr<QWidget> inPlace;
+        if (current == "Fen_QorActivityIndicatorView")
+            inPlace = std::make_unique<Fen_QorActivityIndicatorView>();
+        else if (current == "Fen_QorRoundProgressView")
+            inPlace = std::make_unique<Fen_QorRoundProgressView>();
+        else if (current == "Fen_QorBarProgressView")
+            inPlace = std::make_unique<Fen_QorBarProgressView>();
+        QWidget custom;
+        std::unique_ptr<QWidget> made(Fen_QorProgressHUDViewTree::makeIndicator(
+            Fen_QorProgressHUDMode(mode), inPlace.get(), &custom));
+        if (result == "current") {
+            QCOMPARE(made.release(), inPlace.get());
+        } else if (result == "custom") {
+            QCOMPARE(made.release(), &custom);
+        } else if (result == "none") {
+            QCOMPARE(made.get(), nullptr);
+        } else {
+            QVERIFY(made && made.get() != inPlace.get());
+            QCOMPARE(QByteArray(made->metaObject()->className()), result);
+        }
+        if (auto *round
+            = qobject_cast<Fen_QorRoundProgressView *>(inPlace ? inPlace.get() : made.get()))
+            QCOMPARE(round->isAnnular(), mode == Fen_QorProgressHUDModeAnnularProgress);
+    }
+
+    // The custom view stays the caller's: it goes back unparented, never deleted, when it is
+    // replaced, when the mode moves on and when the HUD goes, so one view serves HUD after HUD.
+    void customViewGoesBackToItsOwner()
     {
         QWidget host;
-        Fen_QorProgressHUD hud(&host);
-        auto *first = new QWidget;
-        hud.setCustomView(first);
-        QVERIFY(qobject_cast<Fen_QorActivityIndicatorView *>(hud.indicator())); // only stored
-        QCOMPARE(first->parentWidget(), nullptr);
-        hud.setMode(Fen_QorProgressHUDModeCustomView);
-        QCOMPARE(hud.indicator(), first);
-        QCOMPARE(first->parentWidget(), hud.bezelView());
-        QVERIFY(!first->isHidden());
+        QLabel first(QStringLiteral("1"));
+        QLabel second(QStringLiteral("2"));
+        {
+            Fen_QorProgressHUD hud(&host);
+            hud.setCustomView(&first);
+            QVERIFY(qobject_cast<Fen_QorActivityIndicatorView *>(indicatorOf(&hud))); // stored
+            QCOMPARE(first.parentWidget(), nullptr);
+            hud.setMode(Fen_QorProgressHUDModeCustomView);
+            QCOMPARE(indicatorOf(&hud), &first);
+            QCOMPARE(first.parentWidget(), hud.bezelView());
+            QVERIFY(!first.isHidden());
 
-        const QPointer<QWidget> replaced = first;
-        auto *second = new QWidget;
-        hud.setCustomView(second); // swapped at once in custom mode
-        QCOMPARE(hud.indicator(), second);
-        QCOMPARE(bezelItems(&hud).count(first), 0);
-        QTRY_VERIFY(replaced.isNull());
+            hud.setCustomView(&second); // swapped at once in custom mode
+            QCOMPARE(indicatorOf(&hud), &second);
+            QCOMPARE(first.parentWidget(), nullptr);
+            QCOMPARE(bezelItems(&hud).count(&first), 0);
 
-        hud.setMode(Fen_QorProgressHUDModeText); // the custom view stays with the HUD
-        QCOMPARE(hud.customView(), second);
-        hud.setMode(Fen_QorProgressHUDModeCustomView);
-        QCOMPARE(hud.indicator(), second);
+            hud.setMode(Fen_QorProgressHUDModeText); // the view stays set, out of the bezel
+            QCOMPARE(hud.customView(), &second);
+            QCOMPARE(second.parentWidget(), nullptr);
+            hud.setMode(Fen_QorProgressHUDModeCustomView);
+            QCOMPARE(indicatorOf(&hud), &second);
+        }
+        QCOMPARE(second.parentWidget(), nullptr); // the HUD went, the view stays
+
+        // Reused by a HUD of the kit's, which is deleted once hidden.
+        host.resize(200, 200);
+        for (int round = 0; round < 2; ++round) {
+            const QPointer<Fen_QorProgressHUD> hud
+                = Fen_QorProgressHUD::showHUDAddedTo(&host, false);
+            hud->setCustomView(&second);
+            hud->setMode(Fen_QorProgressHUDModeCustomView);
+            QCOMPARE(second.parentWidget(), hud->bezelView());
+            hud->hideAnimated(false);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(hud.isNull());
+            QCOMPARE(second.parentWidget(), nullptr);
+        }
+        QCOMPARE(second.text(), QStringLiteral("2"));
     }
 
     void progressForwarding_data()
@@ -192,25 +275,26 @@ private Q_SLOTS:
     {
         QFETCH(qint64, mode);
         QWidget host;
+        ProgressCustomView custom;
         Fen_QorProgressHUD hud(&host);
-        hud.setCustomView(new ProgressCustomView);
+        hud.setCustomView(&custom);
         hud.setProgress(0.5f); // spinner: only stored
         QCOMPARE(hud.progress(), 0.5f);
         hud.setMode(Fen_QorProgressHUDMode(mode));
-        QCOMPARE(hud.indicator()->property("progress").toFloat(), 0.5f); // handed to the new one
+        QCOMPARE(indicatorOf(&hud)->property("progress").toFloat(), 0.5f); // handed to the new one
         hud.setProgress(0.75f);
-        QCOMPARE(hud.indicator()->property("progress").toFloat(), 0.75f);
+        QCOMPARE(indicatorOf(&hud)->property("progress").toFloat(), 0.75f);
     }
 
     void progressLeavesOtherViewsAlone()
     {
         QWidget host;
+        QWidget plain;
         Fen_QorProgressHUD hud(&host);
-        auto *plain = new QWidget;
-        hud.setCustomView(plain);
+        hud.setCustomView(&plain);
         hud.setMode(Fen_QorProgressHUDModeCustomView);
         hud.setProgress(0.3f);
-        QVERIFY(!plain->property("progress").isValid()); // no dynamic property made up
+        QVERIFY(!plain.property("progress").isValid()); // no dynamic property made up
     }
 
     void contentColor_data()
@@ -261,7 +345,7 @@ private Q_SLOTS:
         QCOMPARE(textColor(hud.detailsLabel()), red);
         QCOMPARE(hud.button()->titleColor(Fen_QorProgressHUDRoundedButton::StateNormal), red);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(hud.indicator()->property(it.key().toLatin1().constData()).value<QColor>(),
+            QCOMPARE(indicatorOf(&hud)->property(it.key().toLatin1().constData()).value<QColor>(),
                      it.value().value<QColor>());
     }
 
@@ -269,19 +353,19 @@ private Q_SLOTS:
     {
         QWidget host;
         Fen_QorProgressHUD hud(&host);
-        QCOMPARE(qobject_cast<Fen_QorActivityIndicatorView *>(hud.indicator())->color(),
+        QCOMPARE(qobject_cast<Fen_QorActivityIndicatorView *>(indicatorOf(&hud))->color(),
                  QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.7f));
     }
 
     void customViewTakesTheTint()
     {
         QWidget host;
+        QLabel view(QStringLiteral("✓"));
         Fen_QorProgressHUD hud(&host);
-        auto *view = new QLabel(QStringLiteral("✓"));
-        hud.setCustomView(view);
+        hud.setCustomView(&view);
         hud.setMode(Fen_QorProgressHUDModeCustomView);
         hud.setContentColor(red);
-        QCOMPARE(textColor(view), red);
+        QCOMPARE(textColor(&view), red);
     }
 
     void equalOrMissingColourChangesNothing()
@@ -296,7 +380,7 @@ private Q_SLOTS:
         QCOMPARE(textColor(hud.label()), QColor(Qt::blue));
         hud.setContentColor(QColor());
         QCOMPARE(textColor(hud.label()), QColor(Qt::blue));
-        QCOMPARE(qobject_cast<Fen_QorActivityIndicatorView *>(hud.indicator())->color(), red);
+        QCOMPARE(qobject_cast<Fen_QorActivityIndicatorView *>(indicatorOf(&hud))->color(), red);
     }
 
     void tiltGroup()
@@ -309,7 +393,7 @@ private Q_SLOTS:
         QWidget *bezel = hud->bezelView();
         QCOMPARE(Fen_QorMotionEffectGroup::motionEffectsOf(bezel).size(), 0);
         hud->setDefaultMotionEffectsEnabled(true);
-        Fen_QorMotionEffectGroup *group = hud->bezelMotionEffects();
+        Fen_QorMotionEffectGroup *group = Fen_QorProgressHUDPrivate::get(hud)->bezelMotionEffects();
         QVERIFY(group);
         QCOMPARE(Fen_QorMotionEffectGroup::motionEffectsOf(bezel),
                  QList<Fen_QorMotionEffectGroup *>({ group }));
@@ -321,7 +405,7 @@ private Q_SLOTS:
         QCOMPARE(effects.at(1).maximumRelativeValue(), 10.0);
 
         hud->showAnimated(false); // the show step keeps the installed group
-        QCOMPARE(hud->bezelMotionEffects(), group);
+        QCOMPARE(Fen_QorProgressHUDPrivate::get(hud)->bezelMotionEffects(), group);
 
         const QRect before = bezel->geometry();
         const QList<std::pair<QPointF, QPointF>> moves {
@@ -339,7 +423,7 @@ private Q_SLOTS:
         QCOMPARE(bezel->geometry(), before); // the painted image moves, not the widget
 
         hud->setDefaultMotionEffectsEnabled(false);
-        QCOMPARE(hud->bezelMotionEffects(), nullptr);
+        QCOMPARE(Fen_QorProgressHUDPrivate::get(hud)->bezelMotionEffects(), nullptr);
         QCOMPARE(Fen_QorMotionEffectGroup::motionEffectsOf(bezel).size(), 0);
         QCOMPARE(Fen_QorAlphaTransformEffect::of(bezel)->translation(), QPointF());
     }

@@ -19,11 +19,11 @@ const QString spacedSentence = u"The video could not be saved because the album 
 const QString chineseSentence = u"视频已经保存到相册，可以在相册中查看，也可以分享给朋友。"
                                 "如果没有找到，请检查存储空间和相册权限。"_s;
 
-QFont boldFont(int pointSize)
+QFont boldFont(int pixelSize)
 {
     QFont font;
     font.setBold(true);
-    font.setPointSize(pointSize);
+    font.setPixelSize(pixelSize);
     return font;
 }
 
@@ -33,7 +33,7 @@ struct TextHUD
     QWidget host;
     Fen_QorProgressHUD *hud;
 
-    TextHUD(const QString &title, const QString &details, int detailsPointSize)
+    TextHUD(const QString &title, const QString &details, int detailsPixelSize)
         : hud(new Fen_QorProgressHUD(&host))
     {
         host.resize(390, 844);
@@ -41,7 +41,7 @@ struct TextHUD
         hud->setMode(Fen_QorProgressHUDModeText);
         hud->label()->setText(title);
         hud->detailsLabel()->setText(details);
-        hud->detailsLabel()->setFont(boldFont(detailsPointSize));
+        hud->detailsLabel()->setFont(boldFont(detailsPixelSize));
         hud->layoutSubviews();
     }
 };
@@ -67,7 +67,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("details");
-        QTest::addColumn<int>("detailsPointSize");
+        QTest::addColumn<int>("detailsPixelSize");
         QTest::addColumn<int>("minimumDetailLines");
 
         QTest::newRow("copied play address") << QString() << copiedAddress << 16 << 4;
@@ -82,9 +82,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, title);
         QFETCH(QString, details);
-        QFETCH(int, detailsPointSize);
+        QFETCH(int, detailsPixelSize);
         QFETCH(int, minimumDetailLines);
-        TextHUD text(title, details, detailsPointSize);
+        TextHUD text(title, details, detailsPixelSize);
         const QRect bezel = text.hud->bezelView()->geometry();
 
         QVERIFY2(bezel.left() >= hudMargin && bezel.right() < 390 - hudMargin,

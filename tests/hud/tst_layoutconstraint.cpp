@@ -1,6 +1,6 @@
 #include "Fen_QorLayoutConstraint.h"
-#include "Fen_QorLayoutConstraints.h"
 #include "Fen_QorLayoutSolver.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QLabel>
 #include <QRegularExpression>
@@ -42,17 +42,16 @@ Fen_QorLayoutConstraint *relate(QWidget *first, Attribute firstAttribute, Relati
 void pin(QWidget *child, QPoint at, QSize size = QSize(-1, -1))
 {
     QWidget *parent = child->parentWidget();
-    Fen_QorLayoutConstraints::addConstraints(
+    Fen_QorViewLayoutState::addConstraints(
         parent,
         { relate(child, Attribute::Leading, Relation::Equal, parent, Attribute::Leading, at.x()),
           relate(child, Attribute::Top, Relation::Equal, parent, Attribute::Top, at.y()) });
     if (size.width() >= 0)
-        Fen_QorLayoutConstraints::addConstraints(
-            child,
-            { relate(child, Attribute::Width, Relation::Equal, nullptr, Attribute::None,
-                     size.width()),
-              relate(child, Attribute::Height, Relation::Equal, nullptr, Attribute::None,
-                     size.height()) });
+        Fen_QorViewLayoutState::addConstraints(child,
+                                               { relate(child, Attribute::Width, Relation::Equal,
+                                                        nullptr, Attribute::None, size.width()),
+                                                 relate(child, Attribute::Height, Relation::Equal,
+                                                        nullptr, Attribute::None, size.height()) });
 }
 
 } // namespace
@@ -202,21 +201,21 @@ void tst_LayoutConstraint::installingMovesAndRemovingDeletes()
     QWidget b;
     auto *one = relate(&a, Attribute::Width, Relation::Equal, nullptr, Attribute::None, 1);
     auto *two = relate(&a, Attribute::Height, Relation::Equal, nullptr, Attribute::None, 2);
-    Fen_QorLayoutConstraints::addConstraints(&a, { one, two, one });
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(&a),
+    Fen_QorViewLayoutState::addConstraints(&a, { one, two, one });
+    QCOMPARE(Fen_QorViewLayoutState::constraints(&a),
              (QList<Fen_QorLayoutConstraint *> { one, two }));
 
-    Fen_QorLayoutConstraints::addConstraint(&b, one);
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(&a), QList<Fen_QorLayoutConstraint *> { two });
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(&b), QList<Fen_QorLayoutConstraint *> { one });
+    Fen_QorViewLayoutState::addConstraint(&b, one);
+    QCOMPARE(Fen_QorViewLayoutState::constraints(&a), QList<Fen_QorLayoutConstraint *> { two });
+    QCOMPARE(Fen_QorViewLayoutState::constraints(&b), QList<Fen_QorLayoutConstraint *> { one });
 
     // Only what is installed on the view goes; removing the view's own list empties it.
-    Fen_QorLayoutConstraints::removeConstraints(&a, { one });
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(&b), QList<Fen_QorLayoutConstraint *> { one });
-    Fen_QorLayoutConstraints::removeConstraints(&a, Fen_QorLayoutConstraints::constraints(&a));
-    QVERIFY(Fen_QorLayoutConstraints::constraints(&a).isEmpty());
+    Fen_QorViewLayoutState::removeConstraints(&a, { one });
+    QCOMPARE(Fen_QorViewLayoutState::constraints(&b), QList<Fen_QorLayoutConstraint *> { one });
+    Fen_QorViewLayoutState::removeConstraints(&a, Fen_QorViewLayoutState::constraints(&a));
+    QVERIFY(Fen_QorViewLayoutState::constraints(&a).isEmpty());
     // Removing again (with addresses of deleted constraints) is harmless.
-    Fen_QorLayoutConstraints::removeConstraints(&a, { two });
+    Fen_QorViewLayoutState::removeConstraints(&a, { two });
 }
 
 void tst_LayoutConstraint::destroyedItemLeavesConstraintInert()
@@ -228,7 +227,7 @@ void tst_LayoutConstraint::destroyedItemLeavesConstraintInert()
     pin(survivor, QPoint(5, 6), QSize(7, 8));
     Fen_QorLayoutConstraint *link
         = relate(doomed, Attribute::Top, Relation::Equal, survivor, Attribute::Bottom, 3);
-    Fen_QorLayoutConstraints::addConstraint(&parent, link);
+    Fen_QorViewLayoutState::addConstraint(&parent, link);
     // The doomed widget also owns constraints; they go with it.
     pin(doomed, QPoint(1, 1), QSize(2, 2));
 
@@ -243,17 +242,17 @@ void tst_LayoutConstraint::destroyedItemLeavesConstraintInert()
 void tst_LayoutConstraint::priorityPropertiesPerAxis()
 {
     QWidget view;
-    QCOMPARE(Fen_QorLayoutConstraints::contentCompressionResistancePriority(&view, Qt::Vertical),
+    QCOMPARE(Fen_QorViewLayoutState::contentCompressionResistancePriority(&view, Qt::Vertical),
              750.0f);
-    QCOMPARE(Fen_QorLayoutConstraints::contentHuggingPriority(&view, Qt::Horizontal), 250.0f);
-    Fen_QorLayoutConstraints::setContentCompressionResistancePriority(&view, 998, Qt::Vertical);
-    Fen_QorLayoutConstraints::setContentHuggingPriority(&view, 251, Qt::Horizontal);
-    QCOMPARE(Fen_QorLayoutConstraints::contentCompressionResistancePriority(&view, Qt::Vertical),
+    QCOMPARE(Fen_QorViewLayoutState::contentHuggingPriority(&view, Qt::Horizontal), 250.0f);
+    Fen_QorViewLayoutState::setContentCompressionResistancePriority(&view, 998, Qt::Vertical);
+    Fen_QorViewLayoutState::setContentHuggingPriority(&view, 251, Qt::Horizontal);
+    QCOMPARE(Fen_QorViewLayoutState::contentCompressionResistancePriority(&view, Qt::Vertical),
              998.0f);
-    QCOMPARE(Fen_QorLayoutConstraints::contentCompressionResistancePriority(&view, Qt::Horizontal),
+    QCOMPARE(Fen_QorViewLayoutState::contentCompressionResistancePriority(&view, Qt::Horizontal),
              750.0f);
-    QCOMPARE(Fen_QorLayoutConstraints::contentHuggingPriority(&view, Qt::Horizontal), 251.0f);
-    QCOMPARE(Fen_QorLayoutConstraints::contentHuggingPriority(&view, Qt::Vertical), 250.0f);
+    QCOMPARE(Fen_QorViewLayoutState::contentHuggingPriority(&view, Qt::Horizontal), 251.0f);
+    QCOMPARE(Fen_QorViewLayoutState::contentHuggingPriority(&view, Qt::Vertical), 250.0f);
 }
 
 void tst_LayoutConstraint::solverHonoursPriorities_data()
@@ -288,19 +287,18 @@ void tst_LayoutConstraint::solverHonoursPriorities()
     QWidget parent;
     parent.resize(200, 100);
     SizedWidget child(QSize(naturalWidth, 20), &parent);
-    Fen_QorLayoutConstraints::setContentCompressionResistancePriority(&child, compressionResistance,
-                                                                      Qt::Horizontal);
-    Fen_QorLayoutConstraints::addConstraints(
+    Fen_QorViewLayoutState::setContentCompressionResistancePriority(&child, compressionResistance,
+                                                                    Qt::Horizontal);
+    Fen_QorViewLayoutState::addConstraints(
         &parent,
         { relate(&child, Attribute::Leading, Relation::GreaterThanOrEqual, &parent,
                  Attribute::Leading, 10, 900),
           relate(&parent, Attribute::Trailing, Relation::GreaterThanOrEqual, &child,
                  Attribute::Trailing, 10, 900),
           relate(&child, Attribute::Top, Relation::Equal, &parent, Attribute::Top, 0) });
-    Fen_QorLayoutConstraints::addConstraint(&child,
-                                            relate(&child, Attribute::Width, Relation::Equal,
-                                                   nullptr, Attribute::None, askedWidth,
-                                                   askedPriority));
+    Fen_QorViewLayoutState::addConstraint(&child,
+                                          relate(&child, Attribute::Width, Relation::Equal, nullptr,
+                                                 Attribute::None, askedWidth, askedPriority));
 
     Fen_QorLayoutSolver::solve(&parent);
 
@@ -316,7 +314,7 @@ void tst_LayoutConstraint::solverKeepsTiedChainMembersEqual()
     parent.resize(60, 100);
     QWidget upper(&parent);
     QWidget lower(&parent);
-    Fen_QorLayoutConstraints::addConstraints(
+    Fen_QorViewLayoutState::addConstraints(
         &parent,
         { relate(&upper, Attribute::Top, Relation::Equal, &parent, Attribute::Top, 0),
           relate(&lower, Attribute::Top, Relation::Equal, &upper, Attribute::Bottom, 0),

@@ -1,8 +1,12 @@
+#include "AssertionRecorder.h"
+#include "ManualClock.h"
+
 #include "Fen_QorAlphaTransformEffect.h"
-#include "Fen_QorAssert.h"
 #include "Fen_QorBackgroundView.h"
 #include "Fen_QorProgress.h"
 #include "Fen_QorProgressHUD.h"
+#include "Fen_QorProgressHUDPrivate.h"
+#include "Fen_QorProgressSampler.h"
 #include "Fen_QorSpringEasing.h"
 
 #include <QPushButton>
@@ -12,8 +16,9 @@
 #include <QtTest>
 
 #include <functional>
-#include <mutex>
 #include <thread>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,15 +41,6 @@ public:
     using Fen_QorProgressHUD::Fen_QorProgressHUD;
 };
 
-std::mutex failuresMutex;
-QStringList failures;
-
-void recordingHandler(const char *message, const char *, int)
-{
-    std::lock_guard<std::mutex> lock(failuresMutex);
-    failures.append(QString::fromUtf8(message));
-}
-
 qreal bezelAlpha(Fen_QorProgressHUD *hud)
 {
     return Fen_QorAlphaTransformEffect::of(hud->bezelView())->alpha();
@@ -55,20 +51,38 @@ qreal bezelScale(Fen_QorProgressHUD *hud)
     return Fen_QorAlphaTransformEffect::of(hud->bezelView())->scale();
 }
 
-// A HUD added to \a host whose completions and delegate notices are counted.
+Fen_QorProgressSampler *samplerOf(Fen_QorProgressHUD *hud)
+{
+    return Fen_QorProgressHUDPrivate::get(hud)->sampler;
+}
+
+// A HUD added to \a host whose completions and delegate notices are counted, its timing on a
+// clock the test moves. The fixture deletes the HUD when it goes (a HUD destroyed while it shows
+// still tells its completion, which counts into the fixture).
 struct Fixture
 {
     explicit Fixture(QWidget *host) : hud(new Fen_QorProgressHUD(host))
     {
+        Fen_QorProgressHUDPrivate::get(hud)->setClock(clock);
         hud->setParent(host);
         hud->show();
         hud->setDelegate(&delegate);
         hud->setCompletionBlock([this] { ++completions; });
     }
+    ~Fixture() { delete hud.data(); }
+    Fixture(const Fixture &) = delete;
+    Fixture &operator=(const Fixture &) = delete;
+
+    ManualClock clock;
     RecordingDelegate delegate;
     QPointer<Fen_QorProgressHUD> hud;
     int completions = 0;
 };
+
+void deleteDeferred()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 } // namespace
 
@@ -97,20 +111,74 @@ private Q_SLOTS:
         QVERIFY(!hud.hasFinished());
         QVERIFY(hud.isUserInteractionEnabled());
         QVERIFY(!hud.areDefaultMotionEffectsEnabled());
-        QCOMPARE(hud.progressObjectDisplayLink(), nullptr);
+        QVERIFY(!samplerOf(&hud)->isTracking());
+    }
+
+    // The enumerations are known to Qt by their names, keep their values and stay 64-bit.
+    void registeredEnums_data()
+    {
+        QTest::addColumn<QMetaEnum>("metaEnum");
+        QTest::addColumn<QStringList>("keys"); // in value order from 0
+        QTest::newRow("mode") << QMetaEnum::fromType<Fen_QorProgressHUDMode>()
+                              << QStringList { u"Fen_QorProgressHUDModeSpinner"_s,
+                                               u"Fen_QorProgressHUDModeRoundProgress"_s,
+                                               u"Fen_QorProgressHUDModeBarProgress"_s,
+                                               u"Fen_QorProgressHUDModeAnnularProgress"_s,
+                                               u"Fen_QorProgressHUDModeCustomView"_s,
+                                               u"Fen_QorProgressHUDModeText"_s };
+        QTest::newRow("animation") << QMetaEnum::fromType<Fen_QorProgressHUDAnimation>()
+                                   << QStringList { u"Fen_QorProgressHUDAnimationFade"_s,
+                                                    u"Fen_QorProgressHUDAnimationGrowShrink"_s,
+                                                    u"Fen_QorProgressHUDAnimationShrink"_s,
+                                                    u"Fen_QorProgressHUDAnimationGrow"_s };
+        QTest::newRow("background style")
+            << QMetaEnum::fromType<Fen_QorProgressHUDBackgroundStyle>()
+            << QStringList { u"Fen_QorProgressHUDBackgroundStyleSolidColor"_s,
+                             u"Fen_QorProgressHUDBackgroundStyleBlur"_s };
+        QTest::newRow("blur style")
+            << QMetaEnum::fromType<Fen_QorBlurEffectStyle>()
+            << QStringList { u"Fen_QorBlurEffectStyleExtraLight"_s,
+                             u"Fen_QorBlurEffectStyleLight"_s, u"Fen_QorBlurEffectStyleDark"_s };
+    }
+
+    void registeredEnums()
+    {
+        QFETCH(QMetaEnum, metaEnum);
+        QFETCH(QStringList, keys);
+        QVERIFY(metaEnum.isValid());
+        QCOMPARE(metaEnum.keyCount(), keys.size());
+        for (int value = 0; value < keys.size(); ++value)
+            QCOMPARE(QString::fromLatin1(metaEnum.valueToKey(value)), keys.at(value));
+        static_assert(std::is_same_v<std::underlying_type_t<Fen_QorProgressHUDMode>, qint64>);
+        static_assert(std::is_same_v<std::underlying_type_t<Fen_QorProgressHUDAnimation>, qint64>);
+        static_assert(
+            std::is_same_v<std::underlying_type_t<Fen_QorProgressHUDBackgroundStyle>, qint64>);
+        static_assert(std::is_same_v<std::underlying_type_t<Fen_QorBlurEffectStyle>, qint64>);
+    }
+
+    void enumProperties()
+    {
+        QWidget host;
+        Fen_QorProgressHUD hud(&host);
+        QVERIFY(hud.setProperty("mode", QVariant::fromValue(Fen_QorProgressHUDModeText)));
+        QCOMPARE(hud.mode(), Fen_QorProgressHUDModeText);
+        QCOMPARE(hud.property("mode").toString(), u"Fen_QorProgressHUDModeText"_s);
+        hud.setAnimationType(Fen_QorProgressHUDAnimationGrow);
+        QCOMPARE(hud.property("animationType").value<Fen_QorProgressHUDAnimation>(),
+                 Fen_QorProgressHUDAnimationGrow);
     }
 
     void frameConstructor()
     {
-        failures.clear();
-        const Fen_QorAssertionHandler previous = Fen_QorSetAssertionHandler(&recordingHandler);
-        Fen_QorProgressHUD loose(QRect(10, 20, 150, 90));
-        Fen_QorSetAssertionHandler(previous);
-        QVERIFY(failures.isEmpty()); // no host needed
-        QCOMPARE(loose.geometry(), QRect(10, 20, 150, 90));
-        QCOMPARE(loose.parentWidget(), nullptr);
-        QCOMPARE(loose.alpha(), 0.0); // the common set-up ran
-        QVERIFY(loose.indicator());
+        {
+            const AssertionRecorder assertions;
+            Fen_QorProgressHUD loose(QRect(10, 20, 150, 90));
+            QVERIFY(assertions.failures().isEmpty()); // no host needed
+            QCOMPARE(loose.geometry(), QRect(10, 20, 150, 90));
+            QCOMPARE(loose.parentWidget(), nullptr);
+            QCOMPARE(loose.alpha(), 0.0); // the common set-up ran
+            QVERIFY(Fen_QorProgressHUDPrivate::get(&loose)->indicator());
+        }
 
         QWidget host;
         host.resize(300, 200);
@@ -125,19 +193,16 @@ private Q_SLOTS:
 
     void missingViewAsserts()
     {
-        failures.clear();
-        const Fen_QorAssertionHandler previous = Fen_QorSetAssertionHandler(&recordingHandler);
+        const AssertionRecorder assertions;
         Fen_QorProgressHUD hud(nullptr);
-        Fen_QorSetAssertionHandler(previous);
-        QCOMPARE(failures, QStringList { QStringLiteral("View must not be nil.") });
+        QCOMPARE(assertions.failures(), QStringList { u"View must not be nil."_s });
     }
 
     void offMainThreadAsserts()
     {
         QWidget host;
         Fixture f(&host);
-        failures.clear();
-        const Fen_QorAssertionHandler previous = Fen_QorSetAssertionHandler(&recordingHandler);
+        const AssertionRecorder assertions;
         QThread *worker = QThread::create([&f] {
             f.hud->showAnimated(false);
             f.hud->hideAnimated(false);
@@ -146,14 +211,12 @@ private Q_SLOTS:
         worker->start();
         QVERIFY(worker->wait(5000));
         delete worker;
-        Fen_QorSetAssertionHandler(previous);
-        const QString message
-            = QStringLiteral("Fen_QorProgressHUD needs to be accessed on the main thread.");
-        QCOMPARE(failures, QStringList({ message, message, message }));
-        // The requests were dropped: nothing was shown, hidden or completed.
+        const QString message = u"Fen_QorProgressHUD needs to be accessed on the main thread."_s;
+        QCOMPARE(assertions.failures(), QStringList({ message, message, message }));
+        // The requests were dropped: nothing was shown, hidden, scheduled or completed.
         QCOMPARE(f.hud->alpha(), 0.0);
         QVERIFY(!f.hud->hasFinished());
-        QTest::qWait(50);
+        QCOMPARE(f.clock.pendingCount(), 0);
         QCOMPARE(f.completions, 0);
     }
 
@@ -168,7 +231,7 @@ private Q_SLOTS:
         // Completion and delegate run at the hide request although nothing became visible.
         QCOMPARE(f.completions, 1);
         QCOMPARE(f.delegate.hidden, QList<Fen_QorProgressHUD *>({ f.hud.data() }));
-        QTest::qWait(200);
+        f.clock.advance(1.0); // the cancelled grace wait never shows it
         QCOMPARE(f.hud->alpha(), 0.0);
         QCOMPARE(bezelAlpha(f.hud), 0.0);
         QCOMPARE(f.completions, 1);
@@ -188,21 +251,21 @@ private Q_SLOTS:
         Fixture f(&host);
         f.hud->setMinShowTime(0.15);
         f.hud->showAnimated(false);
-        QElapsedTimer clock;
-        clock.start();
         f.hud->hideAnimated(true);
         f.hud->hideAnimated(false); // two waits, both pending; the latest flag counts
         QCOMPARE(f.hud->alpha(), 1.0);
         QCOMPARE(f.completions, 0);
         if (showAgain) {
             f.hud->showAnimated(false);
-            QTest::qWait(250);
+            f.clock.advance(1.0);
             QCOMPARE(f.hud->alpha(), 1.0);
             QCOMPARE(f.completions, 0);
             return;
         }
-        QTRY_COMPARE_WITH_TIMEOUT(f.completions, 2, 1000);
-        QVERIFY(clock.elapsed() >= 140);
+        f.clock.advance(0.14);
+        QCOMPARE(f.completions, 0);
+        f.clock.advance(0.01);
+        QCOMPARE(f.completions, 2); // not animated: done at once, twice
         QCOMPARE(f.hud->alpha(), 0.0);
     }
 
@@ -223,9 +286,29 @@ private Q_SLOTS:
         f.hud->setGraceTime(0.08);
         f.hud->showAnimated(false);
         f.hud->hideAnimated(false, delay);
-        QTest::qWait(300);
+        f.clock.advance(1.0);
         QCOMPARE(f.hud->alpha(), visibleAtEnd ? 1.0 : 0.0);
         QCOMPARE(f.completions, visibleAtEnd ? 0 : 1);
+    }
+
+    // shown() when the HUD becomes visible; hidden() after the completion and the delegate.
+    void shownAndHiddenSignals()
+    {
+        QWidget host;
+        Fixture f(&host);
+        QStringList told;
+        f.hud->setCompletionBlock([&told] { told.append(u"completion"_s); });
+        f.delegate.onHidden = [&told] { told.append(u"delegate"_s); };
+        connect(f.hud, &Fen_QorProgressHUD::hidden, this, [&told] { told.append(u"hidden"_s); });
+        QSignalSpy shown(f.hud.data(), &Fen_QorProgressHUD::shown);
+        f.hud->setGraceTime(0.5);
+        f.hud->showAnimated(false);
+        QCOMPARE(shown.size(), 0);
+        f.clock.advance(0.5);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(f.hud->alpha(), 1.0);
+        f.hud->hideAnimated(false);
+        QCOMPARE(told, QStringList({ u"completion"_s, u"delegate"_s, u"hidden"_s }));
     }
 
     void twoHidesCallDoneTwice()
@@ -274,7 +357,8 @@ private Q_SLOTS:
         QCOMPARE(Fen_QorProgressHUD::HUDForView<DerivedHUD>(&host), nullptr);
     }
 
-    void hideHUDForViewRemovesTheHUD()
+    // A HUD the caller constructed is hidden and taken off its host, and stays the caller's.
+    void hideHUDForViewDetachesACallersHUD()
     {
         QWidget host;
         QVERIFY(!Fen_QorProgressHUD::hideHUDForView(&host, false));
@@ -284,7 +368,74 @@ private Q_SLOTS:
         QVERIFY(Fen_QorProgressHUD::hideHUDForView(&host, true));
         QTRY_COMPARE(f.completions, 1);
         QVERIFY(host.findChildren<Fen_QorProgressHUD *>().isEmpty());
-        QTRY_VERIFY(f.hud.isNull());
+        QCOMPARE(f.hud->parentWidget(), nullptr);
+        QVERIFY(f.hud->isHidden());
+        deleteDeferred();
+        QVERIFY(f.hud); // never deleted by the kit
+    }
+
+    void callersHUDOnTheStack_data()
+    {
+        QTest::addColumn<bool>("throughTheClass");
+        QTest::newRow("removeFromSuperViewOnHide") << false;
+        QTest::newRow("hideHUDForView") << true;
+    }
+
+    void callersHUDOnTheStack()
+    {
+        QFETCH(bool, throughTheClass);
+        QWidget host;
+        int completions = 0;
+        {
+            Fen_QorProgressHUD hud(&host);
+            hud.setParent(&host);
+            hud.setCompletionBlock([&completions] { ++completions; });
+            hud.showAnimated(false);
+            if (throughTheClass) {
+                QVERIFY(Fen_QorProgressHUD::hideHUDForView(&host, false));
+            } else {
+                hud.setRemoveFromSuperViewOnHide(true);
+                hud.hideAnimated(false);
+            }
+            QCOMPARE(hud.parentWidget(), nullptr);
+            deleteDeferred(); // nothing of the kit may delete a stack object
+            QCOMPARE(completions, 1);
+        }
+        QCOMPARE(completions, 1); // told once, at the hide
+        QVERIFY(host.children().isEmpty());
+    }
+
+    // A HUD the kit made is the kit's: it leaves its host when hidden and is deleted after its
+    // completion, its delegate and hidden() were told.
+    void kitHUDIsDeletedAfterItsNotices_data()
+    {
+        QTest::addColumn<bool>("throughTheClass");
+        QTest::newRow("hideAnimated") << false;
+        QTest::newRow("hideHUDForView") << true;
+    }
+
+    void kitHUDIsDeletedAfterItsNotices()
+    {
+        QFETCH(bool, throughTheClass);
+        QWidget host;
+        RecordingDelegate delegate;
+        const QPointer<Fen_QorProgressHUD> hud = Fen_QorProgressHUD::showHUDAddedTo(&host, false);
+        QVERIFY(hud->removeFromSuperViewOnHide());
+        QCOMPARE(hud->parentWidget(), &host);
+        bool aliveInCompletion = false;
+        hud->setCompletionBlock([&] { aliveInCompletion = !hud.isNull(); });
+        hud->setDelegate(&delegate);
+        QSignalSpy hidden(hud.data(), &Fen_QorProgressHUD::hidden);
+        if (throughTheClass)
+            QVERIFY(Fen_QorProgressHUD::hideHUDForView(&host, false));
+        else
+            hud->hideAnimated(false);
+        QVERIFY(aliveInCompletion);
+        QCOMPARE(delegate.hidden.size(), 1);
+        QCOMPARE(hidden.size(), 1);
+        QVERIFY(host.children().isEmpty());
+        deleteDeferred();
+        QVERIFY(hud.isNull());
     }
 
     void animationTypes_data()
@@ -362,7 +513,7 @@ private Q_SLOTS:
         f.hud->setMode(Fen_QorProgressHUDModeBarProgress);
         auto progress = std::make_shared<Fen_QorProgress>(1000);
         f.hud->setProgressObject(progress);
-        QVERIFY(f.hud->progressObjectDisplayLink()); // sampling starts before any show
+        QVERIFY(samplerOf(f.hud)->isTracking()); // sampling starts before any show
         // Written from another thread while the HUD samples on this one.
         std::thread writer([progress] {
             for (int i = 0; i < 1000; ++i)
@@ -370,19 +521,38 @@ private Q_SLOTS:
         });
         writer.join();
         QTRY_COMPARE(f.hud->progress(), 1.0f);
-        QCOMPARE(f.hud->indicator()->property("progress").toFloat(), 1.0f);
+        QWidget *indicator = Fen_QorProgressHUDPrivate::get(f.hud)->indicator();
+        QCOMPARE(indicator->property("progress").toFloat(), 1.0f);
 
         f.hud->showAnimated(false);
         f.hud->hideAnimated(false);
-        QCOMPARE(f.hud->progressObjectDisplayLink(), nullptr); // done stops it
-        progress->setCompletedUnitCount(250);
-        QTest::qWait(60);
-        QCOMPARE(f.hud->progress(), 1.0f);
+        QVERIFY(!samplerOf(f.hud)->isTracking()); // done stops it
 
         f.hud->showAnimated(false);
-        QVERIFY(f.hud->progressObjectDisplayLink());
+        QVERIFY(samplerOf(f.hud)->isTracking());
         f.hud->setProgressObject(nullptr);
-        QCOMPARE(f.hud->progressObjectDisplayLink(), nullptr);
+        QVERIFY(!samplerOf(f.hud)->isTracking());
+    }
+
+    void samplerAlone()
+    {
+        QWidget view;
+        Fen_QorProgressSampler sampler(&view);
+        QSignalSpy sampled(&sampler, &Fen_QorProgressSampler::sampled);
+        sampler.setTracking(true);
+        QVERIFY(!sampler.isTracking()); // nothing to sample
+        auto progress = std::make_shared<Fen_QorProgress>(4);
+        progress->setCompletedUnitCount(1);
+        sampler.setProgressObject(progress);
+        QVERIFY(sampler.isTracking());
+        QVERIFY(sampler.displayLink()->interval() >= 1);
+        QTRY_VERIFY(!sampled.isEmpty());
+        QCOMPARE(sampled.constLast().at(0).toFloat(), 0.25f);
+        sampler.setTracking(false);
+        QVERIFY(!sampler.isTracking());
+        QCOMPARE(sampler.progressObject(), progress);
+        sampler.setProgressObject(nullptr);
+        QVERIFY(!sampler.isTracking());
     }
 
     void followsHostSize()
@@ -431,47 +601,60 @@ private Q_SLOTS:
         QCOMPARE(clicked.size(), reachesHost ? 1 : 0);
     }
 
-    void destroyedWhileBusyDropsNotices_data()
+    // Every show is answered once: a HUD destroyed before its hide was told tells from its
+    // destructor; one with nothing pending tells nothing.
+    void destroyedWhileBusyTellsOnce_data()
     {
-        QTest::addColumn<bool>("animatingOut");
-        QTest::newRow("timers pending") << false;
-        QTest::newRow("animating out") << true;
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("new") << u"new"_s << 0;
+        QTest::newRow("grace wait") << u"grace wait"_s << 1;
+        QTest::newRow("shown") << u"shown"_s << 1;
+        QTest::newRow("minimum-show wait") << u"minimum-show wait"_s << 1;
+        QTest::newRow("animating out") << u"animating out"_s << 1;
+        QTest::newRow("hidden") << u"hidden"_s << 0;
     }
 
-    void destroyedWhileBusyDropsNotices()
+    void destroyedWhileBusyTellsOnce()
     {
-        QFETCH(bool, animatingOut);
+        QFETCH(QString, state);
+        QFETCH(int, notices);
         QWidget host;
         Fixture f(&host);
+        QSignalSpy hidden(f.hud.data(), &Fen_QorProgressHUD::hidden);
         f.hud->setProgressObject(std::make_shared<Fen_QorProgress>(10));
-        if (animatingOut) {
-            f.hud->showAnimated(false);
+        f.hud->setMinShowTime(state == u"minimum-show wait" ? 1.0 : 0.0);
+        f.hud->setGraceTime(state == u"grace wait" ? 1.0 : 0.0);
+        if (state != u"new")
+            f.hud->showAnimated(state != u"minimum-show wait" && state != u"hidden");
+        if (state == u"minimum-show wait" || state == u"hidden")
+            f.hud->hideAnimated(false);
+        else if (state == u"animating out")
             f.hud->hideAnimated(true);
-            QCOMPARE(f.hud->alpha(), 1.0); // still animating
-        } else {
-            f.hud->setMinShowTime(0.05);
-            f.hud->setGraceTime(0.05);
-            f.hud->showAnimated(true); // grace timer
-            f.hud->hideAnimated(true, 0.05);
-            QTRY_COMPARE(bezelAlpha(f.hud) > 0.0, true); // shown, animating in
-            f.hud->hideAnimated(true); // minimum-show timer pending
-        }
+        const int before = f.completions;
+        QCOMPARE(f.hud->alpha(),
+                 state == u"shown" || state == u"minimum-show wait" || state == u"animating out"
+                     ? 1.0
+                     : 0.0);
+
         delete f.hud.data();
-        QTest::qWait(400); // past the animation and every timer
-        QCOMPARE(f.completions, 0);
-        QVERIFY(f.delegate.hidden.isEmpty());
+        QCOMPARE(f.completions - before, notices);
+        QCOMPARE(f.delegate.hidden.size(), before + notices);
+        QCOMPARE(hidden.size(), before + notices);
+        f.clock.advance(5.0); // no timer of the HUD survives it
+        QCOMPARE(f.completions, before + notices);
     }
 
     // The hide's notices call out to user code, which may delete the HUD or its host; nothing
-    // of the HUD may be touched afterwards (ASan builds catch it), nor the delegate be told.
+    // of the HUD may be touched afterwards (ASan builds catch it), and the notices not yet told
+    // are told by the destructor, so the delegate still hears of the hide once.
     void noticeMayDeleteTheHUD_data()
     {
         QTest::addColumn<QString>("ending");
         QTest::addColumn<bool>("fromDelegate");
         QTest::addColumn<bool>("deleteHost");
-        const QStringList endings { QStringLiteral("plain"), QStringLiteral("animated"),
-                                    QStringLiteral("minimum show time"), QStringLiteral("delayed"),
-                                    QStringLiteral("show ends the hide animation") };
+        const QStringList endings { u"plain"_s, u"animated"_s, u"minimum show time"_s, u"delayed"_s,
+                                    u"show ends the hide animation"_s };
         for (const QString &ending : endings) {
             const QByteArray name = ending.toUtf8();
             QTest::addRow("%s, completion deletes the HUD", name.constData())
@@ -491,6 +674,7 @@ private Q_SLOTS:
         auto *host = new QWidget;
         QPointer<QWidget> hostAlive(host);
         Fixture f(host);
+        QSignalSpy hidden(f.hud.data(), &Fen_QorProgressHUD::hidden);
         const auto deleter = [&f, host, deleteHost] {
             if (deleteHost)
                 delete host;
@@ -507,29 +691,28 @@ private Q_SLOTS:
             });
 
         f.hud->showAnimated(false);
-        if (ending == QLatin1String("plain")) {
+        if (ending == u"plain") {
             f.hud->hideAnimated(false);
-        } else if (ending == QLatin1String("animated")) {
+        } else if (ending == u"animated") {
             f.hud->hideAnimated(true);
-        } else if (ending == QLatin1String("minimum show time")) {
+        } else if (ending == u"minimum show time") {
             f.hud->setMinShowTime(0.05);
             f.hud->showAnimated(false);
             f.hud->hideAnimated(false);
-        } else if (ending == QLatin1String("delayed")) {
+            f.clock.advance(0.05);
+        } else if (ending == u"delayed") {
             f.hud->hideAnimated(false, 0.02);
+            f.clock.advance(0.02);
         } else {
             f.hud->hideAnimated(true);
             f.hud->showAnimated(true);
         }
         QTRY_VERIFY(f.hud.isNull());
-        QTest::qWait(50); // deferred deletions and any late timer
+        deleteDeferred();
         QCOMPARE(hostAlive.isNull(), deleteHost);
-        if (!fromDelegate) {
-            QCOMPARE(completions, 1);
-            QVERIFY(f.delegate.hidden.isEmpty()); // the HUD was gone before its delegate's turn
-        } else {
-            QCOMPARE(f.delegate.hidden.size(), 1);
-        }
+        QCOMPARE(fromDelegate ? f.completions : completions, 1);
+        QCOMPARE(f.delegate.hidden.size(), 1);
+        QCOMPARE(hidden.size(), 1);
         delete hostAlive.data();
     }
 

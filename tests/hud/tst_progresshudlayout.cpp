@@ -1,5 +1,5 @@
-#include "Fen_QorLayoutConstraints.h"
 #include "Fen_QorProgressHUDLayout.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QLabel>
 #include <QStandardPaths>
@@ -46,10 +46,10 @@ struct Tree
         for (QWidget *item : items) {
             if (!item)
                 continue;
-            Fen_QorLayoutConstraints::setContentCompressionResistancePriority(item, 998,
-                                                                              Qt::Horizontal);
-            Fen_QorLayoutConstraints::setContentCompressionResistancePriority(item, 998,
-                                                                              Qt::Vertical);
+            Fen_QorViewLayoutState::setContentCompressionResistancePriority(item, 998,
+                                                                            Qt::Horizontal);
+            Fen_QorViewLayoutState::setContentCompressionResistancePriority(item, 998,
+                                                                            Qt::Vertical);
         }
     }
 
@@ -333,7 +333,7 @@ void tst_ProgressHUDLayout::secondUpdateReplacesTheSet()
     auto *foreign
         = new Fen_QorLayoutConstraint(tree.bezel, Attribute::Width, Relation::LessThanOrEqual,
                                       nullptr, Attribute::None, 1.0, 10000.0);
-    Fen_QorLayoutConstraints::addConstraint(tree.bezel, foreign);
+    Fen_QorViewLayoutState::addConstraint(tree.bezel, foreign);
     tree.update();
     const QRect labelFrame = tree.label->geometry();
     const QRect bezelFrame = tree.bezel->geometry();
@@ -347,14 +347,14 @@ void tst_ProgressHUDLayout::secondUpdateReplacesTheSet()
     // 2 centring + 4 edge constraints on the HUD, one minimum height per spacer, and on the
     // bezel the spacer equality plus, per item of six, centring and two side margins, the top
     // and bottom anchors, and five links.
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(&tree.hud).size(), 6);
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(tree.topSpacer).size(), 1);
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(tree.bottomSpacer).size(), 1);
+    QCOMPARE(Fen_QorViewLayoutState::constraints(&tree.hud).size(), 6);
+    QCOMPARE(Fen_QorViewLayoutState::constraints(tree.topSpacer).size(), 1);
+    QCOMPARE(Fen_QorViewLayoutState::constraints(tree.bottomSpacer).size(), 1);
     QCOMPARE(tree.layout.bezelConstraints().size(), 1 + 6 * 3 + 2 + 5);
     QCOMPARE(tree.layout.paddingConstraints().size(), 5);
     QList<Fen_QorLayoutConstraint *> expectedOnBezel { foreign };
     expectedOnBezel += tree.layout.bezelConstraints();
-    QCOMPARE(Fen_QorLayoutConstraints::constraints(tree.bezel), expectedOnBezel);
+    QCOMPARE(Fen_QorViewLayoutState::constraints(tree.bezel), expectedOnBezel);
     QCOMPARE(tree.label->geometry(), labelFrame);
     QCOMPARE(tree.bezel->geometry(), bezelFrame);
 }

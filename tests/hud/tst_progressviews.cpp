@@ -1,4 +1,6 @@
-#include "BlocksTestSupport.h"
+#include "PaintCounter.h"
+#include "RenderedImage.h"
+#include "ThrowingAssertions.h"
 
 #include "Fen_QorBarProgressView.h"
 #include "Fen_QorPathArcs.h"

@@ -1,4 +1,4 @@
-#include "BlocksTestSupport.h"
+#include "RenderedImage.h"
 
 #include "Fen_QorProgressHUDRoundedButton.h"
 

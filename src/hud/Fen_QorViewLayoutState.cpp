@@ -1,4 +1,4 @@
-#include "Fen_QorLayoutConstraints.h"
+#include "Fen_QorViewLayoutState.h"
 
 #include <QWidget>
 
@@ -11,10 +11,10 @@ namespace {
 struct LayoutState
 {
     std::vector<std::unique_ptr<Fen_QorLayoutConstraint>> constraints;
-    float compressionResistance[2] = { Fen_QorLayoutConstraints::DefaultCompressionResistance,
-                                       Fen_QorLayoutConstraints::DefaultCompressionResistance };
+    float compressionResistance[2] = { Fen_QorViewLayoutState::DefaultCompressionResistance,
+                                       Fen_QorViewLayoutState::DefaultCompressionResistance };
     float hugging[2]
-        = { Fen_QorLayoutConstraints::DefaultHugging, Fen_QorLayoutConstraints::DefaultHugging };
+        = { Fen_QorViewLayoutState::DefaultHugging, Fen_QorViewLayoutState::DefaultHugging };
 };
 
 // Keyed by address only: an entry is dropped from the widget's destroyed() signal, so a key is
@@ -69,7 +69,7 @@ std::unique_ptr<Fen_QorLayoutConstraint> detach(QWidget *owner, Fen_QorLayoutCon
 
 } // namespace
 
-QList<Fen_QorLayoutConstraint *> Fen_QorLayoutConstraints::constraints(const QWidget *view)
+QList<Fen_QorLayoutConstraint *> Fen_QorViewLayoutState::constraints(const QWidget *view)
 {
     QList<Fen_QorLayoutConstraint *> result;
     if (const LayoutState *state = findState(view)) {
@@ -80,7 +80,7 @@ QList<Fen_QorLayoutConstraint *> Fen_QorLayoutConstraints::constraints(const QWi
     return result;
 }
 
-void Fen_QorLayoutConstraints::addConstraint(QWidget *view, Fen_QorLayoutConstraint *constraint)
+void Fen_QorViewLayoutState::addConstraint(QWidget *view, Fen_QorLayoutConstraint *constraint)
 {
     if (!view || !constraint || constraint->m_owner == view)
         return;
@@ -93,15 +93,15 @@ void Fen_QorLayoutConstraints::addConstraint(QWidget *view, Fen_QorLayoutConstra
     ensureState(view).constraints.push_back(std::move(owned));
 }
 
-void Fen_QorLayoutConstraints::addConstraints(QWidget *view,
-                                              const QList<Fen_QorLayoutConstraint *> &constraints)
+void Fen_QorViewLayoutState::addConstraints(QWidget *view,
+                                            const QList<Fen_QorLayoutConstraint *> &constraints)
 {
     for (Fen_QorLayoutConstraint *constraint : constraints)
         addConstraint(view, constraint);
 }
 
-void Fen_QorLayoutConstraints::removeConstraints(
-    QWidget *view, const QList<Fen_QorLayoutConstraint *> &constraints)
+void Fen_QorViewLayoutState::removeConstraints(QWidget *view,
+                                               const QList<Fen_QorLayoutConstraint *> &constraints)
 {
     if (!view)
         return;
@@ -111,29 +111,28 @@ void Fen_QorLayoutConstraints::removeConstraints(
         detach(view, constraint).reset();
 }
 
-float Fen_QorLayoutConstraints::contentCompressionResistancePriority(const QWidget *view,
-                                                                     Qt::Orientation axis)
+float Fen_QorViewLayoutState::contentCompressionResistancePriority(const QWidget *view,
+                                                                   Qt::Orientation axis)
 {
     const LayoutState *state = findState(view);
     return state ? state->compressionResistance[axisIndex(axis)] : DefaultCompressionResistance;
 }
 
-void Fen_QorLayoutConstraints::setContentCompressionResistancePriority(QWidget *view,
-                                                                       float priority,
-                                                                       Qt::Orientation axis)
+void Fen_QorViewLayoutState::setContentCompressionResistancePriority(QWidget *view, float priority,
+                                                                     Qt::Orientation axis)
 {
     if (view)
         ensureState(view).compressionResistance[axisIndex(axis)] = priority;
 }
 
-float Fen_QorLayoutConstraints::contentHuggingPriority(const QWidget *view, Qt::Orientation axis)
+float Fen_QorViewLayoutState::contentHuggingPriority(const QWidget *view, Qt::Orientation axis)
 {
     const LayoutState *state = findState(view);
     return state ? state->hugging[axisIndex(axis)] : DefaultHugging;
 }
 
-void Fen_QorLayoutConstraints::setContentHuggingPriority(QWidget *view, float priority,
-                                                         Qt::Orientation axis)
+void Fen_QorViewLayoutState::setContentHuggingPriority(QWidget *view, float priority,
+                                                       Qt::Orientation axis)
 {
     if (view)
         ensureState(view).hugging[axisIndex(axis)] = priority;

@@ -8,17 +8,17 @@
 class QWidget;
 
 /*!
- * \brief The layout state that the kit keeps per widget: the constraints installed on it and its
- * content compression resistance and hugging priorities per axis.
+ * \brief The layout state that the kit keeps per widget: the constraints installed on it (each a
+ * Fen_QorLayoutConstraint) and its content compression resistance and hugging priorities per axis.
  *
  * A side table keyed by widget: a widget is forgotten (and its constraints deleted) when it is
  * destroyed. Installing transfers ownership of a constraint to the view; removing deletes it.
  * Main thread only, like the widgets themselves.
  */
-class Fen_QorLayoutConstraints
+class Fen_QorViewLayoutState
 {
 public:
-    Fen_QorLayoutConstraints() = delete;
+    Fen_QorViewLayoutState() = delete;
 
     /*! Default priority with which a widget resists shrinking below its intrinsic size. */
     static constexpr float DefaultCompressionResistance
