@@ -30,16 +30,25 @@ qint64 ResponseBody::size() const
     return m_first.size() + m_paddingSize + m_second.size();
 }
 
+QByteArray ResponseBody::bytes() const
+{
+    QByteArray all = m_first;
+    for (qint64 left = m_paddingSize; left > 0; left -= padding().size())
+        all += padding().left(qsizetype(std::min<qint64>(left, padding().size())));
+    all += m_second;
+    return all;
+}
+
 void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
                           const httplib::Request &request, httplib::Response &response,
                           const std::string &contentType, Ending ending, const StopSignal &stop,
-                          std::chrono::milliseconds dripInterval)
+                          Framing framing, std::chrono::milliseconds dripInterval)
 {
     if (ending == Ending::Endless || ending == Ending::Dripping)
         return attachUnending(body, response, contentType, ending, stop, dripInterval);
     qint64 first = 0;
     qint64 length = body->size();
-    if (response.status == -1 && request.has_header("Range")) {
+    if (response.status == -1 && framing == Framing::Length && request.has_header("Range")) {
         const ByteRange range
             = byteRange(QByteArray::fromStdString(request.get_header_value("Range")), length);
         const std::string size = std::to_string(body->size());
@@ -58,26 +67,41 @@ void ResponseBody::attach(const std::shared_ptr<const ResponseBody> &body,
             length = range.last - range.first + 1;
         }
     }
-    if (length == 0) {
+    if (length == 0 && framing == Framing::Length) {
         response.set_content(std::string(), contentType);
         return;
     }
     const qint64 cutAt = std::min(length / 2, maximumPartBeforeFault);
-    auto provider = [body, ending, first, cutAt, &stop](size_t offset, size_t length,
-                                                        httplib::DataSink &sink) {
-        const qint64 sent = qint64(offset);
+    // The next piece of the body from \a sent on, or the planned early end once cutAt is reached.
+    auto send = [body, ending, first, length, cutAt, &stop](qint64 sent, qint64 wanted,
+                                                            httplib::DataSink &sink) {
         if (ending == Ending::Complete || sent < cutAt) {
-            const qint64 limit = ending == Ending::Complete ? qint64(length) : cutAt - sent;
-            return body->write(first + sent, std::min<qint64>({ limit, qint64(length), chunkSize }),
-                               sink);
+            const qint64 limit = (ending == Ending::Complete ? length : cutAt) - sent;
+            return body->write(first + sent, std::min<qint64>({ limit, wanted, chunkSize }), sink);
         }
-        if (ending == Ending::Reset) {
-            RecordingServer::resetCurrentConnection();
-            return false;
-        }
-        return stall(sink, stop);
+        return endEarly(ending, sink, stop);
     };
-    response.set_content_provider(size_t(length), contentType, std::move(provider));
+    if (framing == Framing::Length) {
+        response.set_content_provider(
+            size_t(length), contentType,
+            [send](size_t offset, size_t wanted, httplib::DataSink &sink) {
+                return send(qint64(offset), qint64(wanted), sink);
+            });
+        return;
+    }
+    auto provider = [send, length](size_t offset, httplib::DataSink &sink) {
+        if (qint64(offset) < length)
+            return send(qint64(offset), length, sink);
+        sink.done();
+        return true;
+    };
+    if (framing == Framing::Chunked) {
+        response.set_chunked_content_provider(contentType, std::move(provider));
+        return;
+    }
+    RecordingServer::closeCurrentConnection();
+    response.set_header("Connection", "close");
+    response.set_content_provider(contentType, std::move(provider));
 }
 
 void ResponseBody::attachUnending(const std::shared_ptr<const ResponseBody> &body,
@@ -146,11 +170,26 @@ bool ResponseBody::write(qint64 offset, qint64 length, httplib::DataSink &sink) 
     return count > 0 && sink.write(m_second.constData() + offset, size_t(count));
 }
 
-bool ResponseBody::stall(httplib::DataSink &sink, const StopSignal &stop)
+bool ResponseBody::endEarly(Ending ending, httplib::DataSink &sink, const StopSignal &stop)
 {
-    // Hang without sending, until the client gives up or the server stops. Then reset the
-    // connection: after an orderly close some clients take the truncated body for a whole one.
-    while (sink.is_writable() && stop.waitFor(50ms)) { }
-    RecordingServer::resetCurrentConnection();
+    switch (ending) {
+    case Ending::Reset:
+        RecordingServer::resetCurrentConnection();
+        return false;
+    case Ending::Close:
+        RecordingServer::closeCurrentConnection();
+        return false;
+    case Ending::Stall:
+        // Hang without sending, until the client gives up or the server stops. Then reset the
+        // connection: after an orderly close some clients take the truncated body for a whole
+        // one.
+        while (sink.is_writable() && stop.waitFor(50ms)) { }
+        RecordingServer::resetCurrentConnection();
+        return false;
+    case Ending::Complete:
+    case Ending::Endless:
+    case Ending::Dripping:
+        break;
+    }
     return false;
 }

@@ -24,13 +24,23 @@ public:
         Complete, //!< every byte is sent
         Stall, //!< part is sent, then nothing until the client leaves or the server stops
         Reset, //!< part is sent, then the connection is reset
+        Close, //!< part is sent, then the connection is closed in order
         Endless, //!< part is sent, then padding as fast as the client reads, for ever (chunked)
         Dripping, //!< part is sent, then one byte per drip interval, for ever (chunked)
+    };
+
+    /*! How the body's end is marked. */
+    enum class Framing {
+        Length, //!< Content-Length
+        Chunked, //!< chunked transfer coding
+        UntilClose, //!< neither: the body ends when the connection closes
     };
 
     explicit ResponseBody(QByteArray first, qint64 paddingSize = 0, QByteArray second = {});
 
     qint64 size() const;
+    /*! The whole body as one array (padding included); for small bodies. */
+    QByteArray bytes() const;
 
     /*! Streams \a body as \a response's content of \a contentType. A successful answer to a
      *  request for one byte range carries that range (206), or says that it cannot (416). A
@@ -38,6 +48,7 @@ public:
     static void attach(const std::shared_ptr<const ResponseBody> &body,
                        const httplib::Request &request, httplib::Response &response,
                        const std::string &contentType, Ending ending, const StopSignal &stop,
+                       Framing framing = Framing::Length,
                        std::chrono::milliseconds dripInterval = std::chrono::seconds(1));
 
 private:
@@ -54,7 +65,7 @@ private:
                                httplib::Response &response, const std::string &contentType,
                                Ending ending, const StopSignal &stop,
                                std::chrono::milliseconds dripInterval);
-    static bool stall(httplib::DataSink &sink, const StopSignal &stop);
+    static bool endEarly(Ending ending, httplib::DataSink &sink, const StopSignal &stop);
 
     QByteArray m_first;
     qint64 m_paddingSize;

@@ -15,6 +15,7 @@
 
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
+#include <zlib.h>
 
 #include <map>
 #include <memory>
@@ -96,6 +97,31 @@ bool useCertificateAndKey(SSL_CTX *context, const QByteArray &certificatePem,
         PEM_read_bio_PrivateKey(keyBio.get(), nullptr, nullptr, nullptr), &EVP_PKEY_free);
     return certificate && key && SSL_CTX_use_certificate(context, certificate.get()) == 1
         && SSL_CTX_use_PrivateKey(context, key.get()) == 1;
+}
+
+// \a body gzip-encoded; with \a corrupt, bytes in the middle of the compressed stream are
+// overwritten, so that decoding fails (at the latest on the trailer's checksum).
+QByteArray gzipped(const ResponseBody &body, bool corrupt)
+{
+    z_stream stream {};
+    constexpr int gzipWindowBits = 15 + 16;
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, gzipWindowBits, 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
+        return {};
+    const QByteArray plain = body.bytes();
+    QByteArray encoded(qsizetype(deflateBound(&stream, uLong(plain.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(plain.constData()));
+    stream.avail_in = uInt(plain.size());
+    stream.next_out = reinterpret_cast<Bytef *>(encoded.data());
+    stream.avail_out = uInt(encoded.size());
+    deflate(&stream, Z_FINISH);
+    encoded.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    if (corrupt && encoded.size() > 40) {
+        for (qsizetype i = encoded.size() / 2; i < encoded.size() / 2 + 16; ++i)
+            encoded[i] = char(~encoded.at(i));
+    }
+    return encoded;
 }
 
 SamplePlatform::Request parseHead(const QByteArray &rawHead, bool https, int connection)
@@ -189,7 +215,8 @@ struct SamplePlatform::Private
                     const Faults &faults);
     void serveBody(std::shared_ptr<const ResponseBody> body, const httplib::Request &request,
                    httplib::Response &response, const std::string &contentType,
-                   const Faults &faults, Step step);
+                   const Faults &faults, Step step,
+                   ResponseBody::Framing framing = ResponseBody::Framing::Length);
     void serveBrokenCompression(const httplib::Request &request, httplib::Response &response,
                                 const std::string &contentType);
     void serveNotFound(httplib::Response &response);
@@ -368,8 +395,8 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
         first += SharePage::invalidUtf8Bytes();
     if (faults.errorStatus > 0)
         response.status = faults.errorStatus;
-    serveBody(std::make_shared<ResponseBody>(first, faults.hugePage ? hugePagePadding : 0,
-                                             page.secondHalf()),
+    serveBody(std::make_shared<ResponseBody>(
+                  first, faults.hugePage ? hugePagePadding : faults.pagePadding, page.secondHalf()),
               request, response, htmlType, faults, SharePageStep);
 }
 
@@ -484,13 +511,21 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
             "This is not a video. The address answered with plain text instead of media.\n"));
         contentType = "text/plain; charset=utf-8";
     }
-    serveBody(std::move(body), request, response, contentType, faults, MediaStep);
+    if (faults.gzipMedia) {
+        body = std::make_shared<ResponseBody>(gzipped(*body, faults.corruptGzip));
+        response.set_header("Content-Encoding", "gzip");
+    }
+    const auto framing = faults.chunked ? ResponseBody::Framing::Chunked
+        : faults.noContentLength        ? ResponseBody::Framing::UntilClose
+                                        : ResponseBody::Framing::Length;
+    serveBody(std::move(body), request, response, contentType, faults, MediaStep, framing);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
                                         const httplib::Request &request,
                                         httplib::Response &response, const std::string &contentType,
-                                        const Faults &faults, Step step)
+                                        const Faults &faults, Step step,
+                                        ResponseBody::Framing framing)
 {
     using Ending = ResponseBody::Ending;
     Ending ending = Ending::Complete;
@@ -499,9 +534,10 @@ void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body
     } else if (step == SharePageStep || step == MediaStep) {
         ending = faults.stall     ? Ending::Stall
             : faults.resetMidBody ? Ending::Reset
+            : faults.closeMidBody ? Ending::Close
                                   : Ending::Complete;
     }
-    ResponseBody::attach(body, request, response, contentType, ending, stop,
+    ResponseBody::attach(body, request, response, contentType, ending, stop, framing,
                          std::chrono::milliseconds(faults.dripIntervalMs));
 }
 
@@ -737,6 +773,16 @@ QString SamplePlatform::customMediaUrl(const QByteArray &body, const QByteArray 
     const QString name = u"custom-"_s + QString::number(++d->customMediaCount);
     d->customMedia[name] = { std::make_shared<ResponseBody>(body), contentType.toStdString(),
                              contentDisposition.toStdString() };
+    return endpoints().webOrigin + u"/media/"_s + name;
+}
+
+QString SamplePlatform::paddedMediaUrl(qint64 size)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    const QString name = u"padded-"_s + QString::number(++d->customMediaCount) + u".mp4"_s;
+    const qint64 padding = std::max<qint64>(0, size - sampleVideo().size());
+    d->customMedia[name]
+        = { std::make_shared<ResponseBody>(sampleVideo(), padding), "video/mp4", std::string() };
     return endpoints().webOrigin + u"/media/"_s + name;
 }
 

@@ -112,6 +112,7 @@ public:
         int errorStatus = 0;        //!< share pages: the page with this status; media: this
                                     //!< status with a short HTML body
         bool hugePage = false;      //!< share pages: pad the page to over 16 MiB
+        qint64 pagePadding = 0;     //!< share pages: pad the page by this many bytes
         bool invalidUtf8 = false;   //!< share pages: put invalid UTF-8 bytes into the page
         bool brokenCompression = false; //!< share pages and the item endpoint: a gzip body
                                         //!< that cannot be unpacked
@@ -127,6 +128,13 @@ public:
         int dripIntervalMs = 1000;  //!< the pause between two bytes of a dripping body
         bool emptyMedia = false;    //!< media: a 200 answer with an empty body
         bool nonVideoMedia = false; //!< media: a text body served as text/plain
+        bool closeMidBody = false;  //!< bodies: send part of the body, then close the
+                                    //!< connection in order (no reset)
+        bool noContentLength = false; //!< media: no Content-Length; the body ends with the
+                                      //!< connection
+        bool chunked = false;       //!< media: chunked transfer coding, no Content-Length
+        bool gzipMedia = false;     //!< media: gzip-encoded, whatever the request accepts
+        bool corruptGzip = false;   //!< with gzipMedia: the compressed bytes damaged half-way
     };
 
     /*! One request as the server received it. */
@@ -192,6 +200,10 @@ public:
      *  \a contentDisposition; for download tests. */
     QString customMediaUrl(const QByteArray &body, const QByteArray &contentType,
                            const QByteArray &contentDisposition = {});
+
+    /*! An address on the web origin that serves the sample video followed by padding, \a size
+     *  bytes in all, without holding them in memory; for large downloads. */
+    QString paddedMediaUrl(qint64 size);
 
     Faults faults() const;
     void setFaults(const Faults &faults);

@@ -146,10 +146,19 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
                                   u"Milliseconds between two bytes of a dripping body."_s, u"ms"_s);
     const QCommandLineOption brokenCompression(
         u"broken-compression"_s, u"Share pages and item answers: gzip that cannot be unpacked."_s);
+    const QCommandLineOption close(u"close-mid-body"_s,
+                                   u"Send part of each body, then close the connection."_s);
+    const QCommandLineOption noLength(
+        u"no-content-length"_s, u"Media answers have no length; the connection's end ends them."_s);
+    const QCommandLineOption chunked(u"chunked"_s, u"Media answers are sent chunked."_s);
+    const QCommandLineOption gzip(u"gzip-media"_s, u"Media answers are gzip-encoded."_s);
+    const QCommandLineOption corruptGzip(u"corrupt-gzip"_s,
+                                         u"With --gzip-media: damage the compressed bytes."_s);
     parser.addOptions({ httpPort,     httpsPort,  latency,   hops,        errorStatus,
                         stall,        reset,      hugePage,  invalidUtf8, loop,
                         insecure,     emptyMedia, nonVideo,  host,        pageShape,
-                        itemEndpoint, target,     bodyFault, drip,        brokenCompression });
+                        itemEndpoint, target,     bodyFault, drip,        brokenCompression,
+                        close,        noLength,   chunked,   gzip,        corruptGzip });
     parser.process(app);
 
     bool ok = true;
@@ -176,6 +185,11 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     options.faults.nonVideoMedia = parser.isSet(nonVideo);
     options.faults.dripIntervalMs = number(drip, 1000, 600000);
     options.faults.brokenCompression = parser.isSet(brokenCompression);
+    options.faults.closeMidBody = parser.isSet(close);
+    options.faults.noContentLength = parser.isSet(noLength);
+    options.faults.chunked = parser.isSet(chunked);
+    options.faults.gzipMedia = parser.isSet(gzip) || parser.isSet(corruptGzip);
+    options.faults.corruptGzip = parser.isSet(corruptGzip);
     if (!ok) {
         error = u"A port, time, hop count or status is not a number in its range."_s;
         return false;

@@ -22,6 +22,22 @@ void CliApplication::addCommand(std::unique_ptr<CliCommand> command)
 
 int CliApplication::exec(const QStringList &arguments)
 {
+    return withOutputChecked(run(arguments));
+}
+
+// Output that did not reach its file (a full disk, a closed pipe) turns success into failure.
+int CliApplication::withOutputChecked(int status) const
+{
+    const QString error = Console::outputError();
+    if (error.isEmpty() || status != CliCommand::Success)
+        return status;
+    Console::err(QStringLiteral("%1: cannot write the output: %2\n")
+                     .arg(QCoreApplication::applicationName(), error));
+    return CliCommand::Failure;
+}
+
+int CliApplication::run(const QStringList &arguments)
+{
     QCommandLineParser parser;
     setUpParser(parser);
     if (!parser.parse(arguments))

@@ -31,10 +31,12 @@ public:
     void addCommand(std::unique_ptr<CliCommand> command);
 
     /*! Runs the command line \a arguments (program name first) in the application's event loop
-     *  and returns the exit status. */
+     *  and returns the exit status: a failure when standard output could not be written. */
     int exec(const QStringList &arguments);
 
 private:
+    int run(const QStringList &arguments);
+    int withOutputChecked(int status) const;
     void setUpParser(QCommandLineParser &parser) const;
     CliCommand *command(const QString &name) const;
     QString foreignOption(const QCommandLineParser &parser, const CliCommand &command) const;

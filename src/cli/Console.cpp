@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -10,18 +12,29 @@ namespace Console {
 
 namespace {
 
-void write(std::FILE *stream, const QString &text)
+QString firstOutputError;
+
+// False, with errno set, when not every byte reached the stream's file.
+bool write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    const bool written
+        = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    return std::fflush(stream) == 0 && written;
 }
 
 } // namespace
 
 void out(const QString &text)
 {
-    write(stdout, text);
+    errno = 0;
+    if (!write(stdout, text) && firstOutputError.isEmpty())
+        firstOutputError = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+}
+
+QString outputError()
+{
+    return firstOutputError;
 }
 
 void err(const QString &text)

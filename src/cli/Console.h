@@ -5,8 +5,10 @@
 /*! \brief The command-line tool's output: UTF-8 text to standard output or standard error. */
 namespace Console {
 
-/*! Writes \a text to standard output and flushes it. */
+/*! Writes \a text to standard output and flushes it; a failure is kept for outputError(). */
 void out(const QString &text);
+/*! Why a write to standard output failed (the system's reason), or empty when none did. */
+QString outputError();
 /*! Writes \a text to standard error and flushes it. */
 void err(const QString &text);
 /*! True when standard error is a terminal, where a line may be rewritten in place. */

@@ -32,18 +32,36 @@ std::pair<QString, QString> splitExtension(const QString &name)
     return { name.left(dot), name.mid(dot) };
 }
 
-bool hasExtension(const QString &name)
+// Characters that must not reach a file name: control characters (NUL, newline, DEL, C1), line
+// and paragraph separators, and every invisible formatting character: the direction marks and
+// overrides that make "exe.mp4" read as "4pm.exe" (U+200E, U+200F, U+061C, U+202A to U+202E,
+// U+2066 to U+2069), the zero-width characters (U+200B to U+200D, U+2060, U+FEFF) and the like.
+// Lone surrogates go too: they cannot be written as UTF-8.
+bool isForbidden(char32_t codePoint)
 {
-    return !splitExtension(name).second.isEmpty();
+    const QChar::Category category = QChar::category(codePoint);
+    return category == QChar::Other_Control || category == QChar::Other_Format
+        || category == QChar::Other_Surrogate || codePoint == 0x2028 || codePoint == 0x2029;
 }
 
-// Characters that must not reach a file name: control characters (NUL, newline, DEL, C1), line
-// and paragraph separators, and the bidirectional overrides that make "exe.mp4" read as "4pm.exe".
-bool isForbidden(QChar c)
+// \a name without the characters isForbidden() names, walked by code point.
+QString withoutForbidden(QStringView name)
 {
-    const char16_t u = c.unicode();
-    return c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029
-        || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    QString kept;
+    kept.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        char32_t codePoint = c.unicode();
+        const bool pair
+            = c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
+        if (pair)
+            codePoint = QChar::surrogateToUcs4(c, name.at(i + 1));
+        if (!isForbidden(codePoint))
+            kept += name.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
+    }
+    return kept;
 }
 
 // Characters that Windows refuses in file names; replaced so a name works on every desktop.
@@ -199,11 +217,8 @@ QString fromContentDisposition(const QByteArray &contentDisposition)
 QString sanitize(const QString &name)
 {
     const qsizetype lastSeparator = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
-    QString clean;
-    for (const QChar c : QStringView(name).mid(lastSeparator + 1)) {
-        if (!isForbidden(c))
-            clean += isReserved(c) ? u'_' : c;
-    }
+    QString clean = withoutForbidden(QStringView(name).mid(lastSeparator + 1));
+    std::replace_if(clean.begin(), clean.end(), isReserved, u'_');
     clean = trimmedEnd(clean.trimmed());
     while (!clean.isEmpty() && (clean.front() == u'.' || clean.front().isSpace()))
         clean.remove(0, 1);
@@ -215,14 +230,33 @@ QString sanitize(const QString &name)
     return fitted(stem, extension);
 }
 
+QString sniffedSuffix(const QByteArray &firstBytes)
+{
+    if (firstBytes.isEmpty())
+        return {};
+    const QMimeType type = QMimeDatabase().mimeTypeForData(firstBytes);
+    if (!type.isValid() || type.isDefault() || type.inherits(u"text/plain"_s))
+        return {};
+    // The usual spelling, where the database prefers another (".jpeg").
+    if (type.name() == u"image/jpeg"_s)
+        return u"jpg"_s;
+    return type.preferredSuffix();
+}
+
 QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
-                    const QByteArray &contentType)
+                    const QByteArray &contentType, const QByteArray &firstBytes)
 {
     QString name = fromContentDisposition(contentDisposition);
     if (name.isEmpty())
         name = lastPathSegment(finalUrl);
     name = sanitize(name);
-    if (!hasExtension(name)) {
+    const QString sniffed = sniffedSuffix(firstBytes);
+    const auto [stem, extension] = splitExtension(name);
+    if (!sniffed.isEmpty()) {
+        const QStringList known = QMimeDatabase().mimeTypeForData(firstBytes).suffixes();
+        if (!known.contains(extension.mid(1), Qt::CaseInsensitive))
+            name = sanitize(stem + u'.' + sniffed);
+    } else if (extension.isEmpty()) {
         const QString suffix = suffixForType(contentType);
         if (!suffix.isEmpty())
             name = sanitize(name + u'.' + suffix);
@@ -230,10 +264,10 @@ QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
     return name;
 }
 
-QString fromReply(const QNetworkReply &reply)
+QString fromReply(const QNetworkReply &reply, const QByteArray &firstBytes)
 {
     return fromHeaders(reply.rawHeader("Content-Disposition"), reply.url(),
-                       reply.rawHeader("Content-Type"));
+                       reply.rawHeader("Content-Type"), firstBytes);
 }
 
 QString numbered(const QString &name, int number)

@@ -10,9 +10,13 @@ class QNetworkReply;
  * \brief The file name a download is saved under, and the safe handling of such names.
  *
  * A response suggests its name through Content-Disposition (`filename*` before `filename`), else
- * through the last path segment of its final address, else it is "Unknown"; an extension from
- * the Content-Type is added when the name has none. Every name that leaves here is one safe file
- * name: no path separators, no control characters, no leading dot, at most maxBytes bytes of UTF-8.
+ * through the last path segment of its final address, else it is "Unknown". The extension is the
+ * one of the type sniffed from the body's first bytes (".mp4" for MP4 video, ".jpg", ".png",
+ * ".webp" for images): a name whose extension says otherwise gets that one instead, so a server
+ * cannot have "run.desktop" or "install.sh" saved. Only when nothing could be sniffed does an
+ * extension from the Content-Type fill a missing one. Every name that leaves here is one safe file
+ * name: no path separators, no control characters, no invisible or direction marks, no leading
+ * dot, at most maxBytes bytes of UTF-8.
  */
 namespace SuggestedFileName {
 
@@ -20,12 +24,18 @@ namespace SuggestedFileName {
  *  for the suffixes of temporary files. */
 constexpr int maxBytes = 200;
 
-/*! The name suggested by \a reply (its headers and its final address). */
-QString fromReply(const QNetworkReply &reply);
+/*! The name suggested by \a reply (its headers and its final address) for a body that starts
+ *  with \a firstBytes. */
+QString fromReply(const QNetworkReply &reply, const QByteArray &firstBytes);
 
-/*! The name suggested by a response with these headers, received from \a finalUrl. */
+/*! The name suggested by a response with these headers, received from \a finalUrl, whose body
+ *  starts with \a firstBytes (may be empty: nothing sniffed). */
 QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
-                    const QByteArray &contentType);
+                    const QByteArray &contentType, const QByteArray &firstBytes = {});
+
+/*! The extension (without the dot) for content starting with \a firstBytes; empty when its
+ *  type is not known. */
+QString sniffedSuffix(const QByteArray &firstBytes);
 
 /*! The file name a Content-Disposition value carries, unsanitised; empty when it has none. */
 QString fromContentDisposition(const QByteArray &contentDisposition);

@@ -1,6 +1,7 @@
 #include "VideoAlbum.h"
 
 #include "SuggestedFileName.h"
+#include "VerifiedSaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QFutureWatcher>
 #include <QMimeDatabase>
 #include <QPromise>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QThreadPool>
 
@@ -26,41 +26,47 @@ struct SaveOutcome
     QString errorString;
 };
 
-SaveOutcome copyFailure(const QString &claimedPath, const QString &reason)
+SaveOutcome copyFailure(const QString &reason)
 {
-    if (!claimedPath.isEmpty())
-        QFile::remove(claimedPath);
     return { QString(), reason };
 }
 
-// Runs on a worker thread: copies through a QSaveFile so the album never holds a partial copy.
+// Runs on a worker thread: copies through a VerifiedSaveFile, so the album never holds a partial
+// copy and a copy is called saved only once its size on disk is checked.
 SaveOutcome copyIntoAlbum(const QString &sourcePath, const QString &albumDirectory)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return copyFailure(
-            {}, VideoAlbum::tr("Cannot read %1: %2").arg(sourcePath, source.errorString()));
+            VideoAlbum::tr("Cannot read %1: %2").arg(sourcePath, source.errorString()));
     if (!VideoAlbum::isCompatible(sourcePath))
-        return copyFailure({}, VideoAlbum::tr("%1 is not a video").arg(sourcePath));
+        return copyFailure(VideoAlbum::tr("%1 is not a video").arg(sourcePath));
     if (!QDir().mkpath(albumDirectory))
-        return copyFailure({}, VideoAlbum::tr("Cannot create the folder %1").arg(albumDirectory));
+        return copyFailure(VideoAlbum::tr("Cannot create the folder %1").arg(albumDirectory));
 
     const QString claimedPath
         = SuggestedFileName::claimUnique(albumDirectory, QFileInfo(sourcePath).fileName());
     if (claimedPath.isEmpty())
-        return copyFailure({}, VideoAlbum::tr("Cannot create a file in %1").arg(albumDirectory));
-    QSaveFile target(claimedPath);
-    if (!target.open(QIODevice::WriteOnly))
-        return copyFailure(claimedPath, target.errorString());
+        return copyFailure(VideoAlbum::tr("Cannot create a file in %1").arg(albumDirectory));
+    VerifiedSaveFile target(claimedPath);
+    if (!target.open())
+        return copyFailure(target.errorString());
     while (!source.atEnd()) {
         const QByteArray chunk = source.read(copyChunkSize);
-        if (chunk.isEmpty() && source.error() != QFile::NoError)
-            return copyFailure(claimedPath, source.errorString());
-        if (target.write(chunk) != chunk.size())
-            return copyFailure(claimedPath, target.errorString());
+        if (chunk.isEmpty() && source.error() != QFile::NoError) {
+            target.cancel();
+            return copyFailure(
+                VideoAlbum::tr("Cannot read %1: %2").arg(sourcePath, source.errorString()));
+        }
+        if (!target.write(chunk))
+            return copyFailure(target.errorString());
+    }
+    if (target.bytesWritten() != source.size()) {
+        target.cancel();
+        return copyFailure(VideoAlbum::tr("%1 changed while it was copied").arg(sourcePath));
     }
     if (!target.commit())
-        return copyFailure(claimedPath, target.errorString());
+        return copyFailure(target.errorString());
     return { claimedPath, QString() };
 }
 

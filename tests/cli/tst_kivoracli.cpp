@@ -1,5 +1,6 @@
 #include "Console.h"
 #include "SamplePlatform.h"
+#include "SmallFileSystem.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -31,10 +32,13 @@ struct Run
 
 // Runs the built kivora-cli with \a arguments; \a loggingRules replaces QT_LOGGING_RULES. A
 // \a sandbox folder, when given, is the working directory and the home (so the album is below it).
+// Standard output goes to \a outputFile when one is given.
 Run runCli(const QStringList &arguments, const QString &loggingRules = QString(),
-           const QString &sandbox = QString())
+           const QString &sandbox = QString(), const QString &outputFile = QString())
 {
     QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), loggingRules);
     if (!sandbox.isEmpty()) {
@@ -160,6 +164,9 @@ private Q_SLOTS:
     void downloadFailures_data();
     void downloadFailures();
     void progressLineOnlyOnTerminal();
+    void outputThatCannotBeWrittenFails_data();
+    void outputThatCannotBeWrittenFails();
+    void downloadToAFullDiskFails();
     void usageErrors_data();
     void usageErrors();
     void help();
@@ -581,6 +588,44 @@ void TestKivoraCli::downloadFailures()
     QVERIFY2(message.startsWith(u"kivora-cli: download: ") && message.contains(reason),
              run.err.constData());
     QCOMPARE(filesBelow(sandbox.path()), QStringList());
+}
+
+void TestKivoraCli::outputThatCannotBeWrittenFails_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("version") << QStringList { QStringLiteral("--version") };
+    QTest::newRow("parse of a play address")
+        << QStringList { QStringLiteral("parse"), QStringLiteral("--json"),
+                         QStringLiteral("https://localhost:1/aweme/v1/play/?video_id=a&line=1") };
+}
+
+void TestKivoraCli::outputThatCannotBeWrittenFails()
+{
+    QFETCH(QStringList, arguments);
+    const Run run = runCli(arguments, QString(), QString(), QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("kivora-cli: cannot write the output: No space left on device"),
+             run.err.constData());
+}
+
+void TestKivoraCli::downloadToAFullDiskFails()
+{
+    SmallFileSystem disk;
+    if (!disk.mount(1024 * 1024))
+        QSKIP(qPrintable(u"no small file system to fill: "_s + disk.errorString()));
+    QVERIFY(disk.leaveFree(0));
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+
+    const Run run = runDownload(platform, sandbox.path(), { QStringLiteral("--out"), disk.path() },
+                                platform.item(PageVariant::Real).videoId);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.contains("No space left on device"), run.err.constData());
+    QCOMPARE(filesBelow(disk.path()),
+             QStringList { disk.path() + u'/' + SmallFileSystem::fillerName() });
 }
 
 void TestKivoraCli::progressLineOnlyOnTerminal()

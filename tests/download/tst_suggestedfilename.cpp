@@ -13,6 +13,8 @@ class TestSuggestedFileName : public QObject
 private Q_SLOTS:
     void fromHeaders_data();
     void fromHeaders();
+    void extensionFollowsTheSniffedType_data();
+    void extensionFollowsTheSniffedType();
     void sanitize_data();
     void sanitize();
     void longNamesAreCutOnCharacterBoundaries_data();
@@ -96,6 +98,43 @@ void TestSuggestedFileName::fromHeaders()
     QCOMPARE(SuggestedFileName::fromHeaders(disposition, url, contentType), expected);
 }
 
+void TestSuggestedFileName::extensionFollowsTheSniffedType_data()
+{
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QByteArray>("firstBytes");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray mp4("\0\0\0\x18"
+                         "ftypisom\0\0\x02\0isomiso2",
+                         24);
+    const QByteArray jpeg("\xff\xd8\xff\xe0\0\x10JFIF\0", 11);
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    const QByteArray webp("RIFF\x24\0\0\0WEBPVP8 ", 16);
+    QTest::newRow("desktop file that is a video") << u"run.desktop"_s << mp4 << u"run.mp4"_s;
+    QTest::newRow("script that is a video") << u"install.sh"_s << mp4 << u"install.mp4"_s;
+    QTest::newRow("no extension") << u"clip"_s << mp4 << u"clip.mp4"_s;
+    QTest::newRow("matching extension in capitals") << u"clip.MP4"_s << mp4 << u"clip.MP4"_s;
+    QTest::newRow("JPEG named as video") << u"cover.mp4"_s << jpeg << u"cover.jpg"_s;
+    QTest::newRow("jpeg spelt out is kept") << u"cover.jpeg"_s << jpeg << u"cover.jpeg"_s;
+    QTest::newRow("PNG") << u"image"_s << png << u"image.png"_s;
+    QTest::newRow("WebP named as JPEG") << u"image.jpg"_s << webp << u"image.webp"_s;
+    QTest::newRow("nothing sniffed keeps the name")
+        << u"run.desktop"_s << QByteArray() << u"run.desktop"_s;
+    QTest::newRow("text sniffed keeps the name")
+        << u"notes.sh"_s << QByteArray("echo hi\n") << u"notes.sh"_s;
+}
+
+void TestSuggestedFileName::extensionFollowsTheSniffedType()
+{
+    QFETCH(QString, suggested);
+    QFETCH(QByteArray, firstBytes);
+    QFETCH(QString, expected);
+    const QByteArray disposition = "attachment; filename=\"" + suggested.toUtf8() + '"';
+    const QString name = SuggestedFileName::fromHeaders(disposition, QUrl(u"http://h/x"_s),
+                                                        "application/octet-stream", firstBytes);
+    QCOMPARE(name, expected);
+}
+
 void TestSuggestedFileName::sanitize_data()
 {
     QTest::addColumn<QString>("name");
@@ -108,6 +147,11 @@ void TestSuggestedFileName::sanitize_data()
     QTest::newRow("newline, tab, NUL, DEL, C1")
         << u"a\nb\tc"_s + QChar(0) + u"d\u007fe\u0085f.mp4"_s << u"abcdef.mp4"_s;
     QTest::newRow("right-to-left override") << u"clip\u202Egpj.exe"_s << u"clipgpj.exe"_s;
+    QTest::newRow("direction marks") << u"\u200Fclip\u200E\u061C.mp4"_s << u"clip.mp4"_s;
+    QTest::newRow("zero-width characters")
+        << u"c\u200Bl\u200Ci\u200Dp\u2060\uFEFF.mp4"_s << u"clip.mp4"_s;
+    QTest::newRow("a mark hiding a leading dot") << u"\u200B.bashrc"_s << u"bashrc"_s;
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + u"clip.mp4"_s << u"clip.mp4"_s;
     QTest::newRow("Windows reserved characters")
         << u"a<b>c:d\"e|f?g*h.mp4"_s << u"a_b_c_d_e_f_g_h.mp4"_s;
     QTest::newRow("device name") << u"con.mp4"_s << u"_con.mp4"_s;

@@ -1,6 +1,7 @@
+#include "SamplePlatform.h"
+#include "SmallFileSystem.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
-#include "SamplePlatform.h"
 #include "VideoAlbum.h"
 
 #include <QDir>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void savesNeverOverwrite();
     void refusedFilesLeaveNoEntry_data();
     void refusedFilesLeaveNoEntry();
+    void copyFailingHalfWayLeavesNoEntry();
 
 private:
     TemporaryHome m_home;
@@ -62,6 +64,9 @@ private:
 void TestVideoAlbum::initTestCase()
 {
     QVERIFY(m_home.activate());
+    // Before the album's worker threads exist, so that they see the small file system too.
+    QString ignored;
+    SmallFileSystem::isolateMounts(&ignored);
 }
 
 void TestVideoAlbum::init()
@@ -191,6 +196,30 @@ void TestVideoAlbum::refusedFilesLeaveNoEntry()
     QCOMPARE(failed.constFirst().at(0).toString(), path);
     QVERIFY(!failed.constFirst().at(1).toString().isEmpty());
     QCOMPARE(albumEntries(), QStringList());
+}
+
+void TestVideoAlbum::copyFailingHalfWayLeavesNoEntry()
+{
+    QTemporaryDir dir;
+    QByteArray video = SamplePlatform::sampleVideo();
+    video.append(1056768 - video.size(), '\0');
+    const QString source = writeFile(dir.filePath(u"big.mp4"_s), video);
+    QVERIFY(!source.isEmpty());
+    SmallFileSystem disk;
+    if (!disk.mount(2 * 1024 * 1024, VideoAlbum::directory()))
+        QSKIP(qPrintable(u"no small file system to fill: "_s + disk.errorString()));
+    QVERIFY(disk.leaveFree(video.size() / 2));
+
+    VideoAlbum album;
+    QSignalSpy saved(&album, &VideoAlbum::saved);
+    QSignalSpy failed(&album, &VideoAlbum::saveFailed);
+    album.save(source);
+    QTRY_COMPARE(failed.size() + saved.size(), 1);
+    QCOMPARE(saved.size(), 0);
+    const QString reason = failed.constFirst().at(1).toString();
+    QVERIFY2(reason.contains(u"No space left on device"_s), qPrintable(reason));
+    QCOMPARE(albumEntries(), QStringList { SmallFileSystem::fillerName() });
+    QCOMPARE(contents(source), video);
 }
 
 QTEST_GUILESS_MAIN(TestVideoAlbum)

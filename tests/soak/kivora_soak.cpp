@@ -1,0 +1,276 @@
+// Soak: many parses and downloads in one process against the sample platform, with its faults
+// switched on at random (seeded, so a run can be repeated). Every operation must end, with
+// success or a reason; memory must stay flat (under 10 % growth from the end of the warm-up, the
+// first tenth of the operations, to the end).
+//
+//   kivora_soak [parses, default 2000] [downloads, default 200] [seed, default 15]
+//
+// Prints the counts and the memory figures; exit status 1 when an operation did not end, ended
+// without a reason, or memory grew by 10 % or more. Memory is judged only from 1000 operations
+// on: before that, the warm-up is too short for the caches of Qt's network stack to fill.
+
+#include "NetworkTrust.h"
+#include "SamplePlatform.h"
+#include "TemporaryHome.h"
+#include "VideoDownloader.h"
+#include "VideoParser.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+#include <malloc.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int operationDeadlineMs = 20000;
+constexpr double allowedGrowth = 0.10;
+constexpr int operationsForMemoryCheck = 1000;
+
+struct Tally
+{
+    int succeeded = 0;
+    int failedWithReason = 0;
+    int failedWithoutReason = 0;
+    int unfinished = 0;
+};
+
+// Bytes the heap holds for the program (freed blocks that the allocator keeps are not counted).
+qint64 heapBytesInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+qint64 residentBytes()
+{
+    QFile status(u"/proc/self/statm"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.value(1).toLongLong() * 4096;
+}
+
+// One fault (or none) for a share-page request, drawn from \a random.
+SamplePlatform::Faults parseFaults(QRandomGenerator &random)
+{
+    SamplePlatform::Faults faults;
+    switch (random.bounded(10)) {
+    case 0:
+        faults.errorStatus = random.bounded(2) ? 404 : 503;
+        break;
+    case 1:
+        faults.resetMidBody = true;
+        break;
+    case 2:
+        faults.closeMidBody = true;
+        break;
+    case 3:
+        faults.invalidUtf8 = true;
+        break;
+    case 4:
+        faults.redirectHops = random.bounded(4);
+        break;
+    case 5:
+        faults.latencyMs = random.bounded(50);
+        break;
+    case 6:
+        faults.stall = random.bounded(5) == 0;
+        break;
+    default:
+        break;
+    }
+    return faults;
+}
+
+// One fault (or none) for a media request, drawn from \a random.
+SamplePlatform::Faults downloadFaults(QRandomGenerator &random)
+{
+    SamplePlatform::Faults faults;
+    switch (random.bounded(12)) {
+    case 0:
+        faults.resetMidBody = true;
+        break;
+    case 1:
+        faults.closeMidBody = true;
+        break;
+    case 2:
+        faults.chunked = true;
+        faults.closeMidBody = random.bounded(2);
+        break;
+    case 3:
+        faults.noContentLength = true;
+        break;
+    case 4:
+        faults.gzipMedia = true;
+        faults.corruptGzip = random.bounded(2);
+        break;
+    case 5:
+        faults.emptyMedia = true;
+        break;
+    case 6:
+        faults.nonVideoMedia = true;
+        break;
+    case 7:
+        faults.errorStatus = 404;
+        break;
+    case 8:
+        faults.stall = random.bounded(4) == 0;
+        break;
+    default:
+        break;
+    }
+    return faults;
+}
+
+// Runs \a operation, which calls its argument once with (ok, reason); counts how it ended.
+void run(Tally &tally, const std::function<void(std::function<void(bool, QString)>)> &operation)
+{
+    QEventLoop loop;
+    int endings = 0;
+    bool ok = false;
+    QString reason;
+    QTimer::singleShot(operationDeadlineMs, &loop, &QEventLoop::quit);
+    operation([&](bool success, const QString &why) {
+        // May come from the parser's network thread: hand it to this thread's loop.
+        QMetaObject::invokeMethod(
+            &loop,
+            [&, success, why] {
+                ++endings;
+                ok = success;
+                reason = why;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    if (endings == 0)
+        loop.exec();
+    if (endings == 0)
+        ++tally.unfinished;
+    else if (ok)
+        ++tally.succeeded;
+    else if (reason.trimmed().isEmpty())
+        ++tally.failedWithoutReason;
+    else
+        ++tally.failedWithReason;
+}
+
+void parseOnce(SamplePlatform &platform, QRandomGenerator &random, Tally &tally)
+{
+    platform.setFaults(parseFaults(random));
+    const QList<SamplePlatform::Item> items = platform.items();
+    const SamplePlatform::Item item = items.at(random.bounded(int(items.size())));
+    const QString message = random.bounded(2) ? platform.shareText(item) : item.videoId;
+    VideoParser parser(platform.endpoints());
+    parser.setTransferTimeout(300);
+    run(tally, [&](std::function<void(bool, QString)> done) {
+        parser.fetchVideoInfoWithMessage(message, [done](const VideoInfo &record) {
+            // A parse ends with a record: a full one, or the failure record, whose message is
+            // its reason.
+            done(record.isSuccess(), record.msg().value_or(QString()));
+        });
+    });
+}
+
+void downloadOnce(SamplePlatform &platform, QRandomGenerator &random, const QString &directory,
+                  Tally &tally)
+{
+    platform.setFaults(downloadFaults(random));
+    VideoDownloader downloader;
+    downloader.setDirectory(directory);
+    downloader.setInactivityTimeout(300ms);
+    run(tally, [&](std::function<void(bool, QString)> done) {
+        QObject::connect(&downloader, &VideoDownloader::finished, &downloader,
+                         [done](const VideoDownloader::Result &result) {
+                             if (result.ok)
+                                 QFile::remove(result.filePath);
+                             done(result.ok, result.errorString);
+                         });
+        downloader.start(QUrl(platform.mediaUrl()));
+    });
+}
+
+void print(const char *what, int count, const Tally &tally)
+{
+    std::printf("%d %s: %d succeeded, %d failed with a reason, %d failed without one, "
+                "%d did not end\n",
+                count, what, tally.succeeded, tally.failedWithReason, tally.failedWithoutReason,
+                tally.unfinished);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QLoggingCategory::setFilterRules(u"kivora=false\nkivora.sample=false"_s);
+    const QStringList arguments = QCoreApplication::arguments();
+    const int parses = arguments.value(1, u"2000"_s).toInt();
+    const int downloads = arguments.value(2, u"200"_s).toInt();
+    const quint32 seed = arguments.value(3, u"15"_s).toUInt();
+
+    TemporaryHome home;
+    QString error;
+    SamplePlatform platform;
+    QTemporaryDir directory;
+    if (!home.activate() || !directory.isValid() || !platform.start()
+        || !NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error)) {
+        std::fprintf(stderr, "cannot set up the soak: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    QRandomGenerator random(seed);
+    Tally parseTally;
+    Tally downloadTally;
+    const int operations = parses + downloads;
+    const int warmUp = operations / 10;
+    qint64 afterWarmUp = residentBytes();
+    qint64 heapAfterWarmUp = heapBytesInUse();
+    for (int done = 0, parsed = 0, downloaded = 0; done < operations; ++done) {
+        // The platform records every request; the soak measures the client, not that record.
+        platform.clearRequests();
+        // Downloads spread evenly among the parses.
+        const bool download = downloaded * operations < done * downloads;
+        if (download) {
+            downloadOnce(platform, random, directory.path(), downloadTally);
+            ++downloaded;
+        } else {
+            parseOnce(platform, random, parseTally);
+            ++parsed;
+        }
+        if (done + 1 == warmUp) {
+            afterWarmUp = residentBytes();
+            heapAfterWarmUp = heapBytesInUse();
+        }
+    }
+    const qint64 atEnd = residentBytes();
+    const qint64 heapAtEnd = heapBytesInUse();
+    const double growth = double(atEnd - afterWarmUp) / double(afterWarmUp);
+
+    std::printf("seed %u\n", seed);
+    print("parses", parses, parseTally);
+    print("downloads", downloads, downloadTally);
+    std::printf("resident memory after the warm-up (%d operations): %.1f MiB, at the end: %.1f "
+                "MiB (%+.1f %%)\n",
+                warmUp, afterWarmUp / 1048576.0, atEnd / 1048576.0, growth * 100);
+    std::printf("heap in use after the warm-up: %.1f MiB, at the end: %.1f MiB\n",
+                heapAfterWarmUp / 1048576.0, heapAtEnd / 1048576.0);
+    const bool allEnded = parseTally.unfinished + downloadTally.unfinished == 0
+        && parseTally.failedWithoutReason + downloadTally.failedWithoutReason == 0;
+    const bool judged = operations >= operationsForMemoryCheck;
+    const bool flat = !judged || growth < allowedGrowth;
+    std::printf("%s: every operation ended with success or a reason; %s: memory flat\n",
+                allEnded ? "met" : "MISSED",
+                judged ? (flat ? "met" : "MISSED") : "not judged (too few operations)");
+    return allEnded && flat ? 0 : 1;
+}
