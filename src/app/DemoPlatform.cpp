@@ -1,7 +1,9 @@
 #include "DemoPlatform.h"
 
-#include "NetworkTrust.h"
+#include "NetworkAccess.h"
 #include "SamplePlatform.h"
+
+#include <QSslCertificate>
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +18,8 @@ public:
             *error = u"The sample platform cannot listen on the loopback ports."_s;
             return false;
         }
-        return NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), error);
+        NetworkAccess::addCaCertificates(QSslCertificate::fromData(SamplePlatform::caCertificates()));
+        return true;
     }
 
     Endpoints endpoints() const override { return m_platform.endpoints(); }

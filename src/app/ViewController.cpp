@@ -7,10 +7,10 @@
 #include "KivoraLog.h"
 #include "PlayerView.h"
 #include "ShareText.h"
+#include "ShareTextResolver.h"
 #include "VideoAlbum.h"
 #include "VideoDownloader.h"
 #include "VideoInfo.h"
-#include "VideoParser.h"
 
 #include <QAudioOutput>
 #include <QClipboard>
@@ -25,8 +25,11 @@
 using namespace Qt::StringLiterals;
 
 ViewController::ViewController(QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::ViewController>())
+    : QWidget(parent),
+      m_ui(std::make_unique<Ui::ViewController>()),
+      m_resolver(new ShareTextResolver(m_endpoints, this))
 {
+    connect(m_resolver, &ShareTextResolver::resolved, this, &ViewController::finishParse);
     m_ui->setupUi(this);
     setTextField(m_ui->textField);
     setVideoView(m_ui->videoView);
@@ -95,6 +98,7 @@ Endpoints ViewController::endpoints() const
 void ViewController::setEndpoints(const Endpoints &endpoints)
 {
     m_endpoints = endpoints;
+    m_resolver->setEndpoints(endpoints);
 }
 
 std::optional<QString> ViewController::extractDouyinURLFromString(const QString &text) const
@@ -129,40 +133,19 @@ void ViewController::parse()
 {
     QMetaObject::invokeMethod(
         this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
-
-    const QString input = m_textField ? m_textField->text() : QString();
-    if (const std::optional<QString> address = ShareText::directPlayAddress(input)) {
-        setVideoUrl(address);
-        play(address);
-        queueHideHUD();
-        return;
-    }
-
-    // The completion runs on the parser's thread (or right here when the text yields no video
-    // ID). It touches the screen only through steps queued onto the main thread, where the weak
-    // pointer is safe to test.
-    const QPointer<ViewController> screen(this);
-    VideoParser parser(m_endpoints);
-    parser.fetchVideoInfoWithMessage(
-        ShareText::parserInput(input, m_endpoints),
-        [screen](const VideoInfo &record) { finishParse(screen, record); });
+    // The answer comes back through the event queue, after the waiting indicator is up.
+    m_resolver->resolve(m_textField ? m_textField->text() : QString());
 }
 
-void ViewController::finishParse(const QPointer<ViewController> &screen, const VideoInfo &record)
+void ViewController::finishParse(const ShareTextResolver::Result &result)
 {
-    qCInfo(lcKivora).noquote() << u"Kivora "_s + record.toString();
-    const std::optional<QString> address = record.video();
-    // Store, play, hide: three steps queued in this order, so the address is written on the
-    // main thread, where the copy and download actions read it, and before the playback starts.
-    postToMainThread([screen, address] {
-        if (screen)
-            screen->setVideoUrl(address);
-    });
-    queuePlayback(screen, address);
-    postToMainThread([screen] {
-        if (screen)
-            qor_hideHUD(screen);
-    });
+    // A play address given as it is has no record to log.
+    if (result.record)
+        qCInfo(lcKivora).noquote() << u"Kivora "_s + result.record->toString();
+    // Stored before the playback starts; a failed parse clears an earlier address.
+    setVideoUrl(result.playAddress);
+    startPlayer(urlFromText(result.playAddress));
+    qor_hideHUD(this);
 }
 
 void ViewController::copyPlayAddress()
@@ -236,16 +219,8 @@ void ViewController::showDownloadError(const QString &reason)
 
 void ViewController::play(const std::optional<QString> &address)
 {
-    queuePlayback(QPointer<ViewController>(this), address);
-}
-
-void ViewController::queuePlayback(const QPointer<ViewController> &screen,
-                                   const std::optional<QString> &address)
-{
-    postToMainThread([screen, address] {
-        if (screen)
-            screen->startPlayer(urlFromText(address));
-    });
+    QMetaObject::invokeMethod(
+        this, [this, address] { startPlayer(urlFromText(address)); }, Qt::QueuedConnection);
 }
 
 void ViewController::startPlayer(const QUrl &url)
@@ -316,24 +291,10 @@ bool ViewController::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void ViewController::postToMainThread(std::function<void()> step)
-{
-    // The application object lives on the main thread for the whole run: steps posted to it run
-    // there, in the order posted, together with the steps the screen queues on itself.
-    if (QCoreApplication *application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, std::move(step), Qt::QueuedConnection);
-}
-
 QUrl ViewController::urlFromText(const std::optional<QString> &address)
 {
     if (!address)
         return {};
     const QUrl url(*address, QUrl::StrictMode);
     return url.isValid() ? url : QUrl();
-}
-
-void ViewController::queueHideHUD()
-{
-    QMetaObject::invokeMethod(
-        this, [this] { qor_hideHUD(this); }, Qt::QueuedConnection);
 }

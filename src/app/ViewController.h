@@ -1,13 +1,13 @@
 #pragma once
 
 #include "Endpoints.h"
+#include "ShareTextResolver.h"
 
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,7 +16,6 @@ class QLabel;
 class QLineEdit;
 class QMediaPlayer;
 class VideoDownloader;
-class VideoInfo;
 namespace Ui {
 class ViewController;
 }
@@ -25,10 +24,10 @@ class ViewController;
  * \brief The application's one screen: paste or type a share text, link or video ID, resolve it
  * to its play address, play it over the placeholder, copy it, or download and save the video.
  *
- * Its controls come from ViewController.ui; the screen's code creates none of them. Work that
- * reaches the screen from the parser's thread is queued onto the main thread, in order: the
- * waiting indicator is always shown before the playback starts, and that before the indicator is
- * hidden again.
+ * Its controls come from ViewController.ui; the screen's code creates none of them. A parse
+ * answers through the screen's event queue (ShareTextResolver), so the waiting indicator is
+ * always shown before the address is stored and played, and that before the indicator is hidden
+ * again.
  */
 class ViewController : public QWidget
 {
@@ -61,7 +60,7 @@ public:
     /*! The first short link in \a text, or nothing. */
     std::optional<QString> extractDouyinURLFromString(const QString &text) const;
 
-    /*! Queues the playback of \a address on the main thread; callable from any thread. */
+    /*! Queues the playback of \a address on the screen's thread. */
     void play(const std::optional<QString> &address);
     /*! Starts a new player for \a url in the player view, creating the view on the first call. */
     void startPlayer(const QUrl &url);
@@ -80,16 +79,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static void postToMainThread(std::function<void()> step);
-    static void queuePlayback(const QPointer<ViewController> &screen,
-                              const std::optional<QString> &address);
-    static void finishParse(const QPointer<ViewController> &screen, const VideoInfo &record);
+    void finishParse(const ShareTextResolver::Result &result);
     static QUrl urlFromText(const std::optional<QString> &address);
 
     /*! The paste action; false when the pasteboard holds nothing it takes. */
     bool takePastedText();
     void keepHUDsOnTop();
-    void queueHideHUD();
     void downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
                           const QString &errorString);
     void saveToAlbum(const QString &filePath);
@@ -103,4 +98,5 @@ private:
     std::optional<QString> m_videoUrl;
     QPointer<VideoDownloader> m_currentDownload;
     Endpoints m_endpoints;
+    ShareTextResolver *m_resolver;
 };

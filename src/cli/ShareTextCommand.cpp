@@ -1,10 +1,7 @@
 #include "ShareTextCommand.h"
 
-#include "ShareText.h"
+#include "ShareTextResolver.h"
 #include "VideoInfo.h"
-#include "VideoParser.h"
-
-#include <QPointer>
 
 QString ShareTextCommand::start(const QCommandLineParser &parser, const QStringList &arguments,
                                 const Endpoints &endpoints)
@@ -18,19 +15,14 @@ QString ShareTextCommand::start(const QCommandLineParser &parser, const QStringL
     if (text.trimmed().isEmpty())
         return QStringLiteral("TEXT is empty");
 
-    if (const std::optional<QString> address = ShareText::directPlayAddress(text)) {
-        useDirectAddress(*address);
-        return QString();
-    }
-
-    // The completion may run on the parser's network thread: carry on on ours.
-    const QPointer<ShareTextCommand> self(this);
-    VideoParser(endpoints).fetchVideoInfoWithMessage(
-        ShareText::parserInput(text, endpoints),
-        [self](const VideoInfo &record, const std::optional<FailureReason> &failure) {
-            QMetaObject::invokeMethod(
-                self, [self, record, failure] { self->useRecord(record, failure); },
-                Qt::QueuedConnection);
-        });
+    auto *resolver = new ShareTextResolver(endpoints, this);
+    connect(resolver, &ShareTextResolver::resolved, this,
+            [this](const ShareTextResolver::Result &result) {
+                if (result.isDirectPlayAddress())
+                    useDirectAddress(*result.playAddress);
+                else
+                    useRecord(*result.record, result.failure);
+            });
+    resolver->resolve(text);
     return QString();
 }

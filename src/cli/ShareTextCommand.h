@@ -11,10 +11,9 @@ class VideoInfo;
  * \brief A subcommand that takes one TEXT (a share text, link, video ID or play address) and
  * resolves it as the window's parse button does.
  *
- * An empty TEXT is a usage error. A text that already is a play address goes to useDirectAddress()
- * without any request. A share text holding "抖音" is cut down to its platform link and the rest
- * goes to the parser, whose record (with the reason of a failure) reaches useRecord() on this
- * object's thread, after start() has returned.
+ * An empty TEXT is a usage error. The TEXT is resolved by a ShareTextResolver: a play address
+ * goes to useDirectAddress() without any request, any other text's record (with the reason of a
+ * failure) to useRecord(); either arrives on this object's thread, after start() has returned.
  */
 class ShareTextCommand : public CliCommand
 {

@@ -117,15 +117,9 @@ void VideoDownloader::request(const QUrl &url)
     m_boxes = {};
     m_received = 0;
     m_written = 0;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
+    QNetworkRequest request = NetworkAccess::request(url, m_inactivityTimeout);
     request.setRawHeader("Accept-Encoding", "identity");
-    request.setTransferTimeout(static_cast<int>(m_inactivityTimeout.count()));
-    // HTTP/1.1 only, as for the parser: Qt 6.4 would lose a reset over HTTP/2-capable HTTPS to a
-    // host that has IPv4 and IPv6 addresses.
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    m_reply = networkManager()->get(request);
+    m_reply = NetworkAccess::manager().get(request);
     // Bounds what Qt's network thread reads ahead of the disk: memory stays flat for any size.
     m_reply->setReadBufferSize(readAheadBytes);
     connect(m_reply, &QNetworkReply::readyRead, this, &VideoDownloader::onReadyRead);
@@ -138,21 +132,6 @@ void VideoDownloader::abort()
         return;
     m_aborted = true;
     m_reply->abort();
-}
-
-QNetworkAccessManager *VideoDownloader::networkManager()
-{
-    thread_local QPointer<QNetworkAccessManager> manager;
-    if (manager)
-        return manager;
-    manager = new QNetworkAccessManager;
-    QThread *thread = QThread::currentThread();
-    QCoreApplication *application = QCoreApplication::instance();
-    if (application && application->thread() == thread)
-        manager->setParent(application);
-    else
-        connect(thread, &QThread::finished, manager, &QObject::deleteLater);
-    return manager;
 }
 
 QString VideoDownloader::targetDirectory() const

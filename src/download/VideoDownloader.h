@@ -1,18 +1,18 @@
 #pragma once
 
+#include "Mp4BoxStructure.h"
+#include "NetworkAccess.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 
-#include "Mp4BoxStructure.h"
-
 #include <chrono>
 #include <memory>
 
 class ContentDecoder;
-class QNetworkAccessManager;
 class QNetworkReply;
 class VerifiedSaveFile;
 
@@ -83,7 +83,6 @@ Q_SIGNALS:
     void finished(const VideoDownloader::Result &result);
 
 private:
-    static QNetworkAccessManager *networkManager();
     QString targetDirectory() const;
     void failLater(const QUrl &url, const QString &reason);
     void request(const QUrl &url);
@@ -106,7 +105,7 @@ private:
     void complete(const Result &result);
 
     QString m_directory;
-    std::chrono::milliseconds m_inactivityTimeout { 15000 };
+    std::chrono::milliseconds m_inactivityTimeout = NetworkAccess::defaultInactivityTimeout;
     qint64 m_maximumSize = qint64(4) << 30;
     bool m_running = false;
     QUrl m_url;

@@ -41,6 +41,8 @@ QString FailureReason::summary(Kind kind)
         return tr("Neither the share page nor the item endpoint holds the item");
     case Kind::PlatformRefused:
         return tr("The platform refused to answer");
+    case Kind::Cancelled:
+        return tr("Cancelled");
     }
     return QString();
 }

@@ -37,6 +37,7 @@ public:
         NoRouterData, //!< a share page without router data (or with router data that is not JSON)
         NoItem, //!< neither the share page nor the item endpoint holds the item
         PlatformRefused, //!< the item endpoint answered 403 or with an empty body
+        Cancelled, //!< the user stopped the parse
     };
     Q_ENUM(Kind)
 

@@ -1,8 +1,9 @@
 #include "NetworkThread.h"
 
+#include "NetworkAccess.h"
+
 #include <QCoreApplication>
 #include <QMutex>
-#include <QNetworkAccessManager>
 #include <QThread>
 
 namespace {
@@ -11,7 +12,6 @@ struct Worker
 {
     QThread thread;
     QObject *context = nullptr; // lives on the thread
-    QNetworkAccessManager *manager = nullptr; // created on the thread by the first job
 
     Worker()
     {
@@ -51,10 +51,6 @@ void NetworkThread::post(Job job)
     Worker *const current = worker;
     QMetaObject::invokeMethod(
         current->context,
-        [current, job = std::move(job)] {
-            if (!current->manager)
-                current->manager = new QNetworkAccessManager(current->context);
-            job(*current->manager);
-        },
+        [job = std::move(job)] { job(NetworkAccess::manager()); },
         Qt::QueuedConnection);
 }

@@ -5,7 +5,8 @@
 class QNetworkAccessManager;
 
 /*!
- * \brief The parser's network thread: one worker thread that owns one QNetworkAccessManager.
+ * \brief The parser's network thread: one worker thread where parses run, with that thread's
+ * network manager (NetworkAccess::manager()).
  *
  * Jobs run on that thread in the order posted; replies, and everything that reacts to them, live
  * there too. The thread starts with the first job and stops when the application object is

@@ -1,8 +1,9 @@
 #include "NetworkTrust.h"
 
+#include "NetworkAccess.h"
+
 #include <QFile>
 #include <QSslCertificate>
-#include <QSslConfiguration>
 
 namespace NetworkTrust {
 
@@ -18,9 +19,7 @@ bool addCaCertificates(const QString &path, QString *error)
         *error = QStringLiteral("%1 holds no PEM certificate").arg(path);
         return false;
     }
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.addCaCertificates(certificates);
-    QSslConfiguration::setDefaultConfiguration(configuration);
+    NetworkAccess::addCaCertificates(certificates);
     return true;
 }
 

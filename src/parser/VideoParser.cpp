@@ -204,15 +204,10 @@ QNetworkRequest VideoParser::withBrowserHeaders(QNetworkRequest request) const
 
 QNetworkRequest VideoParser::request(const QUrl &url) const
 {
-    QNetworkRequest networkRequest(url);
-    networkRequest.setTransferTimeout(m_transferTimeout);
+    QNetworkRequest networkRequest = NetworkAccess::request(url, m_transferTimeout);
     networkRequest.setMaximumRedirectsAllowed(maximumRedirects);
     networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                                 QNetworkRequest::NoLessSafeRedirectPolicy);
-    // HTTP/1.1 only: Qt 6.4 loses the error of an HTTPS connection that offered HTTP/2 to a host
-    // with both IPv4 and IPv6 addresses when the server resets it mid-answer, and the request
-    // then hangs until its time-out.
-    networkRequest.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     return networkRequest;
 }
 

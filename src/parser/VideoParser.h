@@ -2,6 +2,7 @@
 
 #include "Endpoints.h"
 #include "FailureReason.h"
+#include "NetworkAccess.h"
 #include "RedirectChain.h"
 #include "VideoInfo.h"
 
@@ -11,6 +12,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -31,8 +33,8 @@ class QUrl;
  * holds the ID, any other link is requested and its redirects followed (RedirectChain). The share
  * page is then fetched; when it holds no item, the item endpoint is asked (ItemFetch).
  *
- * Every request gives up after transferTimeout() ms without progress, and the whole parse after
- * deadline() ms. Redirects go at most maximumRedirects deep, never to a less safe scheme; a share
+ * Every request gives up after transferTimeout() without progress, and the whole parse after
+ * deadline(). Redirects go at most maximumRedirects deep, never to a less safe scheme; a share
  * page or item answer is read up to maximumPageSize bytes. Diagnostic lines "Kivora  …" to
  * "Kivora6  …" go to the category "kivora".
  */
@@ -47,8 +49,9 @@ public:
         = std::function<void(const VideoInfo &record, const std::optional<FailureReason> &failure)>;
     using VideoIdCallback = std::function<void(const std::optional<QString> &videoId)>;
 
-    static constexpr int defaultTransferTimeout = 15000;
-    static constexpr int defaultDeadline = 30000;
+    static constexpr std::chrono::milliseconds defaultTransferTimeout
+        = NetworkAccess::defaultInactivityTimeout;
+    static constexpr std::chrono::milliseconds defaultDeadline { 30000 };
     static constexpr int maximumRedirects = 10;
     static constexpr qint64 maximumPageSize = 16 * 1024 * 1024;
 
@@ -56,12 +59,12 @@ public:
 
     const Endpoints &endpoints() const { return m_endpoints; }
 
-    /*! Milliseconds without progress after which a request fails. */
-    int transferTimeout() const { return m_transferTimeout; }
-    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
-    /*! Milliseconds after which a parse fails, whatever its requests are doing. */
-    int deadline() const { return m_deadline; }
-    void setDeadline(int milliseconds) { m_deadline = milliseconds; }
+    /*! How long a request may go without progress before it fails. */
+    std::chrono::milliseconds transferTimeout() const { return m_transferTimeout; }
+    void setTransferTimeout(std::chrono::milliseconds timeout) { m_transferTimeout = timeout; }
+    /*! How long a parse may take, whatever its requests are doing. */
+    std::chrono::milliseconds deadline() const { return m_deadline; }
+    void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
 
     void fetchVideoInfoWithMessage(const std::optional<QString> &message, Completion completion);
     void fetchVideoInfoWithMessage(const std::optional<QString> &message,
@@ -136,7 +139,7 @@ private:
     QNetworkRequest withBrowserHeaders(QNetworkRequest request) const;
 
     Endpoints m_endpoints;
-    int m_transferTimeout = defaultTransferTimeout;
-    int m_deadline = defaultDeadline;
+    std::chrono::milliseconds m_transferTimeout = defaultTransferTimeout;
+    std::chrono::milliseconds m_deadline = defaultDeadline;
     std::optional<QString> m_redirectedURL;
 };

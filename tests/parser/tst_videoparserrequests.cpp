@@ -33,8 +33,8 @@ namespace {
 // Generous, for loaded machines and sanitizer builds; a passing wait ends as soon as it can.
 constexpr int settleTimeout = 20000;
 // Short enough to keep the time-out cases quick, long enough for a loopback answer.
-constexpr int shortTransferTimeout = 1000;
-constexpr int shortDeadline = 1500;
+constexpr std::chrono::milliseconds shortTransferTimeout { 1000 };
+constexpr std::chrono::milliseconds shortDeadline { 1500 };
 
 const QString itemEndpointPath = u"/web/api/v2/aweme/slidesinfo/"_s;
 
@@ -81,8 +81,8 @@ private:
 
 struct Limits
 {
-    int transferTimeout = VideoParser::defaultTransferTimeout;
-    int deadline = VideoParser::defaultDeadline;
+    std::chrono::milliseconds transferTimeout = VideoParser::defaultTransferTimeout;
+    std::chrono::milliseconds deadline = VideoParser::defaultDeadline;
 };
 
 // Starts a parse with a parser that is gone as soon as the call returns. The outcome is shared
@@ -647,7 +647,7 @@ void TestVideoParserRequests::unendingRedirectBodiesAreNotWaitedFor()
 
     // Were the bodies waited for, the deadline would end the parse.
     const auto outcome = parse(platform.endpoints(), platform.shortLink(item),
-                               { VideoParser::defaultTransferTimeout, 10000 });
+                               { VideoParser::defaultTransferTimeout, std::chrono::seconds(10) });
     QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
     QVERIFY2(!outcome->failure(), qPrintable(described(outcome->failure())));
     QCOMPARE(outcome->record().name(), OptionalText(item.nickname));

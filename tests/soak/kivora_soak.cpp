@@ -172,7 +172,7 @@ void parseOnce(SamplePlatform &platform, QRandomGenerator &random, Tally &tally)
     const SamplePlatform::Item item = items.at(random.bounded(int(items.size())));
     const QString message = random.bounded(2) ? platform.shareText(item) : item.videoId;
     VideoParser parser(platform.endpoints());
-    parser.setTransferTimeout(300);
+    parser.setTransferTimeout(std::chrono::milliseconds(300));
     run(tally, [&](std::function<void(bool, QString)> done) {
         parser.fetchVideoInfoWithMessage(message, [done](const VideoInfo &record) {
             // A parse ends with a record: a full one, or the failure record, whose message is
