@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -60,9 +62,9 @@ PlayerView::PlayerView(QWidget *parent)
 
     connect(m_playPauseButton, &QToolButton::clicked, this, &PlayerView::togglePlayback);
     connect(m_seekBar, &QSlider::sliderMoved, this, &PlayerView::seek);
-    // The position where the drag ends is sought once more: the media backend drops a seek that
-    // arrives while the pipeline is still changing state (right after a pause, say).
     connect(m_seekBar, &QSlider::sliderReleased, this, [this] { seek(m_seekBar->value()); });
+    m_seekCheck.setInterval(100);
+    connect(&m_seekCheck, &QTimer::timeout, this, &PlayerView::checkSeek);
     updatePlayPauseButton();
 }
 
@@ -134,6 +136,8 @@ QString PlayerView::timeText(qint64 position, qint64 duration)
 
 void PlayerView::detachPlayer()
 {
+    m_seekTarget.reset();
+    m_seekCheck.stop();
     if (!m_player)
         return;
     m_player->disconnect(this);
@@ -191,6 +195,29 @@ void PlayerView::updatePosition(qint64 position)
 
 void PlayerView::seek(int position)
 {
-    if (m_player)
-        m_player->setPosition(position);
+    if (!m_player)
+        return;
+    m_seekTarget = position;
+    m_seekRetries = 0;
+    m_player->setPosition(position);
+    m_seekCheck.start();
+}
+
+// The media backend drops a seek that arrives while the pipeline cannot answer a duration query
+// (while it changes state, right after a pause, say). A paused player's position stands still,
+// so there the seek is asked for again until the position shows it; a playing one is trusted.
+void PlayerView::checkSeek()
+{
+    constexpr qint64 tolerance = 100;
+    constexpr int maximumRetries = 20;
+    const bool settled = !m_player || !m_seekTarget
+        || m_player->playbackState() != QMediaPlayer::PausedState
+        || std::abs(m_player->position() - *m_seekTarget) <= tolerance;
+    if (settled || m_seekBar->isSliderDown() || m_seekRetries >= maximumRetries) {
+        m_seekTarget.reset();
+        m_seekCheck.stop();
+        return;
+    }
+    ++m_seekRetries;
+    m_player->setPosition(*m_seekTarget);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 class QLabel;
 class QMediaPlayer;
@@ -50,8 +53,13 @@ private:
     void updateDuration(qint64 duration);
     void updatePosition(qint64 position);
     void seek(int position);
+    void checkSeek();
 
     QPointer<QMediaPlayer> m_player;
+    // A seek the player has not shown yet, and how often it was asked for again.
+    std::optional<qint64> m_seekTarget;
+    int m_seekRetries = 0;
+    QTimer m_seekCheck;
     VideoFrameView *m_videoSurface;
     QWidget *m_controls;
     QToolButton *m_playPauseButton;
