@@ -135,6 +135,10 @@ public:
         bool chunked = false;       //!< media: chunked transfer coding, no Content-Length
         bool gzipMedia = false;     //!< media: gzip-encoded, whatever the request accepts
         bool corruptGzip = false;   //!< with gzipMedia: the compressed bytes damaged half-way
+        int faultyMediaAnswers = 0; //!< media: errorStatus, stall, resetMidBody and closeMidBody
+                                    //!< hit only the first this many media answers after
+                                    //!< setFaults() (0: every one)
+        bool ignoreRange = false;   //!< media: a Range request gets the whole body (200)
     };
 
     /*! One request as the server received it. */

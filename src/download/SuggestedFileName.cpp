@@ -250,18 +250,27 @@ QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
     if (name.isEmpty())
         name = lastPathSegment(finalUrl);
     name = sanitize(name);
-    const QString sniffed = sniffedSuffix(firstBytes);
-    const auto [stem, extension] = splitExtension(name);
-    if (!sniffed.isEmpty()) {
-        const QStringList known = QMimeDatabase().mimeTypeForData(firstBytes).suffixes();
-        if (!known.contains(extension.mid(1), Qt::CaseInsensitive))
-            name = sanitize(stem + u'.' + sniffed);
-    } else if (extension.isEmpty()) {
+    if (!sniffedSuffix(firstBytes).isEmpty())
+        return withContentExtension(name, firstBytes);
+    if (splitExtension(name).second.isEmpty()) {
         const QString suffix = suffixForType(contentType);
         if (!suffix.isEmpty())
             name = sanitize(name + u'.' + suffix);
     }
     return name;
+}
+
+QString withContentExtension(const QString &name, const QByteArray &firstBytes)
+{
+    const QString safeName = sanitize(name);
+    const QString sniffed = sniffedSuffix(firstBytes);
+    if (sniffed.isEmpty())
+        return safeName;
+    const auto [stem, extension] = splitExtension(safeName);
+    const QStringList known = QMimeDatabase().mimeTypeForData(firstBytes).suffixes();
+    if (known.contains(extension.mid(1), Qt::CaseInsensitive))
+        return safeName;
+    return sanitize(stem + u'.' + sniffed);
 }
 
 QString fromReply(const QNetworkReply &reply, const QByteArray &firstBytes)
