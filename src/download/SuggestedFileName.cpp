@@ -98,18 +98,7 @@ QString fitted(const QString &stem, const QString &tail)
     const qsizetype budget = maxBytes - utf8Length(tail);
     if (utf8Length(stem) <= budget)
         return stem + tail;
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, stem);
-    qsizetype kept = 0;
-    qsizetype keptBytes = 0;
-    for (qsizetype next = graphemes.toNextBoundary(); next != -1;
-         next = graphemes.toNextBoundary()) {
-        const qsizetype bytes = utf8Length(QStringView(stem).mid(kept, next - kept));
-        if (keptBytes + bytes > budget)
-            break;
-        keptBytes += bytes;
-        kept = next;
-    }
-    const QString cut = trimmedEnd(stem.left(kept));
+    const QString cut = trimmedEnd(shortened(stem, budget));
     return (cut.isEmpty() ? u"Unknown"_s : cut) + tail;
 }
 
@@ -195,6 +184,24 @@ QString decodeExtendedValue(const QByteArray &value)
 }
 
 } // namespace
+
+QString shortened(const QString &text, qsizetype bytes)
+{
+    if (utf8Length(text) <= bytes)
+        return text;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype keptBytes = 0;
+    for (qsizetype next = graphemes.toNextBoundary(); next != -1;
+         next = graphemes.toNextBoundary()) {
+        const qsizetype more = utf8Length(QStringView(text).mid(kept, next - kept));
+        if (keptBytes + more > bytes)
+            break;
+        keptBytes += more;
+        kept = next;
+    }
+    return text.left(kept);
+}
 
 QString fromContentDisposition(const QByteArray &contentDisposition)
 {

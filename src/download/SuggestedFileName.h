@@ -44,6 +44,9 @@ QString sniffedSuffix(const QByteArray &firstBytes);
 /*! The file name a Content-Disposition value carries, unsanitised; empty when it has none. */
 QString fromContentDisposition(const QByteArray &contentDisposition);
 
+/*! \a text cut on a character (grapheme) boundary to at most \a bytes bytes of UTF-8. */
+QString shortened(const QString &text, qsizetype bytes);
+
 /*! \a name made into one safe file name; "Unknown" when nothing usable is left. */
 QString sanitize(const QString &name);
 
