@@ -187,6 +187,7 @@ struct SamplePlatform::Private
     std::map<QString, CustomMedia> customMedia;
     int customMediaCount = 0;
     int mediaAnswers = 0; // since the last setFaults()
+    QList<Item> addedItems; // their cover and image addresses are filled in by items()
 
     explicit Private(SamplePlatform *platform) : q(platform) { }
     ~Private()
@@ -717,7 +718,23 @@ QList<SamplePlatform::Item> SamplePlatform::items() const
             item.imageUrls.append(media + u"image-"_s + QString::number(i) + u".jpg"_s);
         items.append(item);
     }
+    std::lock_guard<std::mutex> lock(d->mutex);
+    for (Item item : d->addedItems) {
+        item.coverUrl = media + u"cover.jpg"_s;
+        for (QString &image : item.imageUrls)
+            image = media + image;
+        items.append(item);
+    }
     return items;
+}
+
+SamplePlatform::Item SamplePlatform::addItem(Item item)
+{
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->addedItems.append(item);
+    }
+    return items().constLast();
 }
 
 SamplePlatform::Item SamplePlatform::item(PageVariant variant) const
