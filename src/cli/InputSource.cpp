@@ -27,6 +27,8 @@ InputSource::~InputSource() = default;
 bool InputSource::openBatchFile(const QString &path, QString *error)
 {
     const bool standardInput = path == u"-"_s;
+    if (!standardInput)
+        m_batch.setFileName(path);
     const bool opened = standardInput ? m_batch.open(STDIN_FILENO, QIODevice::ReadOnly)
                                       : m_batch.open(QIODevice::ReadOnly);
     if (!opened) {
