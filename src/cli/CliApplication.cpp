@@ -70,7 +70,7 @@ CliApplication::CliApplication()
     , m_json(u"json"_s, u"Print one JSON line per input (JSON Lines) instead of text."_s)
     , m_quiet({ u"q"_s, u"quiet"_s }, u"Print nothing on standard error but errors."_s)
     , m_verbose({ u"v"_s, u"verbose"_s },
-                u"Also print the diagnostic lines (\"Kivora  …\" to \"Kivora6  …\")."_s)
+                u"Also print the diagnostic lines of the parser (\"Kivora…\")."_s)
     , m_timeout(u"timeout"_s, u"Give a request up after SECONDS without progress (default 15)."_s,
                 u"SECONDS"_s)
     , m_proxy(u"proxy"_s,

@@ -26,4 +26,5 @@ public:
 private:
     QFile m_file;
     QSet<QString> m_done;
+    bool m_lineOpen = false; // the file ends without a newline
 };

@@ -90,8 +90,8 @@ QString HelpText::programHelp() const
         + u"\nOptions of every command:\n"_s + optionsText(m_commonOptions) + u"\nExamples:\n"_s;
     for (const auto &command : m_commands)
         text += examplesText(command->examples().mid(0, 1));
-    return text + u"\nExit status: "_s + exitStatus
-        + u"\n\nRun '%1 help COMMAND' for a command's options and examples.\n"_s.arg(program());
+    return text + u'\n' + wrapped(u"Exit status: "_s + exitStatus, 0)
+        + u"\nRun '%1 help COMMAND' for a command's options and examples.\n"_s.arg(program());
 }
 
 QString HelpText::commandHelp(const CliCommand &command) const
