@@ -166,14 +166,18 @@ bool PartFile::write(const char *data, qint64 size)
 {
     if (!m_error.isEmpty() || m_done)
         return false;
-    // A short write sets no error; the retry of the rest then fails with the system's reason.
+    return writeAll(m_file, data, size, m_size) || fail(m_file.errorString());
+}
+
+bool PartFile::writeAll(QFileDevice &file, const char *data, qint64 size, qint64 &written)
+{
     while (size > 0) {
-        const qint64 written = m_file.write(data, size);
-        if (written <= 0)
-            return fail(m_file.errorString());
-        m_size += written;
-        data += written;
-        size -= written;
+        const qint64 count = file.write(data, size);
+        if (count <= 0)
+            return false;
+        written += count;
+        data += count;
+        size -= count;
     }
     return true;
 }

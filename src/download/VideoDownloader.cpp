@@ -170,25 +170,23 @@ void VideoDownloader::request(const QUrl &url)
 
 void VideoDownloader::abort()
 {
-    if (!m_running)
-        return;
-    m_aborted = true;
-    if (m_retryTimer.isActive()) {
-        m_retryTimer.stop();
-        finishFailed(tr("The download was cancelled"));
-    } else if (m_reply) {
-        m_reply->abort();
-    }
+    if (m_running)
+        interrupt(m_aborted, tr("The download was cancelled"));
 }
 
 void VideoDownloader::stop()
 {
-    if (!m_running || m_commitWatcher.isRunning())
-        return;
-    m_stopping = true;
+    if (m_running && !m_commitWatcher.isRunning())
+        interrupt(m_stopping, tr("The download was stopped"));
+}
+
+// Ends the transfer now; \a flag says how, and transferFailure() gives \a reason.
+void VideoDownloader::interrupt(bool &flag, const QString &reason)
+{
+    flag = true;
     if (m_retryTimer.isActive()) {
         m_retryTimer.stop();
-        finishFailed(tr("The download was stopped"));
+        finishFailed(reason);
     } else if (m_reply) {
         m_reply->abort();
     }

@@ -137,6 +137,7 @@ private:
 
     QString targetDirectory() const;
     void failLater(const QUrl &url, const QString &reason);
+    void interrupt(bool &flag, const QString &reason);
     bool claimNamedFile();
     void request(const QUrl &url);
     void sendAttempt();
