@@ -1,5 +1,7 @@
 #include "VerifiedSaveFile.h"
 
+#include "PartFile.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -23,16 +25,7 @@ bool VerifiedSaveFile::write(const char *data, qint64 size)
 {
     if (!m_error.isEmpty() || m_done)
         return false;
-    // A short write sets no error; the retry of the rest then fails with the system's reason.
-    while (size > 0) {
-        const qint64 written = m_file.write(data, size);
-        if (written <= 0)
-            return fail(m_file.errorString());
-        m_written += written;
-        data += written;
-        size -= written;
-    }
-    return true;
+    return PartFile::writeAll(m_file, data, size, m_written) || fail(m_file.errorString());
 }
 
 bool VerifiedSaveFile::commit()
