@@ -72,6 +72,7 @@ void GalleryDownload::start(const QStringList &addresses, const QString &name)
     m_saved.clear();
     m_bytes = 0;
     m_running = true;
+    m_cancelled = false;
     // Through the event loop, so that finished() never comes from inside start().
     QMetaObject::invokeMethod(
         this,
@@ -84,9 +85,17 @@ void GalleryDownload::start(const QStringList &addresses, const QString &name)
 
 void GalleryDownload::cancel()
 {
-    if (!m_running)
+    if (!m_running || m_cancelled)
         return;
-    ++m_generation;
+    m_cancelled = true;
+    ++m_generation; // drops the fetch on its way
+    // A picture being written is waited for, so that it is removed before finished() says so.
+    if (!m_writing)
+        dropSaved();
+}
+
+void GalleryDownload::dropSaved()
+{
     for (const QString &path : std::as_const(m_saved))
         QFile::remove(path);
     m_saved.clear();
@@ -156,24 +165,26 @@ void GalleryDownload::received(const QByteArray &bytes)
         return;
     }
     // Written and checked on disk (which syncs it) off the screen's thread.
+    m_writing = true;
     auto promise = std::make_shared<QPromise<SavedPicture>>();
     auto *watcher = new QFutureWatcher<SavedPicture>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this,
-            [this, watcher, generation = m_generation, size = bytes.size()] {
-                const SavedPicture saved = watcher->result();
-                watcher->deleteLater();
-                if (generation != m_generation) {
-                    QFile::remove(saved.path); // cancelled meanwhile
-                    return;
-                }
-                if (saved.path.isEmpty()) {
-                    finish(saved.errorString);
-                    return;
-                }
-                m_saved.append(saved.path);
-                m_bytes += size;
-                fetchNext();
-            });
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, size = bytes.size()] {
+        const SavedPicture saved = watcher->result();
+        watcher->deleteLater();
+        m_writing = false;
+        if (m_cancelled) {
+            QFile::remove(saved.path);
+            dropSaved();
+            return;
+        }
+        if (saved.path.isEmpty()) {
+            finish(saved.errorString);
+            return;
+        }
+        m_saved.append(saved.path);
+        m_bytes += size;
+        fetchNext();
+    });
     watcher->setFuture(promise->future());
     QThreadPool::globalInstance()->start(
         [promise, bytes, name = pictureName(SuggestedFileName::sniffedSuffix(bytes))] {

@@ -31,7 +31,8 @@ public:
 
     /*! Starts saving the pictures at \a addresses under names made from \a name. */
     void start(const QStringList &addresses, const QString &name);
-    /*! Stops and removes what was saved; finished() follows with the reason "Cancelled". */
+    /*! Stops and removes what was saved; finished() follows with the reason "Cancelled", once
+     *  a picture being written has been removed too. */
     void cancel();
     bool isRunning() const;
 
@@ -46,6 +47,7 @@ private:
     void fetch(const QUrl &url, int redirectsLeft);
     void received(const QByteArray &bytes);
     QString pictureName(const QString &suffix) const;
+    void dropSaved();
     void finish(const QString &errorString);
 
     QStringList m_addresses;
@@ -54,4 +56,6 @@ private:
     qint64 m_bytes = 0;
     quint64 m_generation = 0; // answers of a cancelled run are dropped
     bool m_running = false;
+    bool m_cancelled = false;
+    bool m_writing = false; // a picture is being written on a worker thread
 };
