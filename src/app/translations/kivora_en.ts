@@ -218,6 +218,10 @@
             <source>Loading the picture…</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Picture %1</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>ItemFetch</name>

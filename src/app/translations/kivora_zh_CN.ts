@@ -218,6 +218,10 @@
             <source>Loading the picture…</source>
             <translation>正在加载图片…</translation>
         </message>
+        <message>
+            <source>Picture %1</source>
+            <translation>第 %1 张图片</translation>
+        </message>
     </context>
     <context>
         <name>ItemFetch</name>
