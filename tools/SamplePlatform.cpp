@@ -186,6 +186,8 @@ struct SamplePlatform::Private
     QList<Request> requests;
     std::map<QString, CustomMedia> customMedia;
     int customMediaCount = 0;
+    int mediaAnswers = 0; // since the last setFaults()
+    QList<Item> addedItems; // their cover and image addresses are filled in by items()
 
     explicit Private(SamplePlatform *platform) : q(platform) { }
     ~Private()
@@ -195,6 +197,7 @@ struct SamplePlatform::Private
     }
 
     bool createTlsContext();
+    Faults mediaFaults(const Faults &faults);
     bool listenOnLoopback(SSL_CTX *context, quint16 requestedPort, quint16 &boundPort);
     std::unique_ptr<RecordingServer> newServer(SSL_CTX *context);
     void route(RecordingServer &server, const char *pattern, Handler handler);
@@ -465,9 +468,22 @@ void SamplePlatform::Private::servePlay(const httplib::Request &request,
     response.set_header("Location", q->mediaUrl().toStdString());
 }
 
-void SamplePlatform::Private::serveMedia(const httplib::Request &request,
-                                         httplib::Response &response, const Faults &faults)
+// \a faults as they apply to the media answer being served now.
+SamplePlatform::Faults SamplePlatform::Private::mediaFaults(const Faults &faults)
 {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (faults.faultyMediaAnswers <= 0 || ++mediaAnswers <= faults.faultyMediaAnswers)
+        return faults;
+    Faults healed = faults;
+    healed.errorStatus = 0;
+    healed.stall = healed.resetMidBody = healed.closeMidBody = false;
+    return healed;
+}
+
+void SamplePlatform::Private::serveMedia(const httplib::Request &request,
+                                         httplib::Response &response, const Faults &allFaults)
+{
+    const Faults faults = mediaFaults(allFaults);
     const QString name = QString::fromStdString(request.matches[1]);
     std::shared_ptr<const ResponseBody> body;
     std::string contentType;
@@ -518,7 +534,12 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
     const auto framing = faults.chunked ? ResponseBody::Framing::Chunked
         : faults.noContentLength        ? ResponseBody::Framing::UntilClose
                                         : ResponseBody::Framing::Length;
-    serveBody(std::move(body), request, response, contentType, faults, MediaStep, framing);
+    if (!faults.ignoreRange)
+        return serveBody(std::move(body), request, response, contentType, faults, MediaStep,
+                         framing);
+    httplib::Request whole = request;
+    whole.headers.erase("Range");
+    serveBody(std::move(body), whole, response, contentType, faults, MediaStep, framing);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
@@ -697,7 +718,23 @@ QList<SamplePlatform::Item> SamplePlatform::items() const
             item.imageUrls.append(media + u"image-"_s + QString::number(i) + u".jpg"_s);
         items.append(item);
     }
+    std::lock_guard<std::mutex> lock(d->mutex);
+    for (Item item : d->addedItems) {
+        item.coverUrl = media + u"cover.jpg"_s;
+        for (QString &image : item.imageUrls)
+            image = media + image;
+        items.append(item);
+    }
     return items;
+}
+
+SamplePlatform::Item SamplePlatform::addItem(Item item)
+{
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->addedItems.append(item);
+    }
+    return items().constLast();
 }
 
 SamplePlatform::Item SamplePlatform::item(PageVariant variant) const
@@ -795,6 +832,7 @@ void SamplePlatform::setFaults(const Faults &faults)
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->faults = faults;
+    d->mediaAnswers = 0;
 }
 
 QList<SamplePlatform::Request> SamplePlatform::requests() const

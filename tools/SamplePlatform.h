@@ -135,6 +135,10 @@ public:
         bool chunked = false;       //!< media: chunked transfer coding, no Content-Length
         bool gzipMedia = false;     //!< media: gzip-encoded, whatever the request accepts
         bool corruptGzip = false;   //!< with gzipMedia: the compressed bytes damaged half-way
+        int faultyMediaAnswers = 0; //!< media: errorStatus, stall, resetMidBody and closeMidBody
+                                    //!< hit only the first this many media answers after
+                                    //!< setFaults() (0: every one)
+        bool ignoreRange = false;   //!< media: a Range request gets the whole body (200)
     };
 
     /*! One request as the server received it. */
@@ -181,6 +185,10 @@ public:
 
     /*! The items the platform serves; the first one is a plain video with a Real page. */
     QList<Item> items() const;
+    /*! Adds \a item to the items served, for texts of a test's own. Its cover is the sample
+     *  cover and its imageUrls name sample pictures ("image-1.jpg" to "image-3.jpg"); returns it
+     *  with their addresses filled in. */
+    Item addItem(Item item);
     /*! The item with \a variant (the first one if several). */
     Item item(PageVariant variant) const;
     /*! A share text as the app's share sheet writes it, holding the item's short link. */

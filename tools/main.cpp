@@ -154,11 +154,18 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     const QCommandLineOption gzip(u"gzip-media"_s, u"Media answers are gzip-encoded."_s);
     const QCommandLineOption corruptGzip(u"corrupt-gzip"_s,
                                          u"With --gzip-media: damage the compressed bytes."_s);
-    parser.addOptions({ httpPort,     httpsPort,  latency,   hops,        errorStatus,
-                        stall,        reset,      hugePage,  invalidUtf8, loop,
-                        insecure,     emptyMedia, nonVideo,  host,        pageShape,
-                        itemEndpoint, target,     bodyFault, drip,        brokenCompression,
-                        close,        noLength,   chunked,   gzip,        corruptGzip });
+    const QCommandLineOption faultyAnswers(
+        u"faulty-answers"_s,
+        u"Media faults (status, stall, reset, close) hit only the first <n> media answers."_s,
+        u"n"_s);
+    const QCommandLineOption ignoreRange(u"ignore-range"_s,
+                                         u"Media answers Range requests with the whole body."_s);
+    parser.addOptions({ httpPort,      httpsPort,  latency,   hops,        errorStatus,
+                        stall,         reset,      hugePage,  invalidUtf8, loop,
+                        insecure,      emptyMedia, nonVideo,  host,        pageShape,
+                        itemEndpoint,  target,     bodyFault, drip,        brokenCompression,
+                        close,         noLength,   chunked,   gzip,        corruptGzip,
+                        faultyAnswers, ignoreRange });
     parser.process(app);
 
     bool ok = true;
@@ -190,6 +197,8 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     options.faults.chunked = parser.isSet(chunked);
     options.faults.gzipMedia = parser.isSet(gzip) || parser.isSet(corruptGzip);
     options.faults.corruptGzip = parser.isSet(corruptGzip);
+    options.faults.faultyMediaAnswers = number(faultyAnswers, 0, 1000000);
+    options.faults.ignoreRange = parser.isSet(ignoreRange);
     if (!ok) {
         error = u"A port, time, hop count or status is not a number in its range."_s;
         return false;

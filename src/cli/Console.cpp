@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <cerrno>
@@ -61,6 +63,11 @@ QString escaped(const QString &text)
             result += c;
     }
     return result;
+}
+
+QString jsonLine(const QJsonObject &object)
+{
+    return escaped(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))) + u'\n';
 }
 
 } // namespace Console

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QJsonObject;
+
 /*! \brief The command-line tool's output: UTF-8 text to standard output or standard error. */
 namespace Console {
 
@@ -17,5 +19,7 @@ bool errIsTerminal();
 /*! \a text with every control character (C0, DEL, C1) and bidirectional override written as
  *  "\uXXXX", so that text from the network cannot steer a terminal. JSON text stays valid JSON. */
 QString escaped(const QString &text);
+/*! \a object as one escaped line of compact JSON, newline included: a JSON Lines record. */
+QString jsonLine(const QJsonObject &object);
 
 } // namespace Console

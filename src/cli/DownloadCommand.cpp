@@ -1,140 +1,142 @@
 #include "DownloadCommand.h"
 
-#include "Console.h"
-#include "VideoAlbum.h"
-#include "VideoInfo.h"
-
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
-#include <QUrl>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// The progress line for \a received of \a total bytes (total <= 0: not known).
-QString progressText(qint64 received, qint64 total)
+constexpr int mostRetries = 100;
+
+QCommandLineOption hidden(QCommandLineOption option)
 {
-    const QLocale locale = QLocale::c();
-    if (total <= 0)
-        return QStringLiteral("downloading: %1").arg(locale.formattedDataSize(received));
-    return QStringLiteral("downloading: %1 of %2 (%3%)")
-        .arg(locale.formattedDataSize(received), locale.formattedDataSize(total))
-        .arg(received * 100 / total);
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
 }
 
 } // namespace
 
+DownloadCommand::DownloadCommand(QObject *parent)
+    : CliCommand(parent)
+    , m_output({ u"o"_s, u"output"_s },
+               u"Name the files after TEMPLATE, with the fields {id}, {name} (the author), "
+               "{title}, {type}, {index} (a picture's number) and {ext}. Default: "
+               "\"{name} - {title} [{id}].{ext}\", with \" {index}\" before the extension for "
+               "pictures; parts whose fields are empty are left out."_s,
+               u"TEMPLATE"_s)
+    , m_paths({ u"P"_s, u"paths"_s },
+              u"Save into DIR (default: the current folder; created when missing)."_s, u"DIR"_s)
+    , m_out(hidden(QCommandLineOption(u"out"_s, u"The same as --paths."_s, u"DIR"_s)))
+    , m_album(u"album"_s, u"Also copy each video into the video album (~/Videos/Kivora)."_s)
+    , m_cover(u"cover"_s, u"Also save the item's cover picture ({index} is \"cover\")."_s)
+    , m_archive(u"download-archive"_s,
+                u"Skip the items whose IDs FILE lists, and add the ID of each item saved whole."_s,
+                u"FILE"_s)
+    , m_continue(u"continue"_s,
+                 u"Resume a NAME.part left by an interrupted download (the default)."_s)
+    , m_noContinue(u"no-continue"_s, u"Start every download from the beginning."_s)
+    , m_retries(u"retries"_s,
+                u"Try a failed transfer again up to N times (default 3), waiting 1 s, 2 s, 4 s, … "
+                "between tries: network errors, cut or stalled transfers, 429 and 5xx."_s,
+                u"N"_s, u"3"_s)
+    , m_userAgent(u"user-agent"_s, u"Send UA as the User-Agent of downloads."_s, u"UA"_s)
+{ }
+
 QString DownloadCommand::name() const
 {
-    return QStringLiteral("download");
+    return u"download"_s;
 }
 
 QString DownloadCommand::synopsis() const
 {
-    return QStringLiteral("[--out DIR] [--album] TEXT");
+    return u"[OPTIONS] INPUT..."_s;
 }
 
 QString DownloadCommand::summary() const
 {
-    return QStringLiteral("Resolve TEXT as parse does, download the video into DIR and print the "
-                          "saved file's path (with --album also the album copy's).");
+    return u"Resolve each input as parse does and save its video or gallery pictures."_s;
+}
+
+QStringList DownloadCommand::description() const
+{
+    return {
+        u"Resolves each INPUT as parse does and saves the item's video or, for a picture "
+        "gallery, every picture in order. Each file is checked for what it claims to be (a "
+        "video, or a JPEG, PNG or WebP picture) and takes the extension of what its bytes are. "
+        "A failed parse never downloads."_s,
+        u"Data goes to NAME.part, which takes its name only once the file is complete and its "
+        "size checked on disk; an existing file is never replaced (the new one becomes "
+        "\"NAME (1).mp4\"). An interrupted download resumes its .part with a Range request the "
+        "next time. Ctrl+C, SIGTERM and SIGHUP stop cleanly: the .part files stay, nothing is "
+        "left under a final name."_s,
+        u"The saved paths are printed one a line (with --json: one JSON line per input with the "
+        "record, \"id\", \"status\", \"files\" with their paths and sizes, and \"error\"). On a "
+        "terminal, standard error shows a live line per running transfer and a total line; "
+        "elsewhere it gets plain progress lines. A summary ends the run."_s,
+    };
+}
+
+QList<CliCommand::Example> DownloadCommand::examples() const
+{
+    return {
+        { u"kivora-cli download 7301234567890123456"_s,
+          u"Save a video into the current folder."_s },
+        { u"kivora-cli download -P ~/Downloads -o '{id} {index}.{ext}' --cover LINK"_s,
+          u"Save a gallery's pictures and its cover under their ID and number."_s },
+        { u"kivora-cli download -a links.txt --jobs 8 --download-archive done.txt"_s,
+          u"A batch, eight at a time; run it again to fetch only what is missing."_s },
+        { u"pbpaste | kivora-cli download -a - --json"_s,
+          u"Inputs from standard input, one JSON line per input."_s },
+    };
 }
 
 QList<QCommandLineOption> DownloadCommand::options() const
 {
-    return { m_out, m_album };
+    return { m_output,  m_paths,    m_out,        m_album,   m_cover,
+             m_archive, m_continue, m_noContinue, m_retries, m_userAgent };
 }
 
 QString DownloadCommand::readOptions(const QCommandLineParser &parser)
 {
-    const QString out = parser.isSet(m_out) ? parser.value(m_out) : QDir::currentPath();
-    if (out.isEmpty())
-        return QStringLiteral("--out needs a folder");
-    m_directory = QDir(out).absolutePath();
-    m_copyToAlbum = parser.isSet(m_album);
-    return QString();
-}
-
-void DownloadCommand::useDirectAddress(const QString &address)
-{
-    download(address);
-}
-
-void DownloadCommand::useRecord(const VideoInfo &record,
-                                const std::optional<FailureReason> &failure)
-{
-    const std::optional<QString> address = record.video();
-    if (!address)
-        fail(QStringLiteral("the parse failed: %1")
-                 .arg(failure ? failure->description() : record.msg().value_or(QString())));
-    else if (address->isEmpty())
-        fail(QStringLiteral("the item has no video (%1)").arg(record.type().value_or(QString())));
-    else
-        download(*address);
-}
-
-void DownloadCommand::download(const QString &address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid()) {
-        fail(QStringLiteral("the play address is not a valid address: %1").arg(address));
-        return;
+    if (parser.isSet(m_continue) && parser.isSet(m_noContinue))
+        return u"--continue and --no-continue exclude each other"_s;
+    const QString folder = parser.isSet(m_paths) ? parser.value(m_paths)
+        : parser.isSet(m_out)                    ? parser.value(m_out)
+                                                 : QDir::currentPath();
+    if (folder.isEmpty())
+        return u"--paths needs a folder"_s;
+    m_settings.directory = QDir(folder).absolutePath();
+    m_settings.customTemplate = parser.isSet(m_output);
+    m_settings.nameTemplate = FileNameTemplate(parser.value(m_output));
+    if (m_settings.customTemplate && parser.value(m_output).isEmpty())
+        return u"--output needs a template"_s;
+    if (const QString error = m_settings.nameTemplate.error(); !error.isEmpty())
+        return error;
+    bool valid = false;
+    m_settings.retries = parser.value(m_retries).toInt(&valid);
+    if (!valid || m_settings.retries < 0 || m_settings.retries > mostRetries)
+        return u"--retries takes a number from 0 to %1"_s.arg(mostRetries);
+    m_settings.album = parser.isSet(m_album);
+    m_settings.cover = parser.isSet(m_cover);
+    m_settings.continuePartial = !parser.isSet(m_noContinue);
+    m_settings.userAgent = parser.value(m_userAgent).toUtf8();
+    if (parser.isSet(m_archive)) {
+        QString error;
+        if (!m_downloadArchive.open(parser.value(m_archive), &error))
+            return error;
+        m_settings.archive = &m_downloadArchive;
     }
-    auto *downloader = new VideoDownloader(this);
-    downloader->setDirectory(m_directory);
-    connect(downloader, &VideoDownloader::progress, this, &DownloadCommand::showProgress);
-    connect(downloader, &VideoDownloader::finished, this, &DownloadCommand::downloadFinished);
-    downloader->start(url);
+    return {};
 }
 
-void DownloadCommand::showProgress(qint64 received, qint64 total)
+BatchItem *DownloadCommand::createItem(const QString &input, const RunContext &context,
+                                       QObject *parent)
 {
-    if (!Console::errIsTerminal())
-        return;
-    // Back to the start of the line, then clear what a longer earlier line left.
-    Console::err(u'\r' + progressText(received, total) + u"\x1b[K");
-    m_progressShown = true;
+    return new DownloadItem(input, context, m_settings, parent);
 }
 
-void DownloadCommand::endProgressLine()
+QString DownloadCommand::summaryLine(int done, int skipped, int failed, bool) const
 {
-    if (m_progressShown)
-        Console::err(QStringLiteral("\n"));
-    m_progressShown = false;
-}
-
-void DownloadCommand::downloadFinished(const VideoDownloader::Result &result)
-{
-    endProgressLine();
-    if (!result.ok) {
-        fail(result.errorString);
-        return;
-    }
-    Console::out(result.filePath + u'\n');
-    if (m_copyToAlbum)
-        saveToAlbum(result.filePath);
-    else
-        Q_EMIT finished(Success);
-}
-
-void DownloadCommand::saveToAlbum(const QString &filePath)
-{
-    auto *album = new VideoAlbum(this);
-    connect(album, &VideoAlbum::saved, this, [this](const QString &, const QString &albumPath) {
-        Console::out(albumPath + u'\n');
-        Q_EMIT finished(Success);
-    });
-    connect(album, &VideoAlbum::saveFailed, this, [this](const QString &, const QString &error) {
-        fail(QStringLiteral("the album copy failed: %1").arg(error));
-    });
-    album->save(filePath);
-}
-
-void DownloadCommand::fail(const QString &reason)
-{
-    endProgressLine();
-    Console::err(QStringLiteral("%1: %2: %3\n")
-                     .arg(QCoreApplication::applicationName(), name(), Console::escaped(reason)));
-    Q_EMIT finished(Failure);
+    return u"%1 saved, %2 skipped, %3 failed"_s.arg(done).arg(skipped).arg(failed);
 }

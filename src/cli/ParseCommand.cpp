@@ -1,81 +1,69 @@
 #include "ParseCommand.h"
 
-#include "Console.h"
-#include "VideoInfo.h"
+#include "ParseItem.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+using namespace Qt::StringLiterals;
 
 QString ParseCommand::name() const
 {
-    return QStringLiteral("parse");
+    return u"parse"_s;
 }
 
 QString ParseCommand::synopsis() const
 {
-    return QStringLiteral("[--json] TEXT");
+    return u"[OPTIONS] INPUT..."_s;
 }
 
 QString ParseCommand::summary() const
 {
-    return QStringLiteral("Resolve a share text, short link, link or video ID (one argument; quote "
-                          "it) and print the video's record.");
+    return u"Resolve share texts, links and video IDs and print each video's record."_s;
+}
+
+QStringList ParseCommand::description() const
+{
+    return {
+        u"Resolves each INPUT (a share text - quote it -, a short link, a long link, a video ID "
+        "or a play address) as the window's parse button does and prints its record: author, "
+        "description, play address, cover, gallery pictures and kind, as a readable summary or, "
+        "with --json, as one line of JSON per input holding the record's entries, \"id\" and, "
+        "when the parse failed, \"error\"."_s,
+        u"A parse failed when the record's \"msg\" says so; the reason then also goes to "
+        "standard error. A play address is printed as it is, without any request. Text from the "
+        "network is escaped before it reaches the terminal."_s,
+    };
+}
+
+QList<CliCommand::Example> ParseCommand::examples() const
+{
+    return {
+        { u"kivora-cli parse '7.43 复制打开抖音，看看【…的作品】… https://v.douyin.com/AbC-12_xYz/'"_s,
+          u"Print the record of a share text."_s },
+        { u"kivora-cli parse --json 7301234567890123456 7312345678901234567"_s,
+          u"Two video IDs, one JSON line each."_s },
+        { u"kivora-cli parse -a links.txt --jobs 8 --json > records.jsonl"_s,
+          u"Every line of links.txt, eight at a time."_s },
+    };
 }
 
 QList<QCommandLineOption> ParseCommand::options() const
 {
-    return { m_json };
+    return {};
 }
 
-QString ParseCommand::readOptions(const QCommandLineParser &parser)
+QString ParseCommand::readOptions(const QCommandLineParser &)
 {
-    m_printJson = parser.isSet(m_json);
-    return QString();
+    return {};
 }
 
-void ParseCommand::useDirectAddress(const QString &address)
+BatchItem *ParseCommand::createItem(const QString &input, const RunContext &context,
+                                    QObject *parent)
 {
-    const QJsonObject record { { QStringLiteral("video"), address } };
-    Console::out(m_printJson
-                     ? QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact))
-                         + u'\n'
-                     : QStringLiteral("video: %1\n").arg(address));
-    Q_EMIT finished(Success);
+    return new ParseItem(name(), input, context, parent);
 }
 
-void ParseCommand::useRecord(const VideoInfo &record, const std::optional<FailureReason> &failure)
+QString ParseCommand::summaryLine(int done, int, int failed, bool batch) const
 {
-    Console::out(m_printJson ? Console::escaped(record.toString()) + u'\n' : summaryText(record));
-    if (failure) {
-        Console::err(QStringLiteral("%1: %2: %3\n")
-                         .arg(QCoreApplication::applicationName(), name(),
-                              Console::escaped(failure->description())));
-    }
-    Q_EMIT finished(record.isSuccess() ? Success : Failure);
-}
-
-QString ParseCommand::summaryText(const VideoInfo &record)
-{
-    QString text;
-    const auto line = [&text](QStringView key, const std::optional<QString> &value) {
-        if (value)
-            text += key % u": " % Console::escaped(*value) % u'\n';
-    };
-    line(u"msg", record.msg());
-    line(u"name", record.name());
-    line(u"title", record.title());
-    line(u"type", record.type());
-    line(u"video", record.video());
-    line(u"cover", record.cover());
-    if (const std::optional<QStringList> images = record.images()) {
-        text
-            += images->isEmpty() ? QStringLiteral("images: (none)\n") : QStringLiteral("images:\n");
-        for (const QString &image : *images)
-            text += u"  " % Console::escaped(image) % u'\n';
-    }
-    line(u"tips", record.tips());
-    return text;
+    if (!batch)
+        return {};
+    return u"%1 parsed, %2 failed"_s.arg(done).arg(failed);
 }

@@ -98,18 +98,7 @@ QString fitted(const QString &stem, const QString &tail)
     const qsizetype budget = maxBytes - utf8Length(tail);
     if (utf8Length(stem) <= budget)
         return stem + tail;
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, stem);
-    qsizetype kept = 0;
-    qsizetype keptBytes = 0;
-    for (qsizetype next = graphemes.toNextBoundary(); next != -1;
-         next = graphemes.toNextBoundary()) {
-        const qsizetype bytes = utf8Length(QStringView(stem).mid(kept, next - kept));
-        if (keptBytes + bytes > budget)
-            break;
-        keptBytes += bytes;
-        kept = next;
-    }
-    const QString cut = trimmedEnd(stem.left(kept));
+    const QString cut = trimmedEnd(shortened(stem, budget));
     return (cut.isEmpty() ? u"Unknown"_s : cut) + tail;
 }
 
@@ -196,6 +185,24 @@ QString decodeExtendedValue(const QByteArray &value)
 
 } // namespace
 
+QString shortened(const QString &text, qsizetype bytes)
+{
+    if (utf8Length(text) <= bytes)
+        return text;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype keptBytes = 0;
+    for (qsizetype next = graphemes.toNextBoundary(); next != -1;
+         next = graphemes.toNextBoundary()) {
+        const qsizetype more = utf8Length(QStringView(text).mid(kept, next - kept));
+        if (keptBytes + more > bytes)
+            break;
+        keptBytes += more;
+        kept = next;
+    }
+    return text.left(kept);
+}
+
 QString fromContentDisposition(const QByteArray &contentDisposition)
 {
     QString plain;
@@ -250,18 +257,27 @@ QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
     if (name.isEmpty())
         name = lastPathSegment(finalUrl);
     name = sanitize(name);
-    const QString sniffed = sniffedSuffix(firstBytes);
-    const auto [stem, extension] = splitExtension(name);
-    if (!sniffed.isEmpty()) {
-        const QStringList known = QMimeDatabase().mimeTypeForData(firstBytes).suffixes();
-        if (!known.contains(extension.mid(1), Qt::CaseInsensitive))
-            name = sanitize(stem + u'.' + sniffed);
-    } else if (extension.isEmpty()) {
+    if (!sniffedSuffix(firstBytes).isEmpty())
+        return withContentExtension(name, firstBytes);
+    if (splitExtension(name).second.isEmpty()) {
         const QString suffix = suffixForType(contentType);
         if (!suffix.isEmpty())
             name = sanitize(name + u'.' + suffix);
     }
     return name;
+}
+
+QString withContentExtension(const QString &name, const QByteArray &firstBytes)
+{
+    const QString safeName = sanitize(name);
+    const QString sniffed = sniffedSuffix(firstBytes);
+    if (sniffed.isEmpty())
+        return safeName;
+    const auto [stem, extension] = splitExtension(safeName);
+    const QStringList known = QMimeDatabase().mimeTypeForData(firstBytes).suffixes();
+    if (known.contains(extension.mid(1), Qt::CaseInsensitive))
+        return safeName;
+    return sanitize(stem + u'.' + sniffed);
 }
 
 QString fromReply(const QNetworkReply &reply, const QByteArray &firstBytes)

@@ -33,12 +33,19 @@ QString fromReply(const QNetworkReply &reply, const QByteArray &firstBytes);
 QString fromHeaders(const QByteArray &contentDisposition, const QUrl &finalUrl,
                     const QByteArray &contentType, const QByteArray &firstBytes = {});
 
+/*! \a name made safe, its extension replaced by the one of the type sniffed from \a firstBytes
+ *  when that type is known and the extension is none of its own. */
+QString withContentExtension(const QString &name, const QByteArray &firstBytes);
+
 /*! The extension (without the dot) for content starting with \a firstBytes; empty when its
  *  type is not known. */
 QString sniffedSuffix(const QByteArray &firstBytes);
 
 /*! The file name a Content-Disposition value carries, unsanitised; empty when it has none. */
 QString fromContentDisposition(const QByteArray &contentDisposition);
+
+/*! \a text cut on a character (grapheme) boundary to at most \a bytes bytes of UTF-8. */
+QString shortened(const QString &text, qsizetype bytes);
 
 /*! \a name made into one safe file name; "Unknown" when nothing usable is left. */
 QString sanitize(const QString &name);

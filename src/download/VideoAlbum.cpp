@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QMimeDatabase>
 #include <QPromise>
 #include <QStandardPaths>
 #include <QThreadPool>
@@ -89,7 +88,7 @@ bool VideoAlbum::isCompatible(const QString &path)
 
 bool VideoAlbum::isCompatibleData(const QByteArray &head)
 {
-    return !head.isEmpty() && QMimeDatabase().mimeTypeForData(head).name().startsWith(u"video/"_s);
+    return isMediaOfKind(head, MediaKind::Video);
 }
 
 void VideoAlbum::save(const QString &path)

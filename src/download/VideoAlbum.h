@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MediaKind.h"
+
 #include <QObject>
 #include <QString>
 
@@ -21,7 +23,7 @@ public:
     static bool isCompatible(const QString &path);
     /*! The same test on the first bytes of a file (sniffingBytes are enough). */
     static bool isCompatibleData(const QByteArray &head);
-    static constexpr qint64 sniffingBytes = 16 * 1024;
+    static constexpr qint64 sniffingBytes = mediaSniffingBytes;
 
     /*! Copies \a path into the album; saved() or saveFailed() follows. */
     void save(const QString &path);

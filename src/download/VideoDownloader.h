@@ -1,44 +1,55 @@
 #pragma once
 
-#include "Mp4BoxStructure.h"
+#include "MediaKind.h"
+#include "MediaStructure.h"
 #include "NetworkAccess.h"
 
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
 #include <memory>
 
 class ContentDecoder;
+class PartFile;
 class QNetworkReply;
-class VerifiedSaveFile;
 
 /*!
- * \brief Downloads one video into a directory (by default the user's caches directory).
+ * \brief Downloads one video, or one picture of a gallery, into a directory (by default the user's
+ * caches directory).
  *
  * The request asks for the bytes as they are (Accept-Encoding: identity); a server that sends
  * them gzip- or deflate-encoded anyway is decoded here, within the same size cap. A transfer is
- * complete only when its length is known and met: the Content-Length, or else a chunked body
- * that ended cleanly; a compressed body must also end its compressed stream. Qt 6.4 now and then
- * takes a chunked body cut between two chunks for a whole one, so the end of a chunked body that
- * is not compressed is confirmed by the video itself: its MP4 boxes must end with the last byte.
- * A body with neither length nor chunks never counts. Redirects are
- * followed here (at most maximumRedirects), never from https to plain http.
+ * complete only when its length is known and met: the Content-Length (or the total of a
+ * Content-Range), or else a chunked body that ended cleanly; a compressed body must also end its
+ * compressed stream. Qt 6.4 now and then takes a chunked body cut between two chunks for a whole
+ * one, so the end of a chunked body that is not compressed is confirmed by the file itself
+ * (MediaStructure: MP4 boxes, the JPEG end-of-image marker, PNG's IEND chunk, WebP's RIFF size).
+ * A body with neither length nor chunks never counts. Redirects are followed here (at most
+ * maximumRedirects), never from https to plain http.
  *
- * The first bytes decide the file's name: the name the response suggests (SuggestedFileName),
- * with the extension of the sniffed type. The name is claimed with an empty file once those bytes
- * have arrived, made unique so that no earlier file is ever replaced: a second download of the
- * same address becomes "name (1).mp4". The body streams into a VerifiedSaveFile beside it, which
- * takes the claimed name only when a complete transfer (status 2xx) of a non-empty video has
- * been written and checked on disk; anything else ends with an error result (the system's reason
- * for a failed write, such as "No space left on device") and leaves no file behind. A transfer
- * that receives nothing for the inactivity time-out fails.
+ * The first bytes must be of the expected kind (setExpectedKind(): a video by default; an image
+ * is JPEG, PNG or WebP) and decide the file's extension. The name is the one given with
+ * setFileName(), else the one the response suggests (SuggestedFileName); its extension becomes
+ * the one of the sniffed type. The bytes go into "NAME.part" (PartFile), which takes the final
+ * name only when a complete transfer (status 2xx) of the expected kind has been written and its
+ * size checked on disk, and never replaces a file: a second download of the same address becomes
+ * "name (1).mp4". Anything else ends with an error result (the system's reason for a failed
+ * write, such as "No space left on device") and leaves no file behind.
  *
- * The final step (the checked commit) runs on a worker thread: on ext4, replacing the claimed
- * file writes the whole video out at once.
+ * With setRetries() a transfer that fails on the way (a network error, a cut or stalled body, or
+ * the status 429 or 5xx) is tried again after 1×, 2×, 4×, … retryDelay(); bytes already on disk
+ * are kept and the rest is asked for with a Range request when the body is sent as it is and its
+ * total is known, else the transfer starts over. With a name given, a ".part" of that name left
+ * by an earlier, stopped download is resumed the same way (setContinuePartial()). A transfer that
+ * receives nothing for the inactivity time-out fails (and may be retried).
+ *
+ * stop() ends a download and keeps its ".part" for a later resume; abort() and destroying the
+ * object drop it. The final step (the checked rename) runs on a worker thread.
  *
  * One download per object: finished() is emitted exactly once per start(), never from inside
  * start() itself. Destroying the object cancels a running download without a signal.
@@ -63,65 +74,129 @@ public:
     QString directory() const;
     void setDirectory(const QString &dir);
 
+    /*! The file name to save under, its extension replaced by the content's; empty (the default)
+     *  means the name the response suggests. */
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString &name) { m_fileName = name; }
+
+    /*! What the download must be; a video by default. */
+    MediaKind expectedKind() const { return m_expectedKind; }
+    void setExpectedKind(MediaKind kind) { m_expectedKind = kind; }
+
     std::chrono::milliseconds inactivityTimeout() const;
     void setInactivityTimeout(std::chrono::milliseconds timeout);
 
-    /*! The largest video accepted, in bytes, as sent and as decoded; 4 GiB by default. */
+    /*! The largest download accepted, in bytes, as sent and as decoded; 4 GiB by default. */
     qint64 maximumSize() const;
     void setMaximumSize(qint64 bytes);
+
+    /*! How often a failed transfer is tried again; 0 (the default) means never. */
+    int retries() const { return m_retries; }
+    void setRetries(int retries) { m_retries = retries; }
+    /*! The wait before the first retry; each further retry waits twice as long. 1 s by default. */
+    std::chrono::milliseconds retryDelay() const { return m_retryDelay; }
+    void setRetryDelay(std::chrono::milliseconds delay) { m_retryDelay = delay; }
+
+    /*! Whether a ".part" of fileName() left by an earlier download is resumed (the default) or
+     *  started over. */
+    bool continuePartial() const { return m_continuePartial; }
+    void setContinuePartial(bool resume) { m_continuePartial = resume; }
+
+    /*! The User-Agent sent; empty (the default) leaves Qt's. */
+    QByteArray userAgent() const { return m_userAgent; }
+    void setUserAgent(const QByteArray &userAgent) { m_userAgent = userAgent; }
 
     static constexpr int maximumRedirects = 20;
 
     /*! Starts downloading \a url (http or https); fails if a download is already running. */
     void start(const QUrl &url);
-    /*! Cancels the running download; finished() reports it as cancelled. */
+    /*! Cancels the running download and drops its bytes; finished() reports it as cancelled. */
     void abort();
+    /*! Ends the running download and keeps its ".part" for a later resume (see
+     *  keptPartialPath()); finished() reports it as stopped. A download whose bytes are
+     *  complete and being checked finishes as usual. */
+    void stop();
     bool isRunning() const;
+    /*! The ".part" the last download kept for a resume after stop(); empty when none. */
+    QString keptPartialPath() const { return m_keptPartialPath; }
 
 Q_SIGNALS:
+    /*! \a received of \a total bytes of the file (total -1: not known), resumed bytes included. */
     void progress(qint64 received, qint64 total);
+    /*! The transfer failed for \a reason and is tried again, the \a attempt-th time, after
+     *  \a delay. */
+    void retrying(int attempt, const QString &reason, std::chrono::milliseconds delay);
     void finished(const VideoDownloader::Result &result);
 
 private:
+    struct CommitOutcome
+    {
+        QString filePath;
+        QString errorString;
+    };
+
     QString targetDirectory() const;
     void failLater(const QUrl &url, const QString &reason);
+    bool claimNamedFile();
     void request(const QUrl &url);
+    void sendAttempt();
     void onReadyRead();
     bool hasSuccessStatus() const;
+    int status() const;
     bool startBody();
+    bool takeRange();
+    bool startOver();
     qint64 contentLength() const;
-    qint64 expectedLength() const;
     bool receive(const char *data, qint64 size);
+    bool checkKind();
     bool openTarget();
     void onFinished();
     bool followRedirect();
-    void fail(const QString &reason);
-    QString transferFailure() const;
-    QString lengthFailure() const;
+    void fail(const QString &reason, bool retryable = false);
+    QString transferFailure();
+    QString lengthFailure();
     QString redirectFailure(int status) const;
+    bool isRetryableNetworkError() const;
+    bool retryLater(const QString &reason);
+    void releaseReply();
     void commitInBackground();
-    void finishCommit(const QString &failure);
-    void discardFile();
+    void finishCommit(const CommitOutcome &outcome);
+    void finishFailed(const QString &reason);
     void complete(const Result &result);
 
     QString m_directory;
+    QString m_fileName;
+    MediaKind m_expectedKind = MediaKind::Video;
     std::chrono::milliseconds m_inactivityTimeout = NetworkAccess::defaultInactivityTimeout;
     qint64 m_maximumSize = qint64(4) << 30;
+    int m_retries = 0;
+    std::chrono::milliseconds m_retryDelay { 1000 };
+    bool m_continuePartial = true;
+    QByteArray m_userAgent;
+
     bool m_running = false;
     QUrl m_url;
     QPointer<QNetworkReply> m_reply;
+    QTimer m_retryTimer;
+    int m_attempt = 0;
     int m_redirects = 0;
     bool m_bodyStarted = false;
     std::unique_ptr<ContentDecoder> m_decoder;
-    std::unique_ptr<VerifiedSaveFile> m_file;
-    QString m_filePath;
-    QByteArray m_head; // the first bytes, held until they tell what the download is
-    Mp4BoxStructure m_boxes; // tells a whole chunked body from a cut one
-    qint64 m_received = 0; // body bytes as sent
-    qint64 m_written = 0; // body bytes as decoded and saved
+    std::unique_ptr<PartFile> m_file;
+    QString m_finalName; // the name the file takes when it is complete
+    QByteArray m_head; // the first bytes, which tell what the download is
+    bool m_kindChecked = false;
+    MediaStructure m_structure; // tells a whole chunked body from a cut one
+    qint64 m_requestedOffset = 0; // the bytes on disk when this attempt was asked for
+    qint64 m_bodyOffset = 0; // where this attempt's body starts in the file
+    qint64 m_total = -1; // the file's size as this attempt's answer gives it, when known
+    qint64 m_received = 0; // this attempt's body bytes as sent
     QString m_failure;
+    bool m_failureRetryable = false;
     bool m_aborted = false;
-    QFutureWatcher<QString> m_commitWatcher;
+    bool m_stopping = false;
+    QString m_keptPartialPath;
+    QFutureWatcher<CommitOutcome> m_commitWatcher;
 };
 
 Q_DECLARE_METATYPE(VideoDownloader::Result)

@@ -51,7 +51,12 @@ EndpointOptions::EndpointOptions()
 
 void EndpointOptions::addOptions(QCommandLineParser &parser) const
 {
-    parser.addOptions({ m_shortLinkHost, m_shareOrigin, m_webOrigin, m_caCertificates });
+    parser.addOptions(options());
+}
+
+QList<QCommandLineOption> EndpointOptions::options() const
+{
+    return { m_shortLinkHost, m_shareOrigin, m_webOrigin, m_caCertificates };
 }
 
 QStringList EndpointOptions::optionNames() const

@@ -20,6 +20,7 @@ public:
     EndpointOptions();
 
     void addOptions(QCommandLineParser &parser) const;
+    QList<QCommandLineOption> options() const;
     /*! The names of the options, without dashes. */
     QStringList optionNames() const;
 

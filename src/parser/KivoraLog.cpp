@@ -1,3 +1,4 @@
 #include "KivoraLog.h"
 
-Q_LOGGING_CATEGORY(lcKivora, "kivora")
+// Debug messages are off unless a rule turns them on; the window's own lines (info) stay on.
+Q_LOGGING_CATEGORY(lcKivora, "kivora", QtInfoMsg)

@@ -6,7 +6,8 @@
 
 #include <optional>
 
-/*! The category of Kivora's diagnostic lines ("kivora"); QT_LOGGING_RULES silences it. */
+/*! The category of Kivora's diagnostic lines ("kivora"). They are debug messages, off unless
+ *  turned on (kivora-cli -v, QT_LOGGING_RULES="kivora.debug=true"). */
 Q_DECLARE_LOGGING_CATEGORY(lcKivora)
 
 namespace KivoraLog {
@@ -18,8 +19,8 @@ namespace KivoraLog {
 template<typename MakeValue>
 void line(QStringView format, MakeValue makeValue)
 {
-    if (lcKivora().isInfoEnabled())
-        qCInfo(lcKivora).noquote() << (format + makeValue());
+    if (lcKivora().isDebugEnabled())
+        qCDebug(lcKivora).noquote() << (format + makeValue());
 }
 
 /*! \a text, or "(null)" when it is absent, as the diagnostic lines print absent values. */

@@ -24,10 +24,10 @@ struct ShareTextResolver::Inbox
 };
 
 ShareTextResolver::ShareTextResolver(const Endpoints &endpoints, QObject *parent)
-    : QObject(parent),
-      m_endpoints(endpoints),
-      m_deadline(VideoParser::defaultDeadline),
-      m_inbox(std::make_shared<Inbox>())
+    : QObject(parent)
+    , m_endpoints(endpoints)
+    , m_deadline(VideoParser::defaultDeadline)
+    , m_inbox(std::make_shared<Inbox>())
 {
     m_inbox->resolver = this;
 }
@@ -43,7 +43,7 @@ void ShareTextResolver::resolve(const QString &text)
     const quint64 serial = m_nextSerial++;
     m_pending.insert(serial, text);
     if (const std::optional<QString> address = ShareText::directPlayAddress(text)) {
-        post(serial, Result { text, address, std::nullopt, std::nullopt });
+        post(serial, Result { text, address, std::nullopt, std::nullopt, std::nullopt });
         return;
     }
     VideoParser parser(m_endpoints);
@@ -53,9 +53,10 @@ void ShareTextResolver::resolve(const QString &text)
     // either way the answer reaches this object through its event queue.
     parser.fetchVideoInfoWithMessage(
         ShareText::parserInput(text, m_endpoints),
-        [inbox = m_inbox, serial, text](const VideoInfo &record,
+        [inbox = m_inbox, serial, text](const std::optional<QString> &videoId,
+                                        const VideoInfo &record,
                                         const std::optional<FailureReason> &failure) {
-            inbox->post(serial, Result { text, record.video(), record, failure });
+            inbox->post(serial, Result { text, record.video(), record, failure, videoId });
         });
 }
 
@@ -66,7 +67,8 @@ void ShareTextResolver::cancel()
     const VideoInfo failureRecord = VideoParser(m_endpoints).failureRecord();
     for (const QString &text : pending) {
         Q_EMIT resolved(Result { text, std::nullopt, failureRecord,
-                                 FailureReason(FailureReason::Kind::Cancelled, QString()) });
+                                 FailureReason(FailureReason::Kind::Cancelled, QString()),
+                                 std::nullopt });
     }
 }
 

@@ -44,6 +44,8 @@ public:
         std::optional<VideoInfo> record;
         /*! Why the record is the failure record; absent otherwise. */
         std::optional<FailureReason> failure;
+        /*! The video ID the parse found; absent for a play address or when none was found. */
+        std::optional<QString> videoId;
 
         bool isDirectPlayAddress() const { return !record; }
     };

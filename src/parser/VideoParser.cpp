@@ -79,15 +79,28 @@ void VideoParser::fetchVideoInfoWithMessage(const std::optional<QString> &messag
 void VideoParser::fetchVideoInfoWithMessage(const std::optional<QString> &message,
                                             ReasonCompletion completion)
 {
+    fetchVideoInfoWithMessage(
+        message,
+        [completion](const std::optional<QString> &, const VideoInfo &record,
+                     const std::optional<FailureReason> &failure) { completion(record, failure); });
+}
+
+void VideoParser::fetchVideoInfoWithMessage(const std::optional<QString> &message,
+                                            IdentifiedCompletion completion)
+{
     const QDeadlineTimer deadline(m_deadline);
     const VideoParser parser = *this;
     findVideoId(message, deadline, [parser, deadline, completion](const RedirectChain::End &end) {
         KivoraLog::line(u"Kivora  ", [&] { return KivoraLog::orNull(end.videoId); });
         if (!end.videoId) {
-            completion(parser.failureRecord(), end.failure);
+            completion(std::nullopt, parser.failureRecord(), end.failure);
             return;
         }
-        ItemFetch::start(parser, *end.videoId, end.gallery, deadline, completion);
+        ItemFetch::start(parser, *end.videoId, end.gallery, deadline,
+                         [completion, videoId = end.videoId](
+                             const VideoInfo &record, const std::optional<FailureReason> &failure) {
+                             completion(videoId, record, failure);
+                         });
     });
 }
 

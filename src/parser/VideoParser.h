@@ -47,6 +47,11 @@ public:
     /*! Gets the record and, beside a failure record, why the parse failed (absent otherwise). */
     using ReasonCompletion
         = std::function<void(const VideoInfo &record, const std::optional<FailureReason> &failure)>;
+    /*! Gets, beside what ReasonCompletion gets, the video ID the parse asked for (absent when
+     *  none was found). */
+    using IdentifiedCompletion
+        = std::function<void(const std::optional<QString> &videoId, const VideoInfo &record,
+                             const std::optional<FailureReason> &failure)>;
     using VideoIdCallback = std::function<void(const std::optional<QString> &videoId)>;
 
     static constexpr std::chrono::milliseconds defaultTransferTimeout
@@ -69,6 +74,8 @@ public:
     void fetchVideoInfoWithMessage(const std::optional<QString> &message, Completion completion);
     void fetchVideoInfoWithMessage(const std::optional<QString> &message,
                                    ReasonCompletion completion);
+    void fetchVideoInfoWithMessage(const std::optional<QString> &message,
+                                   IdentifiedCompletion completion);
 
     /*! Finds the video ID of \a message and hands it (or nothing) to \a done: at once, on the
      *  calling thread, when no request is needed; else, once the link's redirect chain has ended,

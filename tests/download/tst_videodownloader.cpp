@@ -3,6 +3,7 @@
 #include "SmallFileSystem.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
+#include "TestMedia.h"
 #include "VideoDownloader.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@ using TestFiles::entries;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(SamplePlatform::Faults)
+Q_DECLARE_METATYPE(MediaKind)
 
 namespace {
 
@@ -93,6 +95,14 @@ private Q_SLOTS:
     void extensionComesFromTheContent();
     void fullDiskFailsWithTheSystemsReason_data();
     void fullDiskFailsWithTheSystemsReason();
+    void filesAreWhatTheyClaim_data();
+    void filesAreWhatTheyClaim();
+    void retriesOnPassingFailures_data();
+    void retriesOnPassingFailures();
+    void resumesWhereTheTransferBroke_data();
+    void resumesWhereTheTransferBroke();
+    void stoppedDownloadResumesLater_data();
+    void stoppedDownloadResumesLater();
 
 private:
     TemporaryHome m_home;
@@ -610,6 +620,251 @@ void TestVideoDownloader::fullDiskFailsWithTheSystemsReason()
     QVERIFY2(result.errorString.contains(u"No space left on device"_s),
              qPrintable(result.errorString));
     QCOMPARE(entries(disk.path()), QStringList { SmallFileSystem::fillerName() });
+}
+
+void TestVideoDownloader::filesAreWhatTheyClaim_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<MediaKind>("kind");
+    QTest::addColumn<bool>("chunked");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<QString>("name"); // given with setFileName(); empty: the response's
+    // The saved file's name, or a part of the reason (when the cut is seen, Qt's own or ours).
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray jpeg = TestMedia::sampleJpeg();
+    const QByteArray video = SamplePlatform::sampleVideo();
+    const auto add = [](const char *row, const QByteArray &body, MediaKind kind, bool chunked,
+                        bool cut, const QString &name, const QString &expected) {
+        QTest::newRow(row) << body << kind << chunked << cut << name << expected;
+    };
+    add("JPEG", jpeg, MediaKind::Image, false, false, {}, u"shot.jpg"_s);
+    add("JPEG, chunked", jpeg, MediaKind::Image, true, false, {}, u"shot.jpg"_s);
+    add("JPEG, chunked and cut", jpeg, MediaKind::Image, true, true, {}, {});
+    add("PNG, chunked", TestMedia::png(), MediaKind::Image, true, false, {}, u"shot.png"_s);
+    add("PNG, chunked and cut", TestMedia::png(), MediaKind::Image, true, true, {}, {});
+    add("WebP, chunked", TestMedia::webp(), MediaKind::Image, true, false, {}, u"shot.webp"_s);
+    add("JPEG named as a video", jpeg, MediaKind::Image, false, false, u"1 (2).mp4"_s,
+        u"1 (2).jpg"_s);
+    add("video named without extension", video, MediaKind::Video, false, false, u"clip"_s,
+        u"clip.mp4"_s);
+    add("video where an image is expected", video, MediaKind::Image, false, false, {},
+        u"not an image"_s);
+    add("image where a video is expected", jpeg, MediaKind::Video, false, false, {},
+        u"not a video"_s);
+    add("text where an image is expected", QByteArray("<html>sign in</html>"), MediaKind::Image,
+        false, false, u"a.jpg"_s, u"not an image"_s);
+}
+
+// Images and videos alike: the bytes must be of the expected kind, a body without a length must
+// show its own end, and the extension is the content's.
+void TestVideoDownloader::filesAreWhatTheyClaim()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(MediaKind, kind);
+    QFETCH(bool, chunked);
+    QFETCH(bool, cut);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    SamplePlatform::Faults faults;
+    faults.chunked = chunked;
+    faults.closeMidBody = cut;
+    const auto platform = startedPlatform(faults);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    const QUrl url(platform->customMediaUrl(body, "application/octet-stream",
+                                            "attachment; filename=shot.bin"));
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    downloader.setExpectedKind(kind);
+    downloader.setFileName(name);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(url);
+    QTRY_COMPARE(finished.size(), 1);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    if (!expected.contains(u'.')) {
+        QVERIFY2(!result.ok, qPrintable(result.filePath));
+        QVERIFY2(result.errorString.contains(expected), qPrintable(result.errorString));
+        QCOMPARE(entries(dir.path()), QStringList());
+        return;
+    }
+    QVERIFY2(result.ok, qPrintable(result.errorString));
+    QCOMPARE(entries(dir.path()), QStringList { expected });
+    QCOMPARE(contents(result.filePath), body);
+}
+
+void TestVideoDownloader::retriesOnPassingFailures_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("faultyAnswers");
+    QTest::addColumn<int>("retries");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("two 503s, three retries") << 503 << 2 << 3 << true << 3;
+    QTest::newRow("two 503s, one retry") << 503 << 2 << 1 << false << 2;
+    QTest::newRow("two 429s") << 429 << 2 << 3 << true << 3;
+    QTest::newRow("a 500 every time") << 500 << 0 << 2 << false << 3;
+    QTest::newRow("404 is final") << 404 << 1 << 3 << false << 1;
+    QTest::newRow("no retries by default") << 503 << 1 << -1 << false << 1;
+}
+
+void TestVideoDownloader::retriesOnPassingFailures()
+{
+    QFETCH(int, status);
+    QFETCH(int, faultyAnswers);
+    QFETCH(int, retries);
+    QFETCH(bool, saved);
+    QFETCH(int, requests);
+    SamplePlatform::Faults faults;
+    faults.errorStatus = status;
+    faults.faultyMediaAnswers = faultyAnswers;
+    const auto platform = startedPlatform(faults);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    if (retries >= 0)
+        downloader.setRetries(retries);
+    downloader.setRetryDelay(5ms);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    QSignalSpy retrying(&downloader, &VideoDownloader::retrying);
+    downloader.start(QUrl(platform->mediaUrl()));
+    QTRY_COMPARE(finished.size(), 1);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QCOMPARE(result.ok, saved);
+    QCOMPARE(retrying.size(), requests - 1);
+    for (int i = 0; i < retrying.size(); ++i) {
+        QCOMPARE(retrying.at(i).at(0).toInt(), i + 1);
+        // Exponential back-off: 5 ms, 10 ms, 20 ms, …
+        QCOMPARE(retrying.at(i).at(2).value<std::chrono::milliseconds>(), 5ms * (1 << i));
+    }
+    QCOMPARE(platform->requests().size(), requests);
+    if (saved)
+        QCOMPARE(contents(result.filePath), SamplePlatform::sampleVideo());
+    else
+        QVERIFY2(result.errorString.contains(u"status %1"_s.arg(status)),
+                 qPrintable(result.errorString));
+    QCOMPARE(entries(dir.path()), saved ? QStringList { u"sample.mp4"_s } : QStringList());
+}
+
+void TestVideoDownloader::resumesWhereTheTransferBroke_data()
+{
+    QTest::addColumn<SamplePlatform::Faults>("faults");
+    QTest::addColumn<bool>("resumed"); // the retry asks for the rest only
+    SamplePlatform::Faults reset;
+    reset.resetMidBody = true;
+    reset.faultyMediaAnswers = 1;
+    SamplePlatform::Faults closed = reset;
+    closed.resetMidBody = false;
+    closed.closeMidBody = true;
+    SamplePlatform::Faults stalled = reset;
+    stalled.resetMidBody = false;
+    stalled.stall = true;
+    SamplePlatform::Faults rangeIgnored = reset;
+    rangeIgnored.ignoreRange = true;
+    SamplePlatform::Faults chunkedReset = reset;
+    chunkedReset.chunked = true;
+    QTest::newRow("reset mid-body") << reset << true;
+    QTest::newRow("closed mid-body") << closed << true;
+    QTest::newRow("stalled mid-body") << stalled << true;
+    QTest::newRow("reset, the server ignores Range") << rangeIgnored << true;
+    QTest::newRow("reset, chunked: no total to resume against") << chunkedReset << false;
+}
+
+void TestVideoDownloader::resumesWhereTheTransferBroke()
+{
+    QFETCH(SamplePlatform::Faults, faults);
+    QFETCH(bool, resumed);
+    const auto platform = startedPlatform(faults);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    // Padding is no MP4 box: a chunked body gets the bare sample, whose boxes show its end.
+    const QByteArray video
+        = faults.chunked ? SamplePlatform::sampleVideo() : paddedVideo(512 * 1024);
+    const QUrl url(platform->customMediaUrl(video, "video/mp4"));
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    downloader.setRetries(1);
+    downloader.setRetryDelay(5ms);
+    downloader.setInactivityTimeout(500ms);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(url);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY2(result.ok, qPrintable(result.errorString));
+    QCOMPARE(contents(result.filePath), video);
+    QCOMPARE(entries(dir.path()).size(), 1);
+    const QList<SamplePlatform::Request> requests = platform->requests();
+    QCOMPARE(requests.size(), 2);
+    QVERIFY(requests.constFirst().header("Range").isNull());
+    const QByteArray range = requests.constLast().header("Range");
+    if (!resumed) {
+        QVERIFY2(range.isNull(), range.constData());
+        return;
+    }
+    // Asked from where the file on disk ended: after the bytes sent before the fault.
+    QVERIFY2(range.startsWith("bytes=") && range.endsWith('-'), range.constData());
+    QVERIFY2(range.mid(6).chopped(1).toLongLong() > 0, range.constData());
+}
+
+void TestVideoDownloader::stoppedDownloadResumesLater_data()
+{
+    QTest::addColumn<bool>("continuePartial");
+    QTest::newRow("resumed") << true;
+    QTest::newRow("started over") << false;
+}
+
+// stop() keeps the ".part" and nothing under the final name; a later download of the same name
+// takes it over.
+void TestVideoDownloader::stoppedDownloadResumesLater()
+{
+    QFETCH(bool, continuePartial);
+    SamplePlatform::Faults stall;
+    stall.stall = true;
+    stall.faultyMediaAnswers = 1;
+    const auto platform = startedPlatform(stall);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    const QByteArray video = paddedVideo(512 * 1024);
+    const QUrl url(platform->customMediaUrl(video, "video/mp4"));
+
+    VideoDownloader first;
+    first.setDirectory(dir.path());
+    first.setFileName(u"clip.mp4"_s);
+    QSignalSpy firstFinished(&first, &VideoDownloader::finished);
+    QSignalSpy progress(&first, &VideoDownloader::progress);
+    first.start(url);
+    QTRY_VERIFY(!progress.isEmpty() && progress.constLast().at(0).toLongLong() > 0);
+    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4.part"_s });
+    first.stop();
+    QTRY_COMPARE(firstFinished.size(), 1);
+    QVERIFY(!resultOf(firstFinished).ok);
+    QVERIFY2(resultOf(firstFinished).errorString.contains(u"stopped"_s),
+             qPrintable(resultOf(firstFinished).errorString));
+    QCOMPARE(first.keptPartialPath(), dir.filePath(u"clip.mp4.part"_s));
+    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4.part"_s });
+    const qint64 kept = QFileInfo(first.keptPartialPath()).size();
+    QVERIFY(kept > 0 && kept < video.size());
+
+    platform->clearRequests();
+    VideoDownloader second;
+    second.setDirectory(dir.path());
+    second.setFileName(u"clip.mp4"_s);
+    second.setContinuePartial(continuePartial);
+    QSignalSpy secondFinished(&second, &VideoDownloader::finished);
+    second.start(url);
+    QTRY_COMPARE(secondFinished.size(), 1);
+    QVERIFY2(resultOf(secondFinished).ok, qPrintable(resultOf(secondFinished).errorString));
+    QCOMPARE(contents(resultOf(secondFinished).filePath), video);
+    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4"_s });
+    const QByteArray range = platform->requests().constFirst().header("Range");
+    QCOMPARE(range, continuePartial ? "bytes=" + QByteArray::number(kept) + '-' : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestVideoDownloader)

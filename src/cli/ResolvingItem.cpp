@@ -1,0 +1,71 @@
+#include "ResolvingItem.h"
+
+#include "Console.h"
+#include "ProgressDisplay.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qsizetype shownInputLength = 80;
+
+} // namespace
+
+ResolvingItem::ResolvingItem(const QString &command, const QString &input,
+                             const RunContext &context, QObject *parent)
+    : BatchItem(parent)
+    , m_command(command)
+    , m_input(input)
+    , m_context(context)
+    , m_resolver(context.endpoints)
+{
+    m_resolver.setTransferTimeout(context.timeout);
+    connect(&m_resolver, &ShareTextResolver::resolved, this,
+            [this](const ShareTextResolver::Result &result) {
+                m_resolving = false;
+                if (m_stopping)
+                    finish(Outcome::Stopped);
+                else
+                    useResolution(result);
+            });
+}
+
+void ResolvingItem::start()
+{
+    m_resolving = true;
+    m_resolver.resolve(m_input);
+}
+
+void ResolvingItem::stop()
+{
+    if (m_stopping || m_finished)
+        return;
+    m_stopping = true;
+    if (m_resolving)
+        m_resolver.cancel(); // answers at once, and the answer ends the item
+    else
+        stopWork();
+}
+
+void ResolvingItem::reportError(const QString &reason) const
+{
+    QString input;
+    if (m_context.batch) {
+        const QString shown = m_input.size() > shownInputLength
+            ? m_input.left(shownInputLength - 1) + u'…'
+            : m_input;
+        input = Console::escaped(shown) + u": "_s;
+    }
+    m_context.display->error(u"%1: %2: %3%4\n"_s.arg(QCoreApplication::applicationName(), m_command,
+                                                     input, Console::escaped(reason)));
+}
+
+void ResolvingItem::finish(Outcome outcome)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    Q_EMIT finished(outcome);
+}

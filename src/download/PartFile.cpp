@@ -1,0 +1,256 @@
+#include "PartFile.h"
+
+#include "SuggestedFileName.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int maxNumberedAttempts = 10000;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PartFile", text);
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// True when this process now holds the only lock on \a file; another holder means another
+// download is writing it.
+bool lockExclusively(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    return ::flock(file.handle(), LOCK_EX | LOCK_NB) == 0;
+#else
+    Q_UNUSED(file);
+    return true;
+#endif
+}
+
+enum class Rename { Done, Taken, Failed };
+
+// Renames \a from to \a to unless \a to exists; never replaces a file, even one created meanwhile.
+Rename renameWithoutReplacing(const QString &from, const QString &to, int *error)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+#ifdef Q_OS_LINUX
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE)
+        == 0)
+        return Rename::Done;
+    if (errno == EEXIST)
+        return Rename::Taken;
+    // File systems without RENAME_NOREPLACE: a hard link fails just as well on a taken name.
+    if (errno != EINVAL && errno != ENOSYS) {
+        *error = errno;
+        return Rename::Failed;
+    }
+#endif
+#ifdef Q_OS_UNIX
+    if (::link(source.constData(), target.constData()) != 0) {
+        *error = errno;
+        return errno == EEXIST ? Rename::Taken : Rename::Failed;
+    }
+    ::unlink(source.constData());
+    return Rename::Done;
+#else
+    if (QFile::exists(to))
+        return Rename::Taken;
+    if (QFile::rename(from, to))
+        return Rename::Done;
+    *error = EIO;
+    return Rename::Failed;
+#endif
+}
+
+} // namespace
+
+QString PartFile::suffix()
+{
+    return u".part"_s;
+}
+
+PartFile::PartFile(const QString &path) : m_file(path) { }
+
+PartFile::~PartFile()
+{
+    if (!m_done)
+        discard();
+}
+
+std::unique_ptr<PartFile> PartFile::claim(const QString &directory, const QString &name,
+                                          Existing existing, QString *error)
+{
+    const QDir dir(directory);
+    const QString safeName = SuggestedFileName::sanitize(name);
+    for (int number = 0; number < maxNumberedAttempts; ++number) {
+        const QString finalPath = dir.filePath(SuggestedFileName::numbered(safeName, number));
+        std::unique_ptr<PartFile> part(new PartFile(finalPath + suffix()));
+        if (QFileInfo::exists(part->path())) {
+            if (existing == Existing::Avoid || !part->takeOver(existing == Existing::Restart))
+                continue;
+            if (!part->m_error.isEmpty()) {
+                *error = part->m_error;
+                return nullptr;
+            }
+            return part;
+        }
+        if (QFileInfo::exists(finalPath))
+            continue;
+        if (!part->m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            if (QFileInfo::exists(part->path())) {
+                --number; // created meanwhile: look at it again
+                continue;
+            }
+            *error = tr("Cannot create %1: %2").arg(part->path(), part->m_file.errorString());
+            return nullptr;
+        }
+        part->m_done = false;
+        if (lockExclusively(part->m_file))
+            return part;
+        part->m_file.close(); // another claim opened it between its creation and this lock
+        part->m_done = true;
+    }
+    *error = tr("No free file name for %1 in %2").arg(safeName, directory);
+    return nullptr;
+}
+
+// Takes over an existing ".part" that no other download holds; false when it is held or cannot
+// be opened. A failure to empty it is kept in m_error.
+bool PartFile::takeOver(bool emptied)
+{
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    if (!lockExclusively(m_file)) {
+        m_file.close();
+        return false;
+    }
+    m_done = false;
+    m_size = m_file.size();
+    if (emptied)
+        truncate();
+    else if (!m_file.seek(m_size))
+        fail(m_file.errorString());
+    return true;
+}
+
+QByteArray PartFile::head(qint64 bytes)
+{
+    const qint64 position = m_file.pos();
+    if (!m_file.seek(0))
+        return {};
+    const QByteArray data = m_file.read(bytes);
+    m_file.seek(position);
+    return data;
+}
+
+bool PartFile::write(const char *data, qint64 size)
+{
+    if (!m_error.isEmpty() || m_done)
+        return false;
+    // A short write sets no error; the retry of the rest then fails with the system's reason.
+    while (size > 0) {
+        const qint64 written = m_file.write(data, size);
+        if (written <= 0)
+            return fail(m_file.errorString());
+        m_size += written;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool PartFile::truncate()
+{
+    if (!m_file.resize(0) || !m_file.seek(0))
+        return fail(m_file.errorString());
+    m_size = 0;
+    return true;
+}
+
+QString PartFile::commit(const QString &finalName)
+{
+    if (!m_error.isEmpty() || m_done)
+        return {};
+    // Unbuffered, flush() has nothing left to write; it and error() still report a failed write
+    // that the calls above did not see.
+    if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
+        fail(m_file.errorString());
+        return {};
+    }
+    if (m_file.size() != m_size) {
+        fail(tr("%1 holds %2 of the %3 bytes written").arg(path()).arg(m_file.size()).arg(m_size));
+        return {};
+    }
+    const QDir dir = QFileInfo(path()).dir();
+    const QString safeName = SuggestedFileName::sanitize(finalName);
+    for (int number = 0; number < maxNumberedAttempts; ++number) {
+        const QString target = dir.filePath(SuggestedFileName::numbered(safeName, number));
+        int error = 0;
+        const Rename renamed = renameWithoutReplacing(path(), target, &error);
+        if (renamed == Rename::Taken)
+            continue;
+        if (renamed == Rename::Failed) {
+            fail(tr("Cannot rename %1 to %2: %3").arg(path(), target, systemReason(error)));
+            return {};
+        }
+        // The lock goes with the descriptor, which now names the final file.
+        m_file.close();
+        m_done = true;
+        const qint64 onDisk = QFileInfo(target).size();
+        if (onDisk != m_size) {
+            QFile::remove(target);
+            m_error = tr("%1 holds %2 of the %3 bytes written").arg(target).arg(onDisk).arg(m_size);
+            return {};
+        }
+        return target;
+    }
+    fail(tr("No free file name for %1 in %2").arg(safeName, dir.path()));
+    return {};
+}
+
+void PartFile::keep()
+{
+    if (m_done)
+        return;
+    m_file.close();
+    m_done = true;
+    if (m_size == 0)
+        QFile::remove(path());
+}
+
+void PartFile::discard()
+{
+    if (m_done)
+        return;
+    if (m_file.isOpen())
+        m_file.close();
+    m_done = true;
+    QFile::remove(path());
+}
+
+bool PartFile::fail(const QString &reason)
+{
+    m_error = reason.isEmpty() ? tr("Cannot write %1").arg(path())
+                               : tr("Cannot write %1: %2").arg(path(), reason);
+    discard();
+    return false;
+}
