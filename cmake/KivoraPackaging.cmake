@@ -1,19 +1,11 @@
-# What `cmake --install` puts beside the programs (the programs install themselves), and the
-# Debian package `cpack -G DEB` makes of it (scripts/package.sh builds and checks both).
+# What `cmake --install` puts beside the programs (the programs, the translations and the
+# command-line tool's manual page and completion install themselves), and the Debian package
+# `cpack -G DEB` makes of it (scripts/package.sh builds and checks both).
 
 install(FILES data/${KIVORA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${KIVORA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/${KIVORA_APP_ID}.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-
-# The command-line tool's manual page and bash completion, once the tool has them.
-if(EXISTS ${PROJECT_SOURCE_DIR}/src/cli/kivora-cli.1)
-    install(FILES src/cli/kivora-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-if(EXISTS ${PROJECT_SOURCE_DIR}/src/cli/kivora-cli.bash-completion)
-    install(FILES src/cli/kivora-cli.bash-completion
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kivora-cli)
-endif()
 
 set(CPACK_PACKAGE_NAME kivora)
 set(CPACK_PACKAGE_VENDOR "The Kivora developers")

@@ -27,7 +27,8 @@ cmake --install "$build" --prefix "$stage/usr" >/dev/null
 id=io.kivora.Kivora
 for file in bin/kivora bin/kivora-cli share/applications/$id.desktop \
     share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
-    share/kivora/translations/kivora_zh_CN.qm share/kivora/translations/kivora_en.qm; do
+    share/kivora/translations/kivora_zh_CN.qm share/kivora/translations/kivora_en.qm \
+    share/man/man1/kivora-cli.1 share/bash-completion/completions/kivora-cli; do
     [ -s "$stage/usr/$file" ] || { echo "missing from the install: $file"; exit 1; }
 done
 (cd "$stage/usr" && find . -type f | sort)

@@ -31,16 +31,6 @@ void BusyIndicator::setProgress(qint64 received, qint64 total, const QString &wh
     m_hud->detailsLabel()->setText(progressText(received, total));
 }
 
-void BusyIndicator::setSteps(int done, int count, const QString &what)
-{
-    if (!isShowing() || count <= 0)
-        return;
-    m_hud->setMode(Fen_QorProgressHUDModeAnnularProgress);
-    m_hud->setProgress(float(qMin(done, count)) / float(count));
-    m_hud->label()->setText(what);
-    m_hud->detailsLabel()->setText(tr("%1 %").arg(100 * qMin(done, count) / count));
-}
-
 void BusyIndicator::showSaving()
 {
     if (!isShowing())

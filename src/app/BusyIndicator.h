@@ -28,8 +28,6 @@ public:
     /*! Shows the progress of a transfer of \a total bytes (unknown when not positive), with
      *  \a what (e.g. "Image 2 of 3") above it when not empty. */
     void setProgress(qint64 received, qint64 total, const QString &what = QString());
-    /*! Shows \a done of \a count steps as a progress ring, titled \a what. */
-    void setSteps(int done, int count, const QString &what);
     /*! Shows the uncancellable saving step. */
     void showSaving();
     /*! Hides the HUD when it is still this indicator's. */

@@ -1,57 +1,17 @@
 #include "GalleryDownload.h"
 
-#include "BoundedRequest.h"
-#include "NetworkAccess.h"
+#include "MediaKind.h"
 #include "SuggestedFileName.h"
-#include "VerifiedSaveFile.h"
+#include "VideoDownloader.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFutureWatcher>
-#include <QMimeDatabase>
-#include <QNetworkRequest>
-#include <QPointer>
-#include <QPromise>
 #include <QStandardPaths>
-#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int maximumRedirects = 5;
-constexpr std::chrono::seconds fetchDeadline { 60 };
-
 constexpr int maximumStemLength = 80;
-
-struct SavedPicture
-{
-    QString path; //!< empty when the save failed
-    QString errorString;
-};
-
-bool isPicture(const QByteArray &head)
-{
-    const QString type = QMimeDatabase().mimeTypeForData(head).name();
-    return type == u"image/jpeg"_s || type == u"image/png"_s || type == u"image/webp"_s;
-}
-
-SavedPicture savePicture(const QString &directory, const QString &name, const QByteArray &bytes)
-{
-    if (!QDir().mkpath(directory))
-        return { {},
-                 GalleryDownload::tr("Cannot create the folder %1")
-                     .arg(QDir::toNativeSeparators(directory)) };
-    const QString path = SuggestedFileName::claimUnique(directory, name);
-    if (path.isEmpty())
-        return { {},
-                 GalleryDownload::tr("Cannot create a file in %1")
-                     .arg(QDir::toNativeSeparators(directory)) };
-    VerifiedSaveFile file(path);
-    if (!file.open() || !file.write(bytes) || !file.commit())
-        return { {}, file.errorString() };
-    return { path, {} };
-}
 
 } // namespace
 
@@ -66,19 +26,19 @@ QString GalleryDownload::albumDirectory()
 
 void GalleryDownload::start(const QStringList &addresses, const QString &name)
 {
-    ++m_generation;
+    if (m_running)
+        return;
     m_addresses = addresses;
     m_name = name;
     m_saved.clear();
-    m_bytes = 0;
     m_running = true;
     m_cancelled = false;
     // Through the event loop, so that finished() never comes from inside start().
     QMetaObject::invokeMethod(
         this,
-        [this, generation = m_generation] {
-            if (generation == m_generation)
-                fetchNext();
+        [this] {
+            if (m_running && !m_cancelled)
+                downloadNext();
         },
         Qt::QueuedConnection);
 }
@@ -88,10 +48,75 @@ void GalleryDownload::cancel()
     if (!m_running || m_cancelled)
         return;
     m_cancelled = true;
-    ++m_generation; // drops the fetch on its way
-    // A picture being written is waited for, so that it is removed before finished() says so.
-    if (!m_writing)
+    // The picture on its way is dropped by its downloader, which then finishes; what was saved
+    // goes then.
+    if (m_downloader)
+        m_downloader->abort();
+    else
         dropSaved();
+}
+
+bool GalleryDownload::isRunning() const
+{
+    return m_running;
+}
+
+void GalleryDownload::downloadNext()
+{
+    const int index = int(m_saved.size());
+    const int count = int(m_addresses.size());
+    if (index == count) {
+        finish(QString());
+        return;
+    }
+    auto *downloader = new VideoDownloader(this);
+    m_downloader = downloader;
+    downloader->setDirectory(albumDirectory());
+    downloader->setExpectedKind(MediaKind::Image);
+    downloader->setFileName(pictureName());
+    downloader->setContinuePartial(false);
+    downloader->setMaximumSize(maximumPictureBytes);
+    connect(downloader, &VideoDownloader::progress, this,
+            [this, index, count](qint64 received, qint64 total) {
+                Q_EMIT progress(index, count, received, total);
+            });
+    connect(downloader, &VideoDownloader::finished, this,
+            [this, downloader](const VideoDownloader::Result &result) {
+                downloader->deleteLater();
+                pictureFinished(result.ok, result.filePath, result.errorString);
+            });
+    Q_EMIT progress(index, count, 0, -1);
+    downloader->start(QUrl(m_addresses.at(index), QUrl::StrictMode));
+}
+
+void GalleryDownload::pictureFinished(bool ok, const QString &filePath, const QString &errorString)
+{
+    m_downloader = nullptr;
+    if (m_cancelled) {
+        if (ok)
+            QFile::remove(filePath); // it was complete before the cancel reached it
+        dropSaved();
+        return;
+    }
+    if (!ok) {
+        finish(tr("Picture %1: %2").arg(m_saved.size() + 1).arg(errorString));
+        return;
+    }
+    m_saved.append(filePath);
+    downloadNext();
+}
+
+// "NAME 1.jpg" … "NAME 12.jpg" with the numbers padded, so that the names sort in order; a long
+// NAME is shortened before the number, never the number. The downloader gives the name the
+// extension of what the picture is.
+QString GalleryDownload::pictureName() const
+{
+    QString stem = SuggestedFileName::sanitize(m_name).left(maximumStemLength);
+    if (!stem.isEmpty() && stem.back().isHighSurrogate())
+        stem.chop(1);
+    const int width = int(QString::number(m_addresses.size()).size());
+    const QString number = u"%1"_s.arg(m_saved.size() + 1, width, 10, QLatin1Char('0'));
+    return SuggestedFileName::sanitize(stem + u' ' + number + u".jpg"_s);
 }
 
 void GalleryDownload::dropSaved()
@@ -100,110 +125,6 @@ void GalleryDownload::dropSaved()
         QFile::remove(path);
     m_saved.clear();
     finish(tr("Cancelled"));
-}
-
-bool GalleryDownload::isRunning() const
-{
-    return m_running;
-}
-
-void GalleryDownload::fetchNext()
-{
-    const int index = int(m_saved.size());
-    Q_EMIT progress(index, int(m_addresses.size()), m_bytes);
-    if (index == m_addresses.size()) {
-        finish(QString());
-        return;
-    }
-    fetch(QUrl(m_addresses.at(index), QUrl::StrictMode), maximumRedirects);
-}
-
-// Redirects are followed here, at most maximumRedirects, never from https to plain http.
-void GalleryDownload::fetch(const QUrl &url, int redirectsLeft)
-{
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http"_s && scheme != u"https"_s)) {
-        finish(tr("Picture %1 has no web address").arg(m_saved.size() + 1));
-        return;
-    }
-    BoundedRequest::get(
-        NetworkAccess::manager(), NetworkAccess::request(url), BoundedRequest::Body::Read,
-        maximumPictureBytes, QDeadlineTimer(fetchDeadline),
-        [self = QPointer<GalleryDownload>(this), generation = m_generation, url,
-         redirectsLeft](const BoundedRequest::Answer &answer) {
-            if (!self || self->m_generation != generation)
-                return;
-            const int number = int(self->m_saved.size()) + 1;
-            if (answer.isRedirect()) {
-                const QUrl target = url.resolved(QUrl::fromEncoded(answer.location));
-                const bool downgrade = url.scheme().toLower() == u"https"_s
-                    && target.scheme().toLower() == u"http"_s;
-                if (redirectsLeft > 0 && !downgrade)
-                    self->fetch(target, redirectsLeft - 1);
-                else
-                    self->finish(tr("Picture %1: the redirect to %2 was not followed")
-                                     .arg(number)
-                                     .arg(target.toDisplayString()));
-                return;
-            }
-            if (answer.failure)
-                self->finish(tr("Picture %1: %2").arg(number).arg(answer.failure->description()));
-            else if (answer.status < 200 || answer.status >= 300)
-                self->finish(tr("Picture %1: the server answered with status %2")
-                                 .arg(number)
-                                 .arg(answer.status));
-            else
-                self->received(answer.body);
-        });
-}
-
-void GalleryDownload::received(const QByteArray &bytes)
-{
-    const int number = int(m_saved.size()) + 1;
-    if (!isPicture(bytes)) {
-        finish(tr("Picture %1 is not a JPEG, PNG or WebP picture").arg(number));
-        return;
-    }
-    // Written and checked on disk (which syncs it) off the screen's thread.
-    m_writing = true;
-    auto promise = std::make_shared<QPromise<SavedPicture>>();
-    auto *watcher = new QFutureWatcher<SavedPicture>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, size = bytes.size()] {
-        const SavedPicture saved = watcher->result();
-        watcher->deleteLater();
-        m_writing = false;
-        if (m_cancelled) {
-            QFile::remove(saved.path);
-            dropSaved();
-            return;
-        }
-        if (saved.path.isEmpty()) {
-            finish(saved.errorString);
-            return;
-        }
-        m_saved.append(saved.path);
-        m_bytes += size;
-        fetchNext();
-    });
-    watcher->setFuture(promise->future());
-    QThreadPool::globalInstance()->start(
-        [promise, bytes, name = pictureName(SuggestedFileName::sniffedSuffix(bytes))] {
-            promise->start();
-            promise->addResult(savePicture(albumDirectory(), name, bytes));
-            promise->finish();
-        });
-}
-
-// "NAME 1.jpg" … "NAME 12.jpg" with the numbers padded, so that the names sort in order; a long
-// NAME is shortened before the number, never the number.
-QString GalleryDownload::pictureName(const QString &suffix) const
-{
-    QString stem = SuggestedFileName::sanitize(m_name).left(maximumStemLength);
-    if (!stem.isEmpty() && stem.back().isHighSurrogate())
-        stem.chop(1);
-    const int width = int(QString::number(m_addresses.size()).size());
-    const QString number = u"%1"_s.arg(m_saved.size() + 1, width, 10, QLatin1Char('0'));
-    return SuggestedFileName::sanitize(stem + u' ' + number + u'.' + suffix);
 }
 
 void GalleryDownload::finish(const QString &errorString)

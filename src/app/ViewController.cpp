@@ -351,10 +351,11 @@ void ViewController::downloadGallery()
     m_busy->show();
     auto *gallery = new GalleryDownload(this);
     m_galleryDownload = gallery;
-    connect(gallery, &GalleryDownload::progress, m_busy, [this](int saved, int count, qint64) {
-        m_busy->setSteps(saved, count,
-                         tr("Picture %1 of %2").arg(qMin(saved + 1, count)).arg(count));
-    });
+    connect(gallery, &GalleryDownload::progress, m_busy,
+            [this](int index, int count, qint64 received, qint64 total) {
+                m_busy->setProgress(received, total,
+                                    tr("Picture %1 of %2").arg(index + 1).arg(count));
+            });
     connect(gallery, &GalleryDownload::finished, this,
             [this, gallery](const QStringList &savedPaths, const QString &errorString) {
                 gallery->deleteLater();

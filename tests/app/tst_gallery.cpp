@@ -263,7 +263,7 @@ void tst_Gallery::aFailedPictureEndsTheDownloadWithItsReason()
     QSignalSpy finished(&download, &GalleryDownload::finished);
     download.start({ m_item.imageUrls.at(0), text, m_item.imageUrls.at(1) }, u"x"_s);
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
-    QCOMPARE(finished.constFirst().at(1).toString(), u"第 2 张图片不是 JPEG、PNG 或 WebP 图片"_s);
+    QCOMPARE(finished.constFirst().at(1).toString(), u"第 2 张图片：下载的内容不是图片"_s);
     // What was saved before the failure stays.
     QCOMPARE(entries(GalleryDownload::albumDirectory()), QStringList { u"x 1.jpg"_s });
 }

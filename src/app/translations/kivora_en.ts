@@ -35,10 +35,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>%1 %</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Saving</source>
             <translation type="unfinished" />
         </message>
@@ -144,35 +140,11 @@
     <context>
         <name>GalleryDownload</name>
         <message>
-            <source>Cannot create the folder %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot create a file in %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Picture %1 has no web address</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Picture %1: the redirect to %2 was not followed</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Picture %1: %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Picture %1: the server answered with status %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Picture %1 is not a JPEG, PNG or WebP picture</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -235,6 +207,33 @@
         </message>
         <message>
             <source>the share page address is not valid: %1</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>PartFile</name>
+        <message>
+            <source>Cannot create %1: %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>No free file name for %1 in %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cannot rename %1 to %2: %3</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -341,23 +340,11 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The video is larger than %1 bytes</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The download could not be decompressed: %1</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The server sent the video in an encoding that is not supported (%1)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The download is not a video</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot create %1 in %2</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -385,10 +372,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The transfer ended before the end of the video (the server sent it in chunks without a length)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The server answered with a redirect that names no address</source>
             <translation type="unfinished" />
         </message>
@@ -402,6 +385,30 @@
         </message>
         <message>
             <source>The server redirected to %1, which was not followed</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The download was stopped</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The download is larger than %1 bytes</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The server sent the download in an encoding that is not supported (%1)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The server did not resume the download where it stopped</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The download is not an image</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
             <translation type="unfinished" />
         </message>
     </context>

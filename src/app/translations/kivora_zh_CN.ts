@@ -35,10 +35,6 @@
             <translation>取消</translation>
         </message>
         <message>
-            <source>%1 %</source>
-            <translation>%1%</translation>
-        </message>
-        <message>
             <source>Saving</source>
             <translation>正在保存</translation>
         </message>
@@ -144,36 +140,12 @@
     <context>
         <name>GalleryDownload</name>
         <message>
-            <source>Cannot create the folder %1</source>
-            <translation>无法创建文件夹 %1</translation>
-        </message>
-        <message>
-            <source>Cannot create a file in %1</source>
-            <translation>无法在 %1 中创建文件</translation>
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
         <message>
-            <source>Picture %1 has no web address</source>
-            <translation>第 %1 张图片没有网络地址</translation>
-        </message>
-        <message>
-            <source>Picture %1: the redirect to %2 was not followed</source>
-            <translation>第 %1 张图片：没有跟随到 %2 的跳转</translation>
-        </message>
-        <message>
             <source>Picture %1: %2</source>
             <translation>第 %1 张图片：%2</translation>
-        </message>
-        <message>
-            <source>Picture %1: the server answered with status %2</source>
-            <translation>第 %1 张图片：服务器返回状态 %2</translation>
-        </message>
-        <message>
-            <source>Picture %1 is not a JPEG, PNG or WebP picture</source>
-            <translation>第 %1 张图片不是 JPEG、PNG 或 WebP 图片</translation>
         </message>
     </context>
     <context>
@@ -236,6 +208,33 @@
         <message>
             <source>the share page address is not valid: %1</source>
             <translation>分享页面地址无效：%1</translation>
+        </message>
+    </context>
+    <context>
+        <name>PartFile</name>
+        <message>
+            <source>Cannot create %1: %2</source>
+            <translation>无法创建 %1：%2</translation>
+        </message>
+        <message>
+            <source>No free file name for %1 in %2</source>
+            <translation>在 %2 中找不到 %1 可用的文件名</translation>
+        </message>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
+        </message>
+        <message>
+            <source>Cannot rename %1 to %2: %3</source>
+            <translation>无法把 %1 重命名为 %2：%3</translation>
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation>无法写入 %1</translation>
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
+            <translation>无法写入 %1：%2</translation>
         </message>
     </context>
     <context>
@@ -341,24 +340,12 @@
             <translation>无法创建文件夹 %1</translation>
         </message>
         <message>
-            <source>The video is larger than %1 bytes</source>
-            <translation>视频大于 %1 字节</translation>
-        </message>
-        <message>
             <source>The download could not be decompressed: %1</source>
             <translation>下载内容无法解压：%1</translation>
         </message>
         <message>
-            <source>The server sent the video in an encoding that is not supported (%1)</source>
-            <translation>服务器使用了不支持的编码发送视频（%1）</translation>
-        </message>
-        <message>
             <source>The download is not a video</source>
             <translation>下载的内容不是视频</translation>
-        </message>
-        <message>
-            <source>Cannot create %1 in %2</source>
-            <translation>无法在 %2 中创建 %1</translation>
         </message>
         <message>
             <source>The download was cancelled</source>
@@ -385,10 +372,6 @@
             <translation>服务器没有给出长度，无法判断传输是否完整</translation>
         </message>
         <message>
-            <source>The transfer ended before the end of the video (the server sent it in chunks without a length)</source>
-            <translation>传输在视频结束前中断（服务器分块发送且没有给出长度）</translation>
-        </message>
-        <message>
             <source>The server answered with a redirect that names no address</source>
             <translation>服务器返回的跳转没有地址</translation>
         </message>
@@ -403,6 +386,30 @@
         <message>
             <source>The server redirected to %1, which was not followed</source>
             <translation>服务器跳转到 %1，没有跟随</translation>
+        </message>
+        <message>
+            <source>The download was stopped</source>
+            <translation>下载已停止</translation>
+        </message>
+        <message>
+            <source>The download is larger than %1 bytes</source>
+            <translation>下载内容大于 %1 字节</translation>
+        </message>
+        <message>
+            <source>The server sent the download in an encoding that is not supported (%1)</source>
+            <translation>服务器使用了不支持的编码发送内容（%1）</translation>
+        </message>
+        <message>
+            <source>The server did not resume the download where it stopped</source>
+            <translation>服务器没有从中断处继续下载</translation>
+        </message>
+        <message>
+            <source>The download is not an image</source>
+            <translation>下载的内容不是图片</translation>
+        </message>
+        <message>
+            <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
+            <translation>传输在文件结束前中断（服务器分块发送且没有给出长度）</translation>
         </message>
     </context>
     <context>
