@@ -9,6 +9,7 @@
 #include "VideoAlbum.h"
 #include "ViewController.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -110,6 +111,16 @@ private:
     QList<Shown> m_shown;
 };
 
+// Stands in for the desktop's file manager.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
 Fen_QorProgressHUD *shownHUD(QWidget *screen)
 {
     return Fen_QorProgressHUD::HUDForView(Fen_QorHostView(screen));
@@ -190,9 +201,16 @@ void TestDownloadFlow::downloadIsSavedThenConfirmed()
     QVERIFY(indicatorShowing(screen));
     QTRY_COMPARE(recorder.messages(), QStringList { savedMessage() });
 
-    const Fen_QorProgressHUD *message = shownHUD(&screen);
+    Fen_QorProgressHUD *message = shownHUD(&screen);
     QVERIFY(message);
     QCOMPARE(message->button()->text(), u"打开文件夹"_s);
+    // The button opens the album's folder with the desktop's file manager.
+    UrlCatcher opened;
+    QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
+    message->button()->click();
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(opened.urls, QList<QUrl> { QUrl::fromLocalFile(VideoAlbum::directory()) });
+    QVERIFY(message->hasFinished()); // and the message goes
     const qint64 size = SamplePlatform::sampleVideo().size();
     QCOMPARE(recorder.shown().constLast().albumBytes, size); // confirmed only once saved
     QCOMPARE(recorder.indicators(), 1);
