@@ -245,19 +245,18 @@ void ViewController::copyPlayAddress()
         return;
     if (!m_images.isEmpty()) {
         QGuiApplication::clipboard()->setText(m_images.join(u'\n'));
-        qor_showMessage(this,
-                        tr("Copied") + u'\n'
-                            + tr("%n picture address(es)", nullptr, int(m_images.size())));
+        showNote(tr("Copied") + u'\n'
+                 + tr("%n picture address(es)", nullptr, int(m_images.size())));
         return;
     }
     if (!m_videoUrl)
         return;
     if (m_videoUrl->isEmpty()) {
-        qor_showMessage(this, tr("There is nothing to copy"));
+        showNote(tr("There is nothing to copy"));
         return;
     }
     QGuiApplication::clipboard()->setText(*m_videoUrl);
-    qor_showMessage(this, tr("Copied") + u'\n' + *m_videoUrl);
+    showNote(tr("Copied") + u'\n' + *m_videoUrl);
 }
 
 void ViewController::download()
@@ -402,7 +401,16 @@ void ViewController::endWork()
 
 void ViewController::showCancelled()
 {
-    qor_showMessage(this, tr("Cancelled"));
+    showNote(tr("Cancelled"));
+}
+
+// A note that goes by itself lets clicks through to the window: the next click need not wait
+// for it to go. Messages that wait for an answer are StickyMessage's.
+void ViewController::showNote(const QString &text)
+{
+    qor_showMessage(this, text);
+    if (Fen_QorProgressHUD *note = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(this)))
+        note->setUserInteractionEnabled(false);
 }
 
 void ViewController::showSaved(const QString &albumDirectory)

@@ -120,6 +120,7 @@ private:
     void galleryFinished(const QStringList &savedPaths, const QString &errorString);
     void endWork();
     void showCancelled();
+    void showNote(const QString &text);
     void showSaved(const QString &albumDirectory);
     void showDownloadError(const QString &reason);
 

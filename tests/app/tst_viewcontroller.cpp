@@ -18,8 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaPlayer>
+#include <QPointer>
 #include <QPushButton>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
@@ -144,6 +146,7 @@ private Q_SLOTS:
     void layoutBeforePlaybackMakesNoPlayer();
     void copy_data();
     void copy();
+    void aPassingNoteLetsClicksThrough();
     void failuresShowTheirReason_data();
     void failuresShowTheirReason();
     void failureStaysUntilTheUserAnswers_data();
@@ -554,6 +557,27 @@ void tst_ViewController::copy()
     QCOMPARE(hud ? hud->detailsLabel()->text() : QString(), message);
     if (hud)
         QCOMPARE(hud->mode(), Fen_QorProgressHUDModeText);
+}
+
+// "Copied" goes by itself after 1.5 s; a click meanwhile reaches the window below it (through
+// the window system, where the HUD covering the screen would catch it).
+void tst_ViewController::aPassingNoteLetsClicksThrough()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
+    screen->setVideoUrl(u"http://h.test/aweme/v1/play/?video_id=v"_s);
+    screen->copyPlayAddress();
+    const QPointer<Fen_QorProgressHUD> note = shownHUD(screen.get());
+    QVERIFY(note);
+    QTRY_VERIFY(note->alpha() > 0.5); // shown enough to catch clicks, were it to
+
+    QPushButton *copy = button(*screen, u"copyPushButton"_s);
+    QSignalSpy clicked(copy, &QPushButton::clicked);
+    const QPoint centre = copy->mapTo(screen.get(), copy->rect().center());
+    QVERIFY(!note->hasFinished());
+    QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {}, centre);
+    QCOMPARE(clicked.count(), 1);
 }
 
 void tst_ViewController::failuresShowTheirReason_data()
