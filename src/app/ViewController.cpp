@@ -370,9 +370,18 @@ void ViewController::galleryFinished(const QStringList &savedPaths, const QStrin
     if (m_cancelRequested)
         showCancelled();
     else if (!errorString.isEmpty())
-        showDownloadError(errorString);
+        showDownloadError(errorString + savedBeforeTheFailure(savedPaths));
     else if (!savedPaths.isEmpty())
         showSaved(GalleryDownload::albumDirectory());
+}
+
+// The pictures saved before a failure stay in the album: the message says so, and where.
+QString ViewController::savedBeforeTheFailure(const QStringList &savedPaths) const
+{
+    if (savedPaths.isEmpty())
+        return QString();
+    const QString album = QDir::toNativeSeparators(GalleryDownload::albumDirectory());
+    return u'\n' + tr("%n picture(s) saved in %1", nullptr, int(savedPaths.size())).arg(album);
 }
 
 void ViewController::cancel()

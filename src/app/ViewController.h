@@ -121,6 +121,7 @@ private:
     void endWork();
     void showCancelled();
     void showNote(const QString &text);
+    QString savedBeforeTheFailure(const QStringList &savedPaths) const;
     void showSaved(const QString &albumDirectory);
     void showDownloadError(const QString &reason);
 

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void cancelRemovesWhatWasSaved();
     void picturesAreNumberedAndNeverReplaceAFile();
     void aFailedPictureEndsTheDownloadWithItsReason();
+    void theFailureMessageSaysWhatWasSavedBeforeIt();
 
 private:
     std::unique_ptr<ViewController> parsedGallery();
@@ -266,6 +267,34 @@ void tst_Gallery::aFailedPictureEndsTheDownloadWithItsReason()
     QCOMPARE(finished.constFirst().at(1).toString(), u"第 2 张图片：下载的内容不是图片"_s);
     // What was saved before the failure stays.
     QCOMPARE(entries(GalleryDownload::albumDirectory()), QStringList { u"x 1.jpg"_s });
+}
+
+void tst_Gallery::theFailureMessageSaysWhatWasSavedBeforeIt()
+{
+    const auto screen = parsedGallery();
+    QVERIFY(screen);
+    screen->download();
+    auto *download = screen->findChild<GalleryDownload *>();
+    QVERIFY(download);
+    // The second picture's request meets a missing file; the first is saved by then.
+    connect(download, &GalleryDownload::progress, this, [this](int index) {
+        if (index == 1) {
+            SamplePlatform::Faults missing;
+            missing.errorStatus = 404;
+            m_platform.setFaults(missing);
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+
+    const QString album = GalleryDownload::albumDirectory();
+    QCOMPARE(entries(album), QStringList { m_item.description + u" 1.jpg"_s });
+    const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(screen.get());
+    QVERIFY(hud);
+    QCOMPARE(hud->label()->text(), u"下载失败"_s);
+    const QStringList details = hud->detailsLabel()->text().split(u'\n');
+    QCOMPARE(details.size(), 2);
+    QVERIFY2(details.at(0).startsWith(u"第 2 张图片："_s), qPrintable(details.at(0)));
+    QCOMPARE(details.at(1), u"已保存 1 张图片到 "_s + QDir::toNativeSeparators(album));
 }
 
 QTEST_MAIN(tst_Gallery)

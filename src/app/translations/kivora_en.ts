@@ -526,6 +526,13 @@
             <translation type="unfinished" />
         </message>
         <message numerus="yes">
+            <source>%n picture(s) saved in %1</source>
+            <translation>
+                <numerusform>%n picture saved in %1</numerusform>
+                <numerusform>%n pictures saved in %1</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
             <source>%n picture address(es)</source>
             <translation>
                 <numerusform>%n picture address</numerusform>

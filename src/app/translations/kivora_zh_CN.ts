@@ -526,6 +526,12 @@
             <translation>保存成功</translation>
         </message>
         <message numerus="yes">
+            <source>%n picture(s) saved in %1</source>
+            <translation>
+                <numerusform>已保存 %n 张图片到 %1</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
             <source>%n picture address(es)</source>
             <translation>
                 <numerusform>%n 个图片地址</numerusform>
