@@ -3,6 +3,7 @@
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
+#include "InterfaceLanguage.h"
 
 #include <QLocale>
 
@@ -61,9 +62,10 @@ bool BusyIndicator::isShowing() const
     return m_hud && !m_hud->hasFinished();
 }
 
+// The sizes in the window's language ("500 字节" or "500 bytes"), whatever the system's locale.
 QString BusyIndicator::progressText(qint64 received, qint64 total)
 {
-    const QLocale locale;
+    const QLocale locale(InterfaceLanguage::current());
     const auto size = [&locale](qint64 bytes) {
         return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
     };

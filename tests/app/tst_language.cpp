@@ -1,3 +1,4 @@
+#include "BusyIndicator.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
@@ -86,6 +87,8 @@ private Q_SLOTS:
     void fromLocale();
     void fromName_data();
     void fromName();
+    void progressSpeaksTheInterfaceLanguage_data();
+    void progressSpeaksTheInterfaceLanguage();
     void everyVisibleTextIsInOneLanguage_data();
     void everyVisibleTextIsInOneLanguage();
 
@@ -147,6 +150,43 @@ void tst_Language::fromName()
     QFETCH(QString, name);
     QFETCH(std::optional<QString>, language);
     QCOMPARE(InterfaceLanguage::fromName(name), language);
+}
+
+void tst_Language::progressSpeaksTheInterfaceLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("system"); // the system's locale: the other language on purpose
+    QTest::addColumn<qint64>("received");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QString>("text");
+
+    const QString zh = InterfaceLanguage::chinese;
+    const QString en = InterfaceLanguage::english;
+    QTest::newRow("Chinese, size unknown")
+        << zh << u"en_US"_s << qint64(500) << qint64(-1) << u"500 字节"_s;
+    QTest::newRow("English, size unknown")
+        << en << u"zh_CN"_s << qint64(500) << qint64(-1) << u"500 bytes"_s;
+    QTest::newRow("Chinese, size known")
+        << zh << u"en_US"_s << qint64(512) << qint64(2048) << u"512 字节 / 2.0 kB（25%）"_s;
+    QTest::newRow("English, size known")
+        << en << u"zh_CN"_s << qint64(512) << qint64(2048) << u"512 bytes of 2.0 kB (25 %)"_s;
+}
+
+// The sizes follow the window's language, not the system's: "字节" must not reach an English
+// window on a Chinese system.
+void tst_Language::progressSpeaksTheInterfaceLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, system);
+    QFETCH(qint64, received);
+    QFETCH(qint64, total);
+    QFETCH(QString, text);
+    const QLocale before;
+    QLocale::setDefault(QLocale(system));
+    QVERIFY(InterfaceLanguage::install(language));
+    const QString shown = BusyIndicator::progressText(received, total);
+    QLocale::setDefault(before);
+    QCOMPARE(shown, text);
 }
 
 void tst_Language::collect(QWidget *screen, const QString &stage)
