@@ -1,7 +1,12 @@
 #include "ApplicationShell.h"
 
 #include "AppDelegate.h"
+#include "BusyIndicator.h"
 #include "DemoPlatform.h"
+#include "Fen_QorProgressHUD.h"
+#include "Fen_QorShortcuts.h"
+#include "GalleryView.h"
+#include "InterfaceLanguage.h"
 #include "PlayerView.h"
 #include "SceneDelegate.h"
 #include "VideoFrameView.h"
@@ -10,9 +15,11 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMediaPlayer>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -58,6 +65,12 @@ QSize ApplicationShell::defaultWindowSize()
 bool ApplicationShell::launch(const LaunchOptions &launchOptions)
 {
     LaunchOptions options = launchOptions;
+    const QString language
+        = options.language.value_or(InterfaceLanguage::fromLocale(QLocale::system()));
+    if (!InterfaceLanguage::install(language))
+        qWarning().noquote() << u"No translation for the language %1"_s.arg(language);
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" KIVORA_APP_ID ".svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KIVORA_APP_ID));
     if (options.demo && !startDemo(options))
         return false;
     if (!m_delegate->didFinishLaunchingWithOptions({}) || !connectScene())
@@ -70,7 +83,7 @@ bool ApplicationShell::launch(const LaunchOptions &launchOptions)
     m_sceneDelegate->window()->show();
     followApplicationState();
     if (!options.screenshotPath.isEmpty())
-        takeScreenshot(options.screenshotPath);
+        takeScreenshot(options.screenshotPath, options.screenshotScene);
     return true;
 }
 
@@ -122,6 +135,9 @@ QWidget *ApplicationShell::loadMainInterface(const QString &storyboardName)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(screen);
     window->resize(defaultWindowSize());
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
+    quit->setContext(Qt::ApplicationShortcut);
+    connect(quit, &QShortcut::activated, window, &QWidget::close);
     m_mainScreen = screen;
     return window;
 }
@@ -159,24 +175,78 @@ void ApplicationShell::followApplicationState()
             });
 }
 
-void ApplicationShell::takeScreenshot(const QString &path)
+// The pictures of the README, made by the application itself: each scene drives the screen as a
+// user would and takes the picture once the screen shows what the scene is about.
+void ApplicationShell::takeScreenshot(const QString &path, const QString &scene)
 {
-    // Parse the text in the field, give the video time to show its first picture, then copy the
-    // address so that the confirmation HUD is on screen, and take the picture once it has faded in.
-    m_mainScreen->parse();
+    ViewController *screen = m_mainScreen;
+    const auto playing = [screen] {
+        PlayerView *player = screen->playerView();
+        return player && player->isVisible() && player->videoSurface()->hasFrame()
+            && player->player()->position() > 500;
+    };
+    if (m_demoPlatform && scene == u"gallery"_s)
+        screen->textField()->setText(m_demoPlatform->shareText(DemoPlatform::Sample::Gallery));
+    if (m_demoPlatform && scene == u"failure"_s)
+        screen->textField()->setText(m_demoPlatform->shareText(DemoPlatform::Sample::Failure));
+    screen->textField()->setCursorPosition(0);
+    screen->parse();
+
+    if (scene == u"gallery"_s) {
+        whenReady(
+            [screen] {
+                GalleryView *gallery = screen->galleryView();
+                if (!gallery || gallery->images().isEmpty() || Fen_QorHasHUD(screen))
+                    return false;
+                for (int i = 0; i < gallery->images().size(); ++i) {
+                    if (gallery->image(i).isNull() && !gallery->hasFailed(i))
+                        return false;
+                }
+                return true;
+            },
+            [this, path] { saveScreenshotSoon(path); });
+    } else if (scene == u"failure"_s) {
+        whenReady([screen] { return !screen->isBusy() && Fen_QorHasHUD(screen); },
+                  [this, path] { saveScreenshotSoon(path); });
+    } else if (scene == u"download"_s) {
+        whenReady(playing, [this, screen, path] {
+            if (m_demoPlatform)
+                m_demoPlatform->slowDownMedia();
+            screen->download();
+            whenReady(
+                [screen] {
+                    const Fen_QorProgressHUD *hud = screen->busyIndicator()->hud();
+                    return hud && hud->progress() > 0.0f;
+                },
+                [this, path] { saveScreenshotSoon(path); });
+        });
+    } else {
+        whenReady(playing, [this, screen, path] {
+            screen->copyPlayAddress();
+            saveScreenshotSoon(path);
+        });
+    }
+}
+
+// Polls \a ready until it holds, or for at most 10 s, then runs \a then.
+void ApplicationShell::whenReady(const std::function<bool()> &ready,
+                                 const std::function<void()> &then)
+{
     auto *poll = new QTimer(this);
-    const QDeadlineTimer deadline(8000);
-    connect(poll, &QTimer::timeout, this, [this, poll, deadline, path] {
-        PlayerView *player = m_mainScreen->playerView();
-        const bool playing
-            = player && player->videoSurface()->hasFrame() && player->player()->position() > 500;
-        if (!playing && !deadline.hasExpired())
+    const QDeadlineTimer deadline(10000);
+    connect(poll, &QTimer::timeout, this, [poll, deadline, ready, then] {
+        if (!ready() && !deadline.hasExpired())
             return;
         poll->deleteLater();
-        m_mainScreen->copyPlayAddress();
-        QTimer::singleShot(700, this, [this, path] { saveScreenshot(path); });
+        then();
     });
     poll->start(50);
+}
+
+// Once the HUD on screen has faded in.
+void ApplicationShell::saveScreenshotSoon(const QString &path)
+{
+    QTimer::singleShot(700, this, [this, path] { saveScreenshot(path); });
 }
 
 void ApplicationShell::saveScreenshot(const QString &path)

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 
 class AppDelegate;
@@ -19,8 +20,10 @@ class QWidget;
  * for the scene configuration, creates the scene delegate the configuration names, loads the
  * main interface it names into a window, hands the window to the scene delegate and shows it.
  *
- * It also applies the launch options: the platform's endpoints, `--demo` (the sample platform,
- * started in-process, with a sample share text in the field) and `--screenshot`.
+ * It also applies the launch options: the interface language (`--lang`, else the system's), the
+ * platform's endpoints, `--demo` (the sample platform, started in-process, with a sample share
+ * text in the field) and `--screenshot`. The window carries the application's icon and quits on
+ * Ctrl+Q.
  */
 class ApplicationShell : public QObject
 {
@@ -47,7 +50,9 @@ private:
     QWidget *loadMainInterface(const QString &storyboardName);
     bool startDemo(LaunchOptions &options);
     void followApplicationState();
-    void takeScreenshot(const QString &path);
+    void takeScreenshot(const QString &path, const QString &scene);
+    void whenReady(const std::function<bool()> &ready, const std::function<void()> &then);
+    void saveScreenshotSoon(const QString &path);
     void saveScreenshot(const QString &path);
 
     std::unique_ptr<AppDelegate> m_delegate;

@@ -18,14 +18,30 @@ public:
             *error = u"The sample platform cannot listen on the loopback ports."_s;
             return false;
         }
-        NetworkAccess::addCaCertificates(QSslCertificate::fromData(SamplePlatform::caCertificates()));
+        NetworkAccess::addCaCertificates(
+            QSslCertificate::fromData(SamplePlatform::caCertificates()));
         return true;
     }
 
     Endpoints endpoints() const override { return m_platform.endpoints(); }
-    QString sampleShareText() const override
+    QString shareText(Sample sample) const override
     {
+        switch (sample) {
+        case Sample::Gallery:
+            return m_platform.shareText(m_platform.item(SamplePlatform::PageVariant::Gallery));
+        case Sample::Failure:
+            return m_platform.shareText(m_platform.item(SamplePlatform::PageVariant::NoRouterData));
+        case Sample::Video:
+            break;
+        }
         return m_platform.shareText(m_platform.items().constFirst());
+    }
+
+    void slowDownMedia() override
+    {
+        SamplePlatform::Faults faults = m_platform.faults();
+        faults.stall = true;
+        m_platform.setFaults(faults);
     }
 
 private:

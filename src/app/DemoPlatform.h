@@ -28,6 +28,18 @@ public:
 
     /*! Where the platform answers. */
     virtual Endpoints endpoints() const = 0;
+    /*! The items a share text can point at. */
+    enum class Sample {
+        Video, //!< the platform's first video
+        Gallery, //!< a picture gallery
+        Failure, //!< an item the platform cannot give: its parse fails
+    };
+
     /*! A share text of the platform's first video, as the app's share sheet writes it. */
-    virtual QString sampleShareText() const = 0;
+    QString sampleShareText() const { return shareText(Sample::Video); }
+    /*! A share text of \a sample. */
+    virtual QString shareText(Sample sample) const = 0;
+    /*! From now on the media (and share pages) stop half-way, with their length announced, so
+     *  that a download shows its progress for a while. */
+    virtual void slowDownMedia() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "DemoPlatform.h"
 #include "EndpointOptions.h"
+#include "InterfaceLanguage.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,8 +21,14 @@ struct CommandLine
     QCommandLineOption demo { u"demo"_s,
                               u"Start the sample platform in-process and use it, with a sample "
                               u"share text in the field. Not with the endpoint options."_s };
+    QCommandLineOption language { u"lang"_s,
+                                  u"The language of the window: zh_CN (Simplified Chinese) or en "
+                                  u"(English). Default: the system's."_s,
+                                  u"language"_s };
     QCommandLineOption screenshot { u"screenshot"_s, u"Save a picture of the window."_s,
                                     u"file"_s };
+    QCommandLineOption screenshotScene { u"screenshot-scene"_s, u"What the screenshot shows."_s,
+                                         u"scene"_s };
 
     CommandLine()
     {
@@ -30,9 +37,12 @@ struct CommandLine
         parser.addHelpOption();
         parser.addVersionOption();
         screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+        screenshotScene.setFlags(QCommandLineOption::HiddenFromHelp);
         if (DemoPlatform::isAvailable())
             parser.addOption(demo);
+        parser.addOption(language);
         parser.addOption(screenshot);
+        parser.addOption(screenshotScene);
         endpointOptions.addOptions(parser);
     }
 
@@ -49,6 +59,22 @@ struct CommandLine
         options.endpoints = endpointOptions.endpoints();
         options.demo = parser.isSet(demo);
         options.screenshotPath = parser.value(screenshot);
+        if (parser.isSet(language)) {
+            options.language = InterfaceLanguage::fromName(parser.value(language));
+            if (!options.language) {
+                *errorText = u"--lang: unknown language \"%1\"; known: %2"_s.arg(
+                    parser.value(language), InterfaceLanguage::available().join(u", "_s));
+                return std::nullopt;
+            }
+        }
+        if (parser.isSet(screenshotScene)) {
+            options.screenshotScene = parser.value(screenshotScene);
+            if (!LaunchOptions::screenshotScenes().contains(options.screenshotScene)) {
+                *errorText = u"--screenshot-scene: one of %1"_s.arg(
+                    LaunchOptions::screenshotScenes().join(u", "_s));
+                return std::nullopt;
+            }
+        }
         return options;
     }
 
@@ -98,9 +124,13 @@ std::optional<LaunchOptions> LaunchOptions::fromCommandLine(int &argc, char **ar
     // TLS backend a CA file is read with.
     const QCoreApplication commandLine(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (leftToTheApplication(arguments))
-        return std::nullopt;
-    return fromArguments(arguments);
+    if (!leftToTheApplication(arguments))
+        return fromArguments(arguments);
+    // The list of Qt's options needs the application object, which needs a platform: the
+    // offscreen one lists them without a display (unless the line names a platform itself).
+    if (arguments.contains(u"--help-all"_s) && !arguments.contains(u"-platform"_s))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::nullopt;
 }
 
 LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)
@@ -117,6 +147,11 @@ LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)
         std::exit(2);
     }
     return *options;
+}
+
+QStringList LaunchOptions::screenshotScenes()
+{
+    return { u"video"_s, u"gallery"_s, u"download"_s, u"failure"_s };
 }
 
 std::optional<LaunchOptions> LaunchOptions::parse(const QStringList &arguments, QString *errorText)

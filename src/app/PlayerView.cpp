@@ -5,8 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>
+#include <QPainter>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -16,6 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr int playbackIconSize = 24;
+
 QString clockText(qint64 milliseconds, bool withHours)
 {
     const qint64 seconds = qMax<qint64>(0, milliseconds) / 1000;
@@ -24,6 +26,33 @@ QString clockText(qint64 milliseconds, bool withHours)
                                                withHours ? 2 : 1, 10, QLatin1Char('0'))
                                           .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return withHours ? u"%1:"_s.arg(seconds / 3600) + minutesAndSeconds : minutesAndSeconds;
+}
+
+// The play and pause symbols in white, drawn here: the style's own are dark grey, which cannot be
+// seen on the player's black.
+QIcon playbackIcon(bool playing)
+{
+    QIcon icon;
+    for (const auto &[mode, color] : { std::pair { QIcon::Normal, QColor(Qt::white) },
+                                       std::pair { QIcon::Disabled, QColor(0x6e, 0x6e, 0x73) } }) {
+        QPixmap pixmap(playbackIconSize, playbackIconSize);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        const qreal s = playbackIconSize;
+        if (playing) {
+            painter.drawRoundedRect(QRectF(s * 0.22, s * 0.18, s * 0.2, s * 0.64), 1.5, 1.5);
+            painter.drawRoundedRect(QRectF(s * 0.58, s * 0.18, s * 0.2, s * 0.64), 1.5, 1.5);
+        } else {
+            painter.drawPolygon(QPolygonF { QPointF(s * 0.25, s * 0.15), QPointF(s * 0.85, s * 0.5),
+                                            QPointF(s * 0.25, s * 0.85) });
+        }
+        painter.end();
+        icon.addPixmap(pixmap, mode);
+    }
+    return icon;
 }
 
 } // namespace
@@ -45,6 +74,7 @@ PlayerView::PlayerView(QWidget *parent)
 
     m_playPauseButton->setAccessibleName(tr("Play"));
     m_playPauseButton->setAutoRaise(true);
+    m_playPauseButton->setIconSize(QSize(playbackIconSize, playbackIconSize));
     m_seekBar->setAccessibleName(tr("Position"));
     m_timeLabel->setAccessibleName(tr("Time"));
 
@@ -173,8 +203,7 @@ void PlayerView::togglePlayback()
 void PlayerView::updatePlayPauseButton()
 {
     const bool playing = m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
-    m_playPauseButton->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPauseButton->setIcon(playbackIcon(playing));
     m_playPauseButton->setAccessibleName(playing ? tr("Pause") : tr("Play"));
     m_playPauseButton->setEnabled(m_player != nullptr);
 }

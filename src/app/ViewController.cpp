@@ -2,37 +2,63 @@
 
 #include "ui_ViewController.h"
 
+#include "BusyIndicator.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
+#include "GalleryDownload.h"
+#include "GalleryView.h"
 #include "KivoraLog.h"
 #include "PlayerView.h"
 #include "ShareText.h"
 #include "ShareTextResolver.h"
+#include "StickyMessage.h"
 #include "VideoAlbum.h"
-#include "VideoDownloader.h"
 #include "VideoInfo.h"
 
 #include <QAudioOutput>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMediaPlayer>
+#include <QShortcut>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+void openFolder(const QString &directory)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(directory));
+}
+
+} // namespace
+
 ViewController::ViewController(QWidget *parent)
-    : QWidget(parent),
-      m_ui(std::make_unique<Ui::ViewController>()),
-      m_resolver(new ShareTextResolver(m_endpoints, this))
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::ViewController>())
+    , m_resolver(new ShareTextResolver(m_endpoints, this))
+    , m_busy(new BusyIndicator(this))
 {
     connect(m_resolver, &ShareTextResolver::resolved, this, &ViewController::finishParse);
+    connect(m_busy, &BusyIndicator::cancelRequested, this, &ViewController::cancel);
     m_ui->setupUi(this);
     setTextField(m_ui->textField);
     setVideoView(m_ui->videoView);
+    m_ui->itemLabel->hide();
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &ViewController::cancel);
+    updateActions();
 }
 
 ViewController::~ViewController() = default;
@@ -75,6 +101,11 @@ QMediaPlayer *ViewController::player() const
     return m_player;
 }
 
+GalleryView *ViewController::galleryView() const
+{
+    return m_galleryView;
+}
+
 std::optional<QString> ViewController::videoUrl() const
 {
     return m_videoUrl;
@@ -83,11 +114,27 @@ std::optional<QString> ViewController::videoUrl() const
 void ViewController::setVideoUrl(const std::optional<QString> &videoUrl)
 {
     m_videoUrl = videoUrl;
+    updateActions();
+}
+
+QStringList ViewController::images() const
+{
+    return m_images;
 }
 
 VideoDownloader *ViewController::currentDownload() const
 {
     return m_currentDownload;
+}
+
+BusyIndicator *ViewController::busyIndicator() const
+{
+    return m_busy;
+}
+
+bool ViewController::isBusy() const
+{
+    return m_resolver->pendingCount() > 0 || m_currentDownload || m_galleryDownload || m_saving;
 }
 
 Endpoints ViewController::endpoints() const
@@ -113,6 +160,8 @@ void ViewController::paste()
 
 bool ViewController::takePastedText()
 {
+    if (isBusy())
+        return true; // taken, and ignored: nothing may start under the waiting indicator
     const QString text = QGuiApplication::clipboard()->text();
     if (text.size() <= 1 || !m_textField)
         return false;
@@ -131,9 +180,11 @@ bool ViewController::takePastedText()
 
 void ViewController::parse()
 {
-    QMetaObject::invokeMethod(
-        this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
-    // The answer comes back through the event queue, after the waiting indicator is up.
+    if (isBusy())
+        return;
+    // Shown at once: the answer always comes back through the event queue, after this, and a
+    // cancel (Escape) may come before any queued step would have run.
+    m_busy->show();
     m_resolver->resolve(m_textField ? m_textField->text() : QString());
 }
 
@@ -142,79 +193,245 @@ void ViewController::finishParse(const ShareTextResolver::Result &result)
     // A play address given as it is has no record to log.
     if (result.record)
         qCInfo(lcKivora).noquote() << u"Kivora "_s + result.record->toString();
+    if (result.failure && result.failure->kind() == FailureReason::Kind::Cancelled) {
+        // The user changed their mind: what the screen showed before stays.
+        m_busy->hide();
+        showCancelled();
+        return;
+    }
     // Stored before the playback starts; a failed parse clears an earlier address.
+    m_images = result.record ? result.record->images().value_or(QStringList()) : QStringList();
+    m_galleryName = result.record ? result.record->title().value_or(QString()) : QString();
+    if (m_galleryName.trimmed().isEmpty())
+        m_galleryName = u"Kivora"_s;
     setVideoUrl(result.playAddress);
-    startPlayer(urlFromText(result.playAddress));
-    qor_hideHUD(this);
+    showItem(result.record);
+    if (m_images.isEmpty())
+        startPlayer(urlFromText(result.playAddress));
+    else
+        showGallery(m_images);
+    m_busy->hide();
+    const bool nothingToShow
+        = m_images.isEmpty() && result.playAddress.value_or(QString()).isEmpty();
+    if (result.failure || nothingToShow)
+        showParseFailure(result);
+}
+
+void ViewController::showParseFailure(const ShareTextResolver::Result &result)
+{
+    const QString reason = result.failure ? result.failure->description()
+                                          : tr("The item has neither a video nor pictures");
+    // The heading is the record's message, "解析失败！💦", in the user's language.
+    StickyMessage::show(this, tr("Parse failed"), reason);
+}
+
+// The author and the title are the item's data: shown as they are, in whatever language.
+void ViewController::showItem(const std::optional<VideoInfo> &record)
+{
+    QStringList lines;
+    if (record) {
+        for (const std::optional<QString> &entry : { record->name(), record->title() }) {
+            if (entry && !entry->isEmpty())
+                lines.append(*entry);
+        }
+    }
+    m_ui->itemLabel->setText(lines.join(u'\n'));
+    m_ui->itemLabel->setVisible(!lines.isEmpty());
 }
 
 void ViewController::copyPlayAddress()
 {
+    if (isBusy())
+        return;
+    if (!m_images.isEmpty()) {
+        QGuiApplication::clipboard()->setText(m_images.join(u'\n'));
+        showNote(tr("Copied") + u'\n'
+                 + tr("%n picture address(es)", nullptr, int(m_images.size())));
+        return;
+    }
     if (!m_videoUrl)
         return;
+    if (m_videoUrl->isEmpty()) {
+        showNote(tr("There is nothing to copy"));
+        return;
+    }
     QGuiApplication::clipboard()->setText(*m_videoUrl);
-    qor_showMessage(this, u"保存成功\n"_s + *m_videoUrl);
+    showNote(tr("Copied") + u'\n' + *m_videoUrl);
 }
 
 void ViewController::download()
 {
-    if (!m_videoUrl)
+    if (isBusy())
         return;
-    QMetaObject::invokeMethod(
-        this, [this] { qor_showWaiting(this); }, Qt::QueuedConnection);
-
-    const QUrl url = urlFromText(m_videoUrl);
-    if (url.isEmpty()) {
-        const QString reason = m_videoUrl->isEmpty()
-            ? tr("The play address is empty")
-            : tr("The play address is not a valid address: %1").arg(*m_videoUrl);
-        QMetaObject::invokeMethod(
-            this, [this, reason] { showDownloadError(reason); }, Qt::QueuedConnection);
-        return;
-    }
-    auto *downloader = new VideoDownloader(this);
-    m_currentDownload = downloader;
-    connect(downloader, &VideoDownloader::finished, this,
-            [this, downloader](const VideoDownloader::Result &result) {
-                downloadFinished(downloader, result.ok, result.filePath, result.errorString);
-            });
-    m_currentDownload->start(url);
+    m_cancelRequested = false;
+    if (!m_images.isEmpty())
+        downloadGallery();
+    else if (m_videoUrl)
+        downloadVideo();
 }
 
-void ViewController::downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
-                                      const QString &errorString)
+void ViewController::downloadVideo()
+{
+    const QUrl url = urlFromText(m_videoUrl);
+    if (url.isEmpty()) {
+        showDownloadError(m_videoUrl->isEmpty()
+                              ? tr("There is no play address to download")
+                              : tr("The play address is not a valid address: %1").arg(*m_videoUrl));
+        return;
+    }
+    if (!makeStagingFolder())
+        return;
+    m_busy->show();
+    auto *downloader = new VideoDownloader(this);
+    m_currentDownload = downloader;
+    downloader->setDirectory(m_staging->path());
+    connect(downloader, &VideoDownloader::progress, m_busy,
+            [this](qint64 received, qint64 total) { m_busy->setProgress(received, total); });
+    connect(downloader, &VideoDownloader::finished, this,
+            [this, downloader](const VideoDownloader::Result &result) {
+                downloadFinished(downloader, result);
+            });
+    downloader->start(url);
+}
+
+bool ViewController::makeStagingFolder()
+{
+    const QString caches = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (QDir().mkpath(caches)) {
+        m_staging = std::make_unique<QTemporaryDir>(caches + u"/download-XXXXXX"_s);
+        if (m_staging->isValid())
+            return true;
+    }
+    m_staging.reset();
+    showDownloadError(tr("Cannot create a folder in %1").arg(QDir::toNativeSeparators(caches)));
+    return false;
+}
+
+void ViewController::downloadFinished(VideoDownloader *downloader,
+                                      const VideoDownloader::Result &result)
 {
     downloader->deleteLater();
-    if (!ok) {
-        showDownloadError(errorString);
+    m_currentDownload = nullptr;
+    // A cancel that came while the finished file was being committed still cancels.
+    if (m_cancelRequested) {
+        endWork();
+        showCancelled();
         return;
     }
-    if (!VideoAlbum::isCompatible(filePath)) {
-        QFile::remove(filePath);
-        showDownloadError(tr("The file is not a video"));
+    if (!result.ok) {
+        endWork();
+        showDownloadError(result.errorString);
         return;
     }
-    saveToAlbum(filePath);
+    m_busy->showSaving();
+    saveToAlbum(result.filePath);
 }
 
 void ViewController::saveToAlbum(const QString &filePath)
 {
+    m_saving = true;
     auto *album = new VideoAlbum(this);
     connect(album, &VideoAlbum::saved, this, [this, album] {
         album->deleteLater();
-        qor_showMessage(this, u"保存成功"_s);
+        endWork();
+        showSaved(VideoAlbum::directory());
     });
     connect(album, &VideoAlbum::saveFailed, this,
             [this, album](const QString &, const QString &error) {
                 album->deleteLater();
-                qor_showError(this, u"保存失败\n"_s + error);
+                endWork();
+                StickyMessage::show(this, tr("Saving failed"), error);
             });
     album->save(filePath);
 }
 
+void ViewController::downloadGallery()
+{
+    m_busy->show();
+    auto *gallery = new GalleryDownload(this);
+    m_galleryDownload = gallery;
+    connect(gallery, &GalleryDownload::progress, m_busy,
+            [this](int index, int count, qint64 received, qint64 total) {
+                m_busy->setProgress(received, total,
+                                    tr("Picture %1 of %2").arg(index + 1).arg(count));
+            });
+    connect(gallery, &GalleryDownload::finished, this,
+            [this, gallery](const QStringList &savedPaths, const QString &errorString) {
+                gallery->deleteLater();
+                galleryFinished(savedPaths, errorString);
+            });
+    gallery->start(m_images, m_galleryName);
+}
+
+void ViewController::galleryFinished(const QStringList &savedPaths, const QString &errorString)
+{
+    m_galleryDownload = nullptr;
+    endWork();
+    if (m_cancelRequested)
+        showCancelled();
+    else if (!errorString.isEmpty())
+        showDownloadError(errorString + savedBeforeTheFailure(savedPaths));
+    else if (!savedPaths.isEmpty())
+        showSaved(GalleryDownload::albumDirectory());
+}
+
+// The pictures saved before a failure stay in the album: the message says so, and where.
+QString ViewController::savedBeforeTheFailure(const QStringList &savedPaths) const
+{
+    if (savedPaths.isEmpty())
+        return QString();
+    const QString album = QDir::toNativeSeparators(GalleryDownload::albumDirectory());
+    return u'\n' + tr("%n picture(s) saved in %1", nullptr, int(savedPaths.size())).arg(album);
+}
+
+void ViewController::cancel()
+{
+    if (m_resolver->pendingCount() > 0) {
+        m_resolver->cancel();
+        return;
+    }
+    if (m_saving || (!m_currentDownload && !m_galleryDownload))
+        return; // the album copy is quick and cannot be undone half-way
+    m_cancelRequested = true;
+    if (m_currentDownload)
+        m_currentDownload->abort();
+    if (m_galleryDownload)
+        m_galleryDownload->cancel();
+}
+
+// The end of a download, however it went: the cached copy goes (the album holds its own), the
+// indicator hides.
+void ViewController::endWork()
+{
+    m_saving = false;
+    m_staging.reset();
+    m_busy->hide();
+}
+
+void ViewController::showCancelled()
+{
+    showNote(tr("Cancelled"));
+}
+
+// A note that goes by itself lets clicks through to the window: the next click need not wait
+// for it to go. Messages that wait for an answer are StickyMessage's.
+void ViewController::showNote(const QString &text)
+{
+    qor_showMessage(this, text);
+    if (Fen_QorProgressHUD *note = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(this)))
+        note->setUserInteractionEnabled(false);
+}
+
+void ViewController::showSaved(const QString &albumDirectory)
+{
+    StickyMessage::show(this, tr("Saved"),
+                        tr("In the album folder %1").arg(QDir::toNativeSeparators(albumDirectory)),
+                        tr("Open folder"), [albumDirectory] { openFolder(albumDirectory); });
+}
+
 void ViewController::showDownloadError(const QString &reason)
 {
-    qor_showError(this, u"下载失败\n"_s + reason);
+    StickyMessage::show(this, tr("Download failed"), reason);
 }
 
 void ViewController::play(const std::optional<QString> &address)
@@ -225,15 +442,15 @@ void ViewController::play(const std::optional<QString> &address)
 
 void ViewController::startPlayer(const QUrl &url)
 {
+    if (m_galleryView)
+        m_galleryView->hide();
     if (!m_playerView) {
         m_playerView = new PlayerView(this);
         m_playerView->setVideoGravity(Qt::KeepAspectRatio);
         m_playerView->setShowsPlaybackControls(true);
-        followPlaceholder();
-        m_playerView->raise();
-        keepHUDsOnTop();
-        m_playerView->show();
+        placeOverPlaceholder(m_playerView);
     }
+    m_playerView->show();
     QMediaPlayer *previous = m_player;
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(new QAudioOutput(m_player));
@@ -244,6 +461,53 @@ void ViewController::startPlayer(const QUrl &url)
         previous->deleteLater();
     }
     m_player->play();
+}
+
+void ViewController::showGallery(const QStringList &images)
+{
+    if (m_player)
+        m_player->stop();
+    if (m_playerView)
+        m_playerView->hide();
+    if (!m_galleryView) {
+        m_galleryView = new GalleryView(this);
+        placeOverPlaceholder(m_galleryView);
+    }
+    m_galleryView->setImages(images);
+    m_galleryView->show();
+}
+
+// A view in the placeholder's place: on top of the screen's controls, below any HUD, in the Tab
+// order after the parse button.
+void ViewController::placeOverPlaceholder(QWidget *view)
+{
+    followPlaceholder();
+    view->raise();
+    keepHUDsOnTop();
+    updateTabOrder();
+}
+
+// Tab walks field → paste → parse → the player's or the gallery's controls → copy → download.
+void ViewController::updateTabOrder()
+{
+    QList<QWidget *> chain { m_ui->parsePushButton };
+    if (m_playerView)
+        chain << m_playerView->playPauseButton() << m_playerView->seekBar();
+    if (m_galleryView)
+        chain << m_galleryView << m_galleryView->previousButton() << m_galleryView->nextButton()
+              << m_galleryView->strip();
+    chain << m_ui->copyPushButton << m_ui->downloadPushButton;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
+void ViewController::updateActions()
+{
+    const bool hasAddress = m_videoUrl && !m_videoUrl->isEmpty();
+    const bool hasPictures = !m_images.isEmpty();
+    m_ui->copyPushButton->setEnabled(hasAddress || hasPictures);
+    m_ui->downloadPushButton->setEnabled(hasAddress || hasPictures);
+    m_ui->downloadPushButton->setText(hasPictures ? tr("Download pictures") : tr("Download video"));
 }
 
 // A HUD already showing (the parse's waiting indicator, a download's) stays above the player view
@@ -259,8 +523,14 @@ void ViewController::keepHUDsOnTop()
 
 void ViewController::followPlaceholder()
 {
-    if (m_playerView && m_videoView)
-        m_playerView->setGeometry(QRect(m_videoView->mapTo(this, QPoint()), m_videoView->size()));
+    if (!m_videoView)
+        return;
+    const QRect placeholder(m_videoView->mapTo(this, QPoint()), m_videoView->size());
+    for (QWidget *view :
+         { static_cast<QWidget *>(m_playerView), static_cast<QWidget *>(m_galleryView) }) {
+        if (view)
+            view->setGeometry(placeholder);
+    }
 }
 
 void ViewController::mousePressEvent(QMouseEvent *)

@@ -2,32 +2,43 @@
 
 #include "Endpoints.h"
 #include "ShareTextResolver.h"
+#include "VideoDownloader.h"
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 
+class BusyIndicator;
+class GalleryDownload;
+class GalleryView;
 class PlayerView;
 class QLabel;
 class QLineEdit;
 class QMediaPlayer;
-class VideoDownloader;
+class QTemporaryDir;
 namespace Ui {
 class ViewController;
 }
 
 /*!
  * \brief The application's one screen: paste or type a share text, link or video ID, resolve it
- * to its play address, play it over the placeholder, copy it, or download and save the video.
+ * to its play address, play it over the placeholder (or show a gallery's pictures there), copy
+ * it, or download and save the video or the pictures.
  *
  * Its controls come from ViewController.ui; the screen's code creates none of them. A parse
  * answers through the screen's event queue (ShareTextResolver), so the waiting indicator is
  * always shown before the address is stored and played, and that before the indicator is hidden
  * again.
+ *
+ * While a parse or a download runs (the waiting indicator covers the screen) the actions that
+ * would start another one are ignored; Escape or the indicator's button cancels it. A failure
+ * stays on screen with its reason until the user clicks or presses a key (StickyMessage). Copy
+ * and download are enabled only while there is something to copy: a play address or pictures.
  */
 class ViewController : public QWidget
 {
@@ -47,11 +58,19 @@ public:
     PlayerView *playerView() const;
     /*! The current player, replaced by every playback. */
     QMediaPlayer *player() const;
+    /*! The gallery view, created by the first gallery and kept from then on. */
+    GalleryView *galleryView() const;
     /*! The current play address: absent until a parse sets it, absent again after a failed one. */
     std::optional<QString> videoUrl() const;
     void setVideoUrl(const std::optional<QString> &videoUrl);
+    /*! The pictures of the parsed gallery item; empty for a video. */
+    QStringList images() const;
     /*! The most recent download, while it runs. */
     VideoDownloader *currentDownload() const;
+    /*! The waiting indicator of parses and downloads. */
+    BusyIndicator *busyIndicator() const;
+    /*! True while a parse, a download or an album copy runs. */
+    bool isBusy() const;
 
     /*! The platform the parse talks to; the real one by default. */
     Endpoints endpoints() const;
@@ -64,7 +83,7 @@ public:
     void play(const std::optional<QString> &address);
     /*! Starts a new player for \a url in the player view, creating the view on the first call. */
     void startPlayer(const QUrl &url);
-    /*! Puts the player view exactly over the placeholder. */
+    /*! Puts the player view and the gallery exactly over the placeholder. */
     void followPlaceholder();
 
 public Q_SLOTS:
@@ -72,6 +91,8 @@ public Q_SLOTS:
     void parse();
     void copyPlayAddress();
     void download();
+    /*! Cancels the running parse or download; nothing when none runs. */
+    void cancel();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -80,14 +101,28 @@ protected:
 
 private:
     void finishParse(const ShareTextResolver::Result &result);
+    void showParseFailure(const ShareTextResolver::Result &result);
+    void showItem(const std::optional<VideoInfo> &record);
+    void showGallery(const QStringList &images);
     static QUrl urlFromText(const std::optional<QString> &address);
+    void updateActions();
+    void updateTabOrder();
 
     /*! The paste action; false when the pasteboard holds nothing it takes. */
     bool takePastedText();
     void keepHUDsOnTop();
-    void downloadFinished(VideoDownloader *downloader, bool ok, const QString &filePath,
-                          const QString &errorString);
+    void placeOverPlaceholder(QWidget *view);
+    void downloadVideo();
+    void downloadGallery();
+    bool makeStagingFolder();
+    void downloadFinished(VideoDownloader *downloader, const VideoDownloader::Result &result);
     void saveToAlbum(const QString &filePath);
+    void galleryFinished(const QStringList &savedPaths, const QString &errorString);
+    void endWork();
+    void showCancelled();
+    void showNote(const QString &text);
+    QString savedBeforeTheFailure(const QStringList &savedPaths) const;
+    void showSaved(const QString &albumDirectory);
     void showDownloadError(const QString &reason);
 
     std::unique_ptr<Ui::ViewController> m_ui;
@@ -95,8 +130,18 @@ private:
     QPointer<QLabel> m_videoView;
     PlayerView *m_playerView = nullptr;
     QMediaPlayer *m_player = nullptr;
+    GalleryView *m_galleryView = nullptr;
     std::optional<QString> m_videoUrl;
+    QStringList m_images;
+    QString m_galleryName; // the pictures are saved as "NAME 1.jpg", …
     QPointer<VideoDownloader> m_currentDownload;
+    QPointer<GalleryDownload> m_galleryDownload;
+    bool m_saving = false;
+    bool m_cancelRequested = false;
+    // The download's own folder in the caches directory: the file keeps the name the server
+    // suggests, and the folder goes, file and all, once the album holds its copy.
+    std::unique_ptr<QTemporaryDir> m_staging;
     Endpoints m_endpoints;
     ShareTextResolver *m_resolver;
+    BusyIndicator *m_busy;
 };

@@ -7,6 +7,7 @@
 #include "SceneDelegate.h"
 #include "ViewController.h"
 
+#include <QIcon>
 #include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void unknownConfigurationIsInvalid();
     void launchShowsTheMainScreenInAPhoneSizedWindow();
     void demoUsesTheSamplePlatform();
+    void windowHasTheIconAndQuitsOnCtrlQ();
     void launchOptions_data();
     void launchOptions();
     void programCommandLine_data();
@@ -95,6 +97,23 @@ void tst_Shell::demoUsesTheSamplePlatform()
              platform->endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri);
 }
 
+void tst_Shell::windowHasTheIconAndQuitsOnCtrlQ()
+{
+    ApplicationShell shell;
+    QVERIFY(shell.launch(LaunchOptions()));
+    QWidget *window = shell.sceneDelegate()->window();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    // The installed SVG, drawn: the icon engine is there and the file is the one compiled in.
+    const QImage icon = window->windowIcon().pixmap(64, 64).toImage();
+    QVERIFY(!icon.isNull());
+    QVERIFY(qAlpha(icon.pixel(32, 32)) > 0);
+    QCOMPARE(QGuiApplication::desktopFileName(), u"io.kivora.Kivora"_s);
+
+    shell.mainScreen()->textField()->setFocus();
+    QTest::keyClick(shell.mainScreen()->textField(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!window->isVisible());
+}
+
 void tst_Shell::launchOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -103,33 +122,39 @@ void tst_Shell::launchOptions_data()
     QTest::addColumn<QString>("screenshot");
     QTest::addColumn<QString>("shortLinkHost");
     QTest::addColumn<QString>("webOrigin");
+    QTest::addColumn<QString>("language"); // empty: the system's
 
     const Endpoints real;
     QTest::newRow("none") << QStringList { u"kivora"_s } << true << false << QString()
-                          << real.shortLinkHost << real.webOrigin;
+                          << real.shortLinkHost << real.webOrigin << QString();
     QTest::newRow("demo and screenshot")
         << QStringList { u"kivora"_s, u"--demo"_s, u"--screenshot"_s, u"/tmp/x.png"_s } << true
-        << true << u"/tmp/x.png"_s << real.shortLinkHost << real.webOrigin;
+        << true << u"/tmp/x.png"_s << real.shortLinkHost << real.webOrigin << QString();
     QTest::newRow("endpoints") << QStringList { u"kivora"_s, u"--short-link-host"_s,
                                                 u"localhost:4443"_s, u"--web-origin"_s,
                                                 u"http://localhost:8080"_s }
                                << true << false << QString() << u"localhost:4443"_s
-                               << u"http://localhost:8080"_s;
+                               << u"http://localhost:8080"_s << QString();
     QTest::newRow("unknown option") << QStringList { u"kivora"_s, u"--frobnicate"_s } << false
-                                    << false << QString() << QString() << QString();
+                                    << false << QString() << QString() << QString() << QString();
     QTest::newRow("demo with a web origin")
         << QStringList { u"kivora"_s, u"--demo"_s, u"--web-origin"_s, u"http://localhost:8080"_s }
-        << false << false << QString() << QString() << QString();
+        << false << false << QString() << QString() << QString() << QString();
     QTest::newRow("demo with a short-link host")
         << QStringList { u"kivora"_s, u"--short-link-host"_s, u"localhost:1"_s, u"--demo"_s }
-        << false << false << QString() << QString() << QString();
+        << false << false << QString() << QString() << QString() << QString();
     QTest::newRow("demo with a CA file")
         << QStringList { u"kivora"_s, u"--demo"_s, u"--ca-certificates"_s,
                          SamplePlatform::caCertificatesPath() }
-        << true << true << QString() << real.shortLinkHost << real.webOrigin;
+        << true << true << QString() << real.shortLinkHost << real.webOrigin << QString();
+    QTest::newRow("language") << QStringList { u"kivora"_s, u"--lang"_s, u"zh-Hans"_s } << true
+                              << false << QString() << real.shortLinkHost << real.webOrigin
+                              << u"zh_CN"_s;
+    QTest::newRow("unknown language") << QStringList { u"kivora"_s, u"--lang"_s, u"fr"_s } << false
+                                      << false << QString() << QString() << QString() << QString();
     QTest::newRow("missing CA file")
         << QStringList { u"kivora"_s, u"--ca-certificates"_s, u"/nonexistent/ca.pem"_s } << false
-        << false << QString() << QString() << QString();
+        << false << QString() << QString() << QString() << QString();
 }
 
 void tst_Shell::launchOptions()
@@ -140,6 +165,7 @@ void tst_Shell::launchOptions()
     QFETCH(QString, screenshot);
     QFETCH(QString, shortLinkHost);
     QFETCH(QString, webOrigin);
+    QFETCH(QString, language);
 
     QString error;
     const std::optional<LaunchOptions> options = LaunchOptions::parse(arguments, &error);
@@ -151,6 +177,7 @@ void tst_Shell::launchOptions()
     QCOMPARE(options->screenshotPath, screenshot);
     QCOMPARE(options->endpoints.shortLinkHost, shortLinkHost);
     QCOMPARE(options->endpoints.webOrigin, webOrigin);
+    QCOMPARE(options->language.value_or(QString()), language);
 }
 
 // These answers come before the window system is needed: the program runs without a display.
@@ -163,6 +190,10 @@ void tst_Shell::programCommandLine_data()
                              << QStringList { u"Kivora 0.1.0"_s };
     QTest::newRow("help") << QStringList { u"--help"_s } << 0
                           << QStringList { u"kivora [options]"_s, u"--demo"_s };
+    QTest::newRow("help with Qt's options")
+        << QStringList { u"--help-all"_s } << 0 << QStringList { u"-platform"_s, u"--lang"_s };
+    QTest::newRow("unknown language")
+        << QStringList { u"--lang"_s, u"xx"_s } << 2 << QStringList { u"--lang"_s, u"zh_CN"_s };
     QTest::newRow("Qt's own options are taken out first")
         << QStringList { u"-platform"_s, u"offscreen"_s, u"--version"_s } << 0
         << QStringList { u"Kivora 0.1.0"_s };

@@ -1,0 +1,593 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+    <context>
+        <name>BoundedRequest</name>
+        <message>
+            <source>no complete answer from %1 before the deadline</source>
+            <translation>在期限前没有收到 %1 的完整应答</translation>
+        </message>
+        <message>
+            <source>%1 announces %2 bytes; the limit is %3 bytes</source>
+            <translation>%1 声明了 %2 字节，上限为 %3 字节</translation>
+        </message>
+        <message>
+            <source>%1 sent more than %2 bytes</source>
+            <translation>%1 发送了超过 %2 字节</translation>
+        </message>
+        <message>
+            <source>%1: %2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>no progress from %1 within %2 ms</source>
+            <translation>%1 在 %2 毫秒内没有进展</translation>
+        </message>
+        <message>
+            <source>%1: %2 (%3)</source>
+            <translation>%1：%2（%3）</translation>
+        </message>
+    </context>
+    <context>
+        <name>BusyIndicator</name>
+        <message>
+            <source>Cancel</source>
+            <translation>取消</translation>
+        </message>
+        <message>
+            <source>Saving</source>
+            <translation>正在保存</translation>
+        </message>
+        <message>
+            <source>%1 of %2 (%3 %)</source>
+            <translation>%1 / %2（%3%）</translation>
+        </message>
+    </context>
+    <context>
+        <name>ContentDecoder</name>
+        <message>
+            <source>the compressed data is damaged</source>
+            <translation>压缩数据已损坏</translation>
+        </message>
+        <message>
+            <source>it expands past %1 bytes</source>
+            <translation>解压后超过 %1 字节</translation>
+        </message>
+        <message>
+            <source>data follows the end of the compressed stream</source>
+            <translation>压缩流结束后还有多余数据</translation>
+        </message>
+        <message>
+            <source>the compressed data ends early</source>
+            <translation>压缩数据提前结束</translation>
+        </message>
+    </context>
+    <context>
+        <name>FailureReason</name>
+        <message>
+            <source>%1: %2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>No video ID</source>
+            <translation>没有视频 ID</translation>
+        </message>
+        <message>
+            <source>The short link redirects in a loop</source>
+            <translation>短链接循环跳转</translation>
+        </message>
+        <message>
+            <source>The short link redirects too many times</source>
+            <translation>短链接跳转次数过多</translation>
+        </message>
+        <message>
+            <source>A redirect was refused</source>
+            <translation>跳转被拒绝</translation>
+        </message>
+        <message>
+            <source>The secure connection failed</source>
+            <translation>安全连接失败</translation>
+        </message>
+        <message>
+            <source>The connection was refused</source>
+            <translation>连接被拒绝</translation>
+        </message>
+        <message>
+            <source>The server stopped answering</source>
+            <translation>服务器停止了应答</translation>
+        </message>
+        <message>
+            <source>The parse took too long</source>
+            <translation>解析用时过长</translation>
+        </message>
+        <message>
+            <source>The request failed</source>
+            <translation>请求失败</translation>
+        </message>
+        <message>
+            <source>The server answered with an error status</source>
+            <translation>服务器返回了错误状态</translation>
+        </message>
+        <message>
+            <source>The answer is too large</source>
+            <translation>应答过大</translation>
+        </message>
+        <message>
+            <source>The share page is not UTF-8 text</source>
+            <translation>分享页面不是 UTF-8 文本</translation>
+        </message>
+        <message>
+            <source>The answer could not be decompressed</source>
+            <translation>应答无法解压</translation>
+        </message>
+        <message>
+            <source>The share page holds no router data</source>
+            <translation>分享页面中没有路由数据</translation>
+        </message>
+        <message>
+            <source>Neither the share page nor the item endpoint holds the item</source>
+            <translation>分享页面和作品接口中都没有该作品</translation>
+        </message>
+        <message>
+            <source>The platform refused to answer</source>
+            <translation>平台拒绝应答</translation>
+        </message>
+        <message>
+            <source>Cancelled</source>
+            <translation>已取消</translation>
+        </message>
+    </context>
+    <context>
+        <name>GalleryDownload</name>
+        <message>
+            <source>Cancelled</source>
+            <translation>已取消</translation>
+        </message>
+        <message>
+            <source>Picture %1: %2</source>
+            <translation>第 %1 张图片：%2</translation>
+        </message>
+    </context>
+    <context>
+        <name>GalleryView</name>
+        <message>
+            <source>Gallery</source>
+            <translation>图集</translation>
+        </message>
+        <message>
+            <source>Picture</source>
+            <translation>图片</translation>
+        </message>
+        <message>
+            <source>Previous picture</source>
+            <translation>上一张</translation>
+        </message>
+        <message>
+            <source>Previous picture (Left)</source>
+            <translation>上一张（左方向键）</translation>
+        </message>
+        <message>
+            <source>Next picture</source>
+            <translation>下一张</translation>
+        </message>
+        <message>
+            <source>Next picture (Right)</source>
+            <translation>下一张（右方向键）</translation>
+        </message>
+        <message>
+            <source>Pictures</source>
+            <translation>图片列表</translation>
+        </message>
+        <message>
+            <source>%1 / %2</source>
+            <translation>%1 / %2</translation>
+        </message>
+        <message>
+            <source>This picture could not be loaded</source>
+            <translation>这张图片无法加载</translation>
+        </message>
+        <message>
+            <source>Loading the picture…</source>
+            <translation>正在加载图片…</translation>
+        </message>
+        <message>
+            <source>Picture %1</source>
+            <translation>第 %1 张图片</translation>
+        </message>
+    </context>
+    <context>
+        <name>ItemFetch</name>
+        <message>
+            <source>%1, and %2</source>
+            <translation>%1，并且%2</translation>
+        </message>
+        <message>
+            <source>%1 either</source>
+            <translation>%1</translation>
+        </message>
+        <message>
+            <source>the share page address is not valid: %1</source>
+            <translation>分享页面地址无效：%1</translation>
+        </message>
+    </context>
+    <context>
+        <name>PartFile</name>
+        <message>
+            <source>Cannot create %1: %2</source>
+            <translation>无法创建 %1：%2</translation>
+        </message>
+        <message>
+            <source>No free file name for %1 in %2</source>
+            <translation>在 %2 中找不到 %1 可用的文件名</translation>
+        </message>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
+        </message>
+        <message>
+            <source>Cannot rename %1 to %2: %3</source>
+            <translation>无法把 %1 重命名为 %2：%3</translation>
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation>无法写入 %1</translation>
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
+            <translation>无法写入 %1：%2</translation>
+        </message>
+    </context>
+    <context>
+        <name>PlayerView</name>
+        <message>
+            <source>Video player</source>
+            <translation>视频播放器</translation>
+        </message>
+        <message>
+            <source>Play</source>
+            <translation>播放</translation>
+        </message>
+        <message>
+            <source>Position</source>
+            <translation>播放位置</translation>
+        </message>
+        <message>
+            <source>Time</source>
+            <translation>时间</translation>
+        </message>
+        <message>
+            <source>Pause</source>
+            <translation>暂停</translation>
+        </message>
+    </context>
+    <context>
+        <name>RedirectChain</name>
+        <message>
+            <source>to %1</source>
+            <translation>跳转到 %1</translation>
+        </message>
+        <message>
+            <source>from https to %1</source>
+            <translation>从 https 跳转到 %1</translation>
+        </message>
+        <message>
+            <source>back to %1</source>
+            <translation>跳回 %1</translation>
+        </message>
+        <message>
+            <source>more than %1 redirects, the last to %2</source>
+            <translation>超过 %1 次跳转，最后一次跳转到 %2</translation>
+        </message>
+        <message>
+            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
+            <translation>链接最终到达 %1（HTTP %2），其中没有视频 ID</translation>
+        </message>
+        <message>
+            <source>"%1" is not a valid address</source>
+            <translation>“%1”不是有效的地址</translation>
+        </message>
+    </context>
+    <context>
+        <name>VerifiedSaveFile</name>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation>无法写入 %1</translation>
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
+            <translation>无法写入 %1：%2</translation>
+        </message>
+    </context>
+    <context>
+        <name>VideoAlbum</name>
+        <message>
+            <source>Cannot read %1: %2</source>
+            <translation>无法读取 %1：%2</translation>
+        </message>
+        <message>
+            <source>%1 is not a video</source>
+            <translation>%1 不是视频</translation>
+        </message>
+        <message>
+            <source>Cannot create the folder %1</source>
+            <translation>无法创建文件夹 %1</translation>
+        </message>
+        <message>
+            <source>Cannot create a file in %1</source>
+            <translation>无法在 %1 中创建文件</translation>
+        </message>
+        <message>
+            <source>%1 changed while it was copied</source>
+            <translation>%1 在复制过程中被改动</translation>
+        </message>
+    </context>
+    <context>
+        <name>VideoDownloader</name>
+        <message>
+            <source>Another download is running</source>
+            <translation>另一个下载正在进行</translation>
+        </message>
+        <message>
+            <source>The address is not a web address</source>
+            <translation>该地址不是网络地址</translation>
+        </message>
+        <message>
+            <source>Cannot create the folder %1</source>
+            <translation>无法创建文件夹 %1</translation>
+        </message>
+        <message>
+            <source>The download could not be decompressed: %1</source>
+            <translation>下载内容无法解压：%1</translation>
+        </message>
+        <message>
+            <source>The download is not a video</source>
+            <translation>下载的内容不是视频</translation>
+        </message>
+        <message>
+            <source>The download was cancelled</source>
+            <translation>下载已取消</translation>
+        </message>
+        <message>
+            <source>The server answered with status %1</source>
+            <translation>服务器返回状态 %1</translation>
+        </message>
+        <message>
+            <source>No data arrived for %1 ms</source>
+            <translation>%1 毫秒内没有收到数据</translation>
+        </message>
+        <message>
+            <source>The server sent an empty file</source>
+            <translation>服务器发送了空文件</translation>
+        </message>
+        <message>
+            <source>The transfer ended after %1 of %2 bytes</source>
+            <translation>传输在 %2 字节中的 %1 字节处中断</translation>
+        </message>
+        <message>
+            <source>The server sent no length, so a cut transfer cannot be told from a whole one</source>
+            <translation>服务器没有给出长度，无法判断传输是否完整</translation>
+        </message>
+        <message>
+            <source>The server answered with a redirect that names no address</source>
+            <translation>服务器返回的跳转没有地址</translation>
+        </message>
+        <message>
+            <source>The server redirected too many times (last to %1)</source>
+            <translation>服务器跳转次数过多（最后跳转到 %1）</translation>
+        </message>
+        <message>
+            <source>The server redirected from https to plain http (%1); such a redirect is not followed</source>
+            <translation>服务器从 https 跳转到不加密的 http（%1），不会跟随这种跳转</translation>
+        </message>
+        <message>
+            <source>The server redirected to %1, which was not followed</source>
+            <translation>服务器跳转到 %1，没有跟随</translation>
+        </message>
+        <message>
+            <source>The download was stopped</source>
+            <translation>下载已停止</translation>
+        </message>
+        <message>
+            <source>The download is larger than %1 bytes</source>
+            <translation>下载内容大于 %1 字节</translation>
+        </message>
+        <message>
+            <source>The server sent the download in an encoding that is not supported (%1)</source>
+            <translation>服务器使用了不支持的编码发送内容（%1）</translation>
+        </message>
+        <message>
+            <source>The server did not resume the download where it stopped</source>
+            <translation>服务器没有从中断处继续下载</translation>
+        </message>
+        <message>
+            <source>The download is not an image</source>
+            <translation>下载的内容不是图片</translation>
+        </message>
+        <message>
+            <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
+            <translation>传输在文件结束前中断（服务器分块发送且没有给出长度）</translation>
+        </message>
+    </context>
+    <context>
+        <name>VideoParser</name>
+        <message>
+            <source>the text is neither a video ID nor holds a link</source>
+            <translation>文本既不是视频 ID，也不包含链接</translation>
+        </message>
+        <message>
+            <source>%1 is a play address, which holds no video ID</source>
+            <translation>%1 是播放地址，其中没有视频 ID</translation>
+        </message>
+        <message>
+            <source>the share page is not UTF-8</source>
+            <translation>分享页面不是 UTF-8</translation>
+        </message>
+        <message>
+            <source>the share page holds no router data</source>
+            <translation>分享页面中没有路由数据</translation>
+        </message>
+        <message>
+            <source>the share page's router data is not a JSON object</source>
+            <translation>分享页面的路由数据不是 JSON 对象</translation>
+        </message>
+        <message>
+            <source>the share page's router data holds no item</source>
+            <translation>分享页面的路由数据中没有作品</translation>
+        </message>
+        <message>
+            <source>the share page answered HTTP %1 and holds no item</source>
+            <translation>分享页面返回 HTTP %1，其中没有作品</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 403</source>
+            <translation>作品接口返回 HTTP 403</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered with an empty body</source>
+            <translation>作品接口返回了空内容</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP %1</source>
+            <translation>作品接口返回 HTTP %1</translation>
+        </message>
+        <message>
+            <source>the item endpoint's answer holds no item</source>
+            <translation>作品接口的应答中没有作品</translation>
+        </message>
+    </context>
+    <context>
+        <name>ViewController</name>
+        <message>
+            <source>Paste a Douyin share text, link or video ID</source>
+            <translation>粘贴抖音分享文本、链接或视频 ID</translation>
+        </message>
+        <message>
+            <source>Share text, link or video ID</source>
+            <translation>分享文本、链接或视频 ID</translation>
+        </message>
+        <message>
+            <source>Paste</source>
+            <translation>粘贴</translation>
+        </message>
+        <message>
+            <source>Paste the link from the clipboard and parse it (Ctrl+V)</source>
+            <translation>粘贴剪贴板中的链接并解析（Ctrl+V）</translation>
+        </message>
+        <message>
+            <source>Parse</source>
+            <translation>解析</translation>
+        </message>
+        <message>
+            <source>Resolve the text to its play address and play it (Enter)</source>
+            <translation>解析出播放地址并播放（回车）</translation>
+        </message>
+        <message>
+            <source>Video</source>
+            <translation>视频</translation>
+        </message>
+        <message>
+            <source>Author and title</source>
+            <translation>作者和标题</translation>
+        </message>
+        <message>
+            <source>Copy link</source>
+            <translation>复制链接</translation>
+        </message>
+        <message>
+            <source>Copy the play address, or the picture addresses, to the clipboard</source>
+            <translation>把播放地址或图片地址复制到剪贴板</translation>
+        </message>
+        <message>
+            <source>Copy play address</source>
+            <translation>复制播放地址</translation>
+        </message>
+        <message>
+            <source>Download</source>
+            <translation>下载</translation>
+        </message>
+        <message>
+            <source>Download the video or the pictures and save them to the album</source>
+            <translation>下载视频或图片并保存到相册</translation>
+        </message>
+        <message>
+            <source>The item has neither a video nor pictures</source>
+            <translation>该作品既没有视频也没有图片</translation>
+        </message>
+        <message>
+            <source>Parse failed</source>
+            <translation>解析失败！💦</translation>
+        </message>
+        <message>
+            <source>Copied</source>
+            <translation>保存成功</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n picture(s) saved in %1</source>
+            <translation>
+                <numerusform>已保存 %n 张图片到 %1</numerusform>
+            </translation>
+        </message>
+        <message numerus="yes">
+            <source>%n picture address(es)</source>
+            <translation>
+                <numerusform>%n 个图片地址</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>There is nothing to copy</source>
+            <translation>没有可复制的链接</translation>
+        </message>
+        <message>
+            <source>There is no play address to download</source>
+            <translation>没有可下载的播放地址</translation>
+        </message>
+        <message>
+            <source>The play address is not a valid address: %1</source>
+            <translation>播放地址无效：%1</translation>
+        </message>
+        <message>
+            <source>Cannot create a folder in %1</source>
+            <translation>无法在 %1 中创建文件夹</translation>
+        </message>
+        <message>
+            <source>Saving failed</source>
+            <translation>保存失败</translation>
+        </message>
+        <message>
+            <source>Picture %1 of %2</source>
+            <translation>第 %1 张，共 %2 张</translation>
+        </message>
+        <message>
+            <source>Cancelled</source>
+            <translation>已取消</translation>
+        </message>
+        <message>
+            <source>Saved</source>
+            <translation>保存成功</translation>
+        </message>
+        <message>
+            <source>In the album folder %1</source>
+            <translation>已保存到相册文件夹 %1</translation>
+        </message>
+        <message>
+            <source>Open folder</source>
+            <translation>打开文件夹</translation>
+        </message>
+        <message>
+            <source>Download failed</source>
+            <translation>下载失败</translation>
+        </message>
+        <message>
+            <source>Download pictures</source>
+            <translation>下载图片</translation>
+        </message>
+        <message>
+            <source>Download video</source>
+            <translation>下载视频</translation>
+        </message>
+    </context>
+</TS>
