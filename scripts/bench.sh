@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 command -v curl >/dev/null || echo "note: curl is missing; bench_download and bench_parse_latency then run without their curl baselines"
 
-all=(bench_parser bench_parse_latency bench_cli_batch bench_hud_layout bench_hud_blocks bench_hud_core bench_download
+all=(bench_parser bench_parser_big_pages bench_parse_latency bench_cli_batch bench_hud_layout bench_hud_blocks bench_hud_core bench_download
      bench_app_start bench_event_loop_stalls)
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${all[@]}")

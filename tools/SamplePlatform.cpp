@@ -69,6 +69,8 @@ const ItemTemplate itemTemplates[] = {
       u"", 0 },
     { PageVariant::NoRouterData, u"7367890123456789012", u"Nr_Dx-Yu5Hs", u"", u"", u"", 0 },
     { PageVariant::EmptyItemList, u"7378901234567890123", u"El-Ts_Qa7Jo", u"", u"", u"", 0 },
+    { PageVariant::HostilePlayId, u"7389012345678901234", u"Hp_Id-Qz9Xw", u"不速之客",
+      u"播放标识里有 & # =", u"v0200&ratio=1080p#top=1 视频", 0 },
 };
 
 QByteArray dataFile(const QString &name)

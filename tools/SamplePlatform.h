@@ -43,6 +43,8 @@ public:
         MissingFields,          //!< the item lacks author, cover and play address
         NoRouterData,           //!< a page without router data
         EmptyItemList,          //!< `item_list` is an empty array
+        HostilePlayId,          //!< a video whose play identifier holds "&", "#", "=", a space
+                                //!< and Chinese text, as a hostile page may write it
     };
 
     /*! One item the platform knows. */

@@ -90,6 +90,7 @@ QString variantName(SamplePlatform::PageVariant variant)
         { V::MissingFields, u"missing fields"_s },
         { V::NoRouterData, u"no router data"_s },
         { V::EmptyItemList, u"empty item list"_s },
+        { V::HostilePlayId, u"hostile play identifier"_s },
     };
     for (const auto &[value, name] : names) {
         if (value == variant)

@@ -1,8 +1,9 @@
 #include "NetworkAccess.h"
 
+#include "RecyclingNetworkManager.h"
+
 #include <QCoreApplication>
 #include <QMutex>
-#include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSslConfiguration>
@@ -20,7 +21,7 @@ QNetworkAccessManager &NetworkAccess::manager()
     thread_local QPointer<QNetworkAccessManager> manager;
     if (manager)
         return *manager;
-    manager = new QNetworkAccessManager;
+    manager = new RecyclingNetworkManager;
     QThread *thread = QThread::currentThread();
     QCoreApplication *application = QCoreApplication::instance();
     if (application && application->thread() == thread)

@@ -23,7 +23,8 @@ public:
     static constexpr std::chrono::milliseconds defaultInactivityTimeout { 15000 };
 
     /*! The calling thread's manager, made on first use; it goes with its thread (with the
-     *  application object on the main thread). */
+     *  application object on the main thread). Its kept-alive connections are recycled now and
+     *  then (RecyclingNetworkManager), so that a long-running process stays flat. */
     static QNetworkAccessManager &manager();
 
     /*! A GET of \a url with the shared settings: HTTP/1.1 only, \a inactivityTimeout, the extra

@@ -1,11 +1,11 @@
 #include "VideoParser.h"
 
 #include "ItemFetch.h"
+#include "JsonItemReader.h"
 #include "KivoraLog.h"
 #include "PlatformLink.h"
 #include "RouterData.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkRequest>
@@ -17,50 +17,18 @@ namespace {
 
 using Kind = FailureReason::Kind;
 
-QString compactJson(const QJsonObject &object)
+// \a json as compact JSON, for the diagnostic lines (made only when they are written).
+QString compactJson(QByteArrayView json)
 {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-// The JSON object in \a text, or nothing when it is not one. \a text must outlive the call only.
-std::optional<QJsonValue> jsonObject(QByteArrayView text)
-{
-    QJsonParseError error;
-    // The text outlives the document's parse, so it needs no copy.
     const QJsonDocument document
-        = QJsonDocument::fromJson(QByteArray::fromRawData(text.data(), text.size()), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    return document.object();
+        = QJsonDocument::fromJson(QByteArray::fromRawData(json.data(), json.size()));
+    return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
 }
 
-QJsonValue lookup(const QJsonValue &value, QStringView key)
+// \a root written out as JSON text, for JsonItemReader.
+QByteArray jsonText(const QJsonValue &root)
 {
-    return value.isObject() ? value.toObject().value(key) : QJsonValue(QJsonValue::Undefined);
-}
-
-QJsonValue firstElement(const QJsonValue &value)
-{
-    if (!value.isArray() || value.toArray().isEmpty())
-        return QJsonValue(QJsonValue::Undefined);
-    return value.toArray().first();
-}
-
-QString textOf(const QJsonValue &value)
-{
-    return value.isString() ? value.toString() : QString();
-}
-
-QStringList galleryImages(const QJsonValue &images)
-{
-    QStringList urls;
-    const QJsonArray elements = images.toArray();
-    for (const QJsonValue &element : elements) {
-        const QJsonValue url = firstElement(lookup(element, u"url_list"));
-        if (url.isString())
-            urls.append(url.toString());
-    }
-    return urls;
+    return QJsonDocument(root.toObject()).toJson(QJsonDocument::Compact);
 }
 
 } // namespace
@@ -240,10 +208,15 @@ VideoInfo VideoParser::videoInfoFromPageBody(const QByteArray &body) const
     return record;
 }
 
+VideoInfo VideoParser::videoInfoFromItemAnswer(const QByteArray &body) const
+{
+    return readItemAnswer(body, 200).record;
+}
+
 VideoParser::Reading VideoParser::readSharePage(const QByteArray &body, int status) const
 {
     // Well-formed UTF-8 or nothing, as a decoder that refuses bad bytes would have it; the
-    // check runs over the bytes, and only the router data is decoded.
+    // check runs over the bytes, and only what the record keeps is decoded.
     const bool isText = QByteArrayView(body).isValidUtf8();
     KivoraLog::line(u"Kivora2  ",
                     [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
@@ -252,21 +225,23 @@ VideoParser::Reading VideoParser::readSharePage(const QByteArray &body, int stat
     KivoraLog::line(u"Kivora3  ",
                     [&] { return json ? QString::fromUtf8(*json) : QStringLiteral("(null)"); });
 
-    const std::optional<QJsonValue> root = json ? jsonObject(*json) : std::nullopt;
+    const JsonItemReader::Reading routerData = json
+        ? JsonItemReader::read(*json, JsonItemReader::Path::RouterData)
+        : JsonItemReader::Reading();
     KivoraLog::line(u"Kivora4  ", [&] {
-        return root ? compactJson(root->toObject()) : QStringLiteral("(null)");
+        return routerData.isObject ? compactJson(*json) : QStringLiteral("(null)");
     });
 
-    Reading reading { parseVideoInfoFromJSON(root), std::nullopt };
+    Reading reading { recordFromItem(routerData.item, tips()), std::nullopt };
     if (!reading.record.isFailureRecord())
         return reading;
     const QString problem = !isText ? tr("the share page is not UTF-8")
         : !json                     ? tr("the share page holds no router data")
-        : !root                     ? tr("the share page's router data is not a JSON object")
+        : !routerData.isObject      ? tr("the share page's router data is not a JSON object")
                                     : tr("the share page's router data holds no item");
     const Kind kind = status >= 400 ? Kind::HttpStatus
         : !isText                   ? Kind::NotUtf8
-        : !root                     ? Kind::NoRouterData
+        : !routerData.isObject      ? Kind::NoRouterData
                                     : Kind::NoItem;
     reading.problem = FailureReason(
         kind,
@@ -281,13 +256,12 @@ VideoParser::Reading VideoParser::readItemAnswer(const QByteArray &body, int sta
     KivoraLog::line(u"Kivora6  ",
                     [&] { return isText ? QString::fromUtf8(body) : QStringLiteral("(null)"); });
 
-    const std::optional<QJsonValue> root = isText ? jsonObject(body) : std::nullopt;
-    const QJsonValue item = root ? firstElement(lookup(*root, u"aweme_details")) : QJsonValue();
-    Reading reading { parseVideoInfoFromItemJSON(root), std::nullopt };
-    if (item.isObject()) {
+    const std::optional<JsonItemReader::Item> item
+        = isText ? JsonItemReader::read(body, JsonItemReader::Path::ItemAnswer).item : std::nullopt;
+    Reading reading { recordFromItem(item, itemEndpointTips()), std::nullopt };
+    if (item) {
         // Image posts: 2 in older answers, 68 in today's.
-        const int type = lookup(item, u"aweme_type").toInt(-1);
-        reading.galleryType = type == 2 || type == 68;
+        reading.galleryType = item->awemeType == 2 || item->awemeType == 68;
         return reading;
     }
     const bool empty = body.trimmed().isEmpty();
@@ -308,34 +282,42 @@ VideoParser::Reading VideoParser::readItemAnswer(const QByteArray &body, int sta
 
 VideoInfo VideoParser::parseVideoInfoFromJSON(const std::optional<QJsonValue> &root) const
 {
-    if (!root)
+    if (!root || !root->isObject())
         return failureRecord();
-    const QJsonValue itemList
-        = lookup(lookup(lookup(lookup(*root, u"loaderData"), u"video_(id)/page"), u"videoInfoRes"),
-                 u"item_list");
-    return recordFromItem(firstElement(itemList), tips());
+    return recordFromItem(
+        JsonItemReader::read(jsonText(*root), JsonItemReader::Path::RouterData).item, tips());
 }
 
 VideoInfo VideoParser::parseVideoInfoFromItemJSON(const std::optional<QJsonValue> &root) const
 {
-    if (!root)
+    if (!root || !root->isObject())
         return failureRecord();
-    return recordFromItem(firstElement(lookup(*root, u"aweme_details")), itemEndpointTips());
+    return recordFromItem(
+        JsonItemReader::read(jsonText(*root), JsonItemReader::Path::ItemAnswer).item,
+        itemEndpointTips());
 }
 
-VideoInfo VideoParser::recordFromItem(const QJsonValue &item, const QString &tips) const
+VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> &item,
+                                      const QString &tips) const
 {
-    if (!item.isObject())
+    if (!item)
         return failureRecord();
-    const QString name = textOf(lookup(lookup(item, u"author"), u"nickname"));
-    const QString title = textOf(lookup(item, u"desc"));
-    const QString playId = textOf(lookup(lookup(lookup(item, u"video"), u"play_addr"), u"uri"));
-    const QString cover
-        = textOf(firstElement(lookup(lookup(lookup(item, u"video"), u"cover"), u"url_list")));
-    const QString video = playId.isEmpty()
-        ? QString()
-        : m_endpoints.webOrigin % u"/aweme/v1/play/?video_id=" % playId;
-    return VideoInfo::full(name, title, video, cover, galleryImages(lookup(item, u"images")), tips);
+    if (item->imagesLeftOut > 0) {
+        qCInfo(lcKivora).noquote()
+            << tr("The gallery lists %1 images; the record keeps the first %2.")
+                   .arg(item->images.size() + item->imagesLeftOut)
+                   .arg(item->images.size());
+    }
+    const QString video = item->playUri.isEmpty() ? QString() : playAddress(item->playUri);
+    return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips);
+}
+
+QString VideoParser::playAddress(const QString &playId) const
+{
+    // Encoded, so that the identifier stays one value of the query whatever a page puts in it
+    // ("&", "#", "=" or spaces); the platform's own identifiers are letters and digits.
+    return m_endpoints.webOrigin % u"/aweme/v1/play/?video_id="
+        % QString::fromLatin1(QUrl::toPercentEncoding(playId));
 }
 
 VideoInfo VideoParser::failureRecord() const

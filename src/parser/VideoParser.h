@@ -2,6 +2,7 @@
 
 #include "Endpoints.h"
 #include "FailureReason.h"
+#include "JsonItemReader.h"
 #include "NetworkAccess.h"
 #include "RedirectChain.h"
 #include "VideoInfo.h"
@@ -106,11 +107,20 @@ public:
      *  writing the lines "Kivora2  …" to "Kivora5  …". A body that is not UTF-8 gives the failure
      *  record. */
     VideoInfo videoInfoFromPageBody(const QByteArray &body) const;
+    /*! Reads an item endpoint answer's \a body and builds the record, writing the line
+     *  "Kivora6  …". A body that is not UTF-8 or holds no item gives the failure record. */
+    VideoInfo videoInfoFromItemAnswer(const QByteArray &body) const;
 
+    /*! The record of the router data \a root; the failure record when it holds no item. A
+     *  gallery keeps its first JsonItemReader::maximumImages images (a diagnostic line says how
+     *  many it lists). */
     VideoInfo parseVideoInfoFromJSON(const std::optional<QJsonValue> &root) const;
     /*! The record of the item endpoint's answer \a root: its "aweme_details" first element read
      *  as the router data's item is; the failure record when there is none. */
     VideoInfo parseVideoInfoFromItemJSON(const std::optional<QJsonValue> &root) const;
+    /*! The play address of the play identifier \a playId on the web origin; the identifier is
+     *  percent-encoded, which leaves the platform's own identifiers as they are. */
+    QString playAddress(const QString &playId) const;
     /*! The failure record of this parser's platform. */
     VideoInfo failureRecord() const;
     /*! The credit text of records read from the share page: the page, by its host. */
@@ -141,7 +151,8 @@ private:
     Reading readSharePage(const QByteArray &body, int status) const;
     /*! Reads an item endpoint answer, writing "Kivora6  …". */
     Reading readItemAnswer(const QByteArray &body, int status) const;
-    VideoInfo recordFromItem(const QJsonValue &item, const QString &tips) const;
+    VideoInfo recordFromItem(const std::optional<JsonItemReader::Item> &item,
+                             const QString &tips) const;
     QNetworkRequest request(const QUrl &url) const;
     QNetworkRequest withBrowserHeaders(QNetworkRequest request) const;
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,11 @@
 // What the fuzz targets share: turning their raw input into text, and failing loudly (libFuzzer
 // keeps the input that aborts) when an invariant does not hold.
 namespace FuzzChecks {
+
+// The diagnostic lines are still made, so their code is fuzzed too, but not printed: a run would
+// print hundreds of thousands of them.
+inline const QtMessageHandler previousHandler
+    = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
 
 inline QByteArray bytes(const uint8_t *data, size_t size)
 {

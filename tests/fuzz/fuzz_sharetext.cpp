@@ -1,5 +1,6 @@
-// Share-text functions: link picking, the short-link cut, the video ID of an address.
+// Share-text functions: link picking, the platform-link cut, the video ID of an address.
 #include "FuzzChecks.h"
+#include "PlatformLink.h"
 #include "ShareText.h"
 #include "VideoParser.h"
 
@@ -30,20 +31,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const Endpoints endpoints = sampleEndpoints();
     const QString input = FuzzChecks::text(data, size);
 
-    ShareText::isDirectPlayAddress(input);
-    const std::optional<QString> shortLink
+    const std::optional<QString> playAddress = ShareText::directPlayAddress(input);
+    checkCut(input, playAddress, "a direct play address is a substring of the text");
+
+    const std::optional<QString> platformLink
         = ShareText::extractDouyinURLFromString(input, endpoints);
-    checkCut(input, shortLink, "the short link is a substring of the text");
-    if (shortLink)
-        require(shortLink->startsWith(u"https://v.douyin.com/"_s) && shortLink->endsWith(u'/'),
-                "the short link is on the short-link host", *shortLink);
+    checkCut(input, platformLink, "the platform link is a substring of the text");
+    if (platformLink) {
+        const PlatformLink::Kind kind
+            = PlatformLink::classify(QUrl(*platformLink), endpoints).kind();
+        require(kind == PlatformLink::Kind::ShortLink || kind == PlatformLink::Kind::ItemLink,
+                "the platform link is a short link or holds the video ID", *platformLink);
+    }
 
     const std::optional<QString> parserInput = ShareText::parserInput(input, endpoints);
     if (!input.contains(u"抖音"_s))
         require(parserInput == input, "text without 抖音 goes on unchanged");
     else
-        require(!parserInput || parserInput == shortLink, "a share text becomes its short link");
+        require(!parserInput || parserInput == platformLink,
+                "a share text becomes its platform link");
 
+    checkCut(input, ShareText::linkFromPastedText(input, endpoints),
+             "the link taken from a paste is a substring of the text");
     const std::optional<QString> pasted = ShareText::pickLinkFromPastedText(input);
     checkCut(input, pasted, "the pasted link is a substring of the text");
     if (pasted)

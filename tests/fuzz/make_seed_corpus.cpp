@@ -1,13 +1,20 @@
 // Writes the fuzz targets' seed inputs, taken from the sample platform: its share texts and links,
-// its share pages, and download names over its media. Usage: make_seed_corpus OUTPUT_FOLDER
+// its share pages, its item endpoint's answers, and download names over its media.
+// Usage: make_seed_corpus OUTPUT_FOLDER
+#include "NetworkAccess.h"
 #include "SamplePlatform.h"
 #include "SharePage.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslCertificate>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +59,26 @@ QList<QByteArray> sharePages(const SamplePlatform &platform)
     return seeds;
 }
 
+// What the item endpoint answers for each item, with and without "request_source=200" (a
+// gallery's images come only with it), as the platform sends it.
+QList<QByteArray> itemAnswers(const SamplePlatform &platform)
+{
+    NetworkAccess::addCaCertificates(QSslCertificate::fromData(SamplePlatform::caCertificates()));
+    QNetworkAccessManager manager;
+    QList<QByteArray> seeds;
+    for (const SamplePlatform::Item &item : platform.items()) {
+        for (const bool withRequestSource : { false, true }) {
+            const QUrl url(platform.itemEndpointUrl(item.videoId, withRequestSource));
+            std::unique_ptr<QNetworkReply> reply(manager.get(NetworkAccess::request(url)));
+            QEventLoop loop;
+            QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            loop.exec();
+            seeds << reply->readAll();
+        }
+    }
+    return seeds;
+}
+
 QList<QByteArray> downloadNames()
 {
     const QByteArray video = SamplePlatform::sampleVideo().left(64);
@@ -83,12 +110,13 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString out = arguments.at(1);
-    // The addresses need ports, not a running server: a started platform gives real ones.
+    // The addresses need real ports, and the item endpoint answers over the network.
     SamplePlatform platform;
     if (!platform.start())
         return 1;
     const bool written = writeSeeds(out + u"/fuzz_sharetext"_s, shareTexts(platform))
         && writeSeeds(out + u"/fuzz_routerdata"_s, sharePages(platform))
+        && writeSeeds(out + u"/fuzz_itemanswer"_s, itemAnswers(platform))
         && writeSeeds(out + u"/fuzz_suggestedfilename"_s, downloadNames());
     return written ? 0 : 1;
 }

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void bodyToRecord();
     void bodyToRecordFailures_data();
     void bodyToRecordFailures();
+    void hugeGalleryIsCutWithADiagnosticLine();
 };
 
 void TestPageData::bodiesThatAreNotUtf8AreRefused_data()
@@ -166,6 +167,25 @@ void TestPageData::bodyToRecordFailures()
     QCOMPARE(log.linesStartingWith(QStringLiteral("Kivora5  ")),
              QStringList(u"Kivora5  " % record.toString()));
     QCOMPARE(log.lines().size(), 4);
+}
+
+void TestPageData::hugeGalleryIsCutWithADiagnosticLine()
+{
+    QString images;
+    for (int i = 0; i < 1500; ++i)
+        images += uR"({"url_list":["https://p/)"_s % QString::number(i) % uR"("]},)"_s;
+    images.chop(1);
+    const QString body = page(
+        uR"(window._ROUTER_DATA = {"loaderData":{"video_(id)/page":{"videoInfoRes":{"item_list":[)"
+        uR"({"author":{"nickname":"n"},"images":[)"_s
+        % images % u"]}]}}}}");
+    LogCapture log;
+    const VideoInfo record = VideoParser().videoInfoFromPageBody(body.toUtf8());
+    QVERIFY(record.isSuccess());
+    QCOMPARE(record.images()->size(), 1000);
+    QCOMPARE(record.images()->last(), u"https://p/999"_s);
+    QCOMPARE(log.linesStartingWith(u"The gallery"_s),
+             QStringList(u"The gallery lists 1500 images; the record keeps the first 1000."_s));
 }
 
 QTEST_GUILESS_MAIN(TestPageData)

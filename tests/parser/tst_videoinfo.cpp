@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <QUrl>
+#include <QUrlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -55,7 +57,8 @@ private Q_SLOTS:
     void failureRecordHasOnlyTwoEntries();
     void tipsNameTheShareHost_data();
     void tipsNameTheShareHost();
-    void playAddressUsesTheWebOrigin();
+    void playAddressEncodesTheIdentifier_data();
+    void playAddressEncodesTheIdentifier();
 };
 
 void TestVideoInfo::messagesKeepTheirCodePoints()
@@ -168,14 +171,35 @@ void TestVideoInfo::tipsNameTheShareHost()
         OptionalText(tips));
 }
 
-void TestVideoInfo::playAddressUsesTheWebOrigin()
+void TestVideoInfo::playAddressEncodesTheIdentifier_data()
 {
+    QTest::addColumn<QString>("playId");
+    QTest::addColumn<QString>("query");
+    QTest::newRow("platform identifier unchanged")
+        << u"v0200fg10000cl7q3ijc77u1d2kg9b0g"_s << u"video_id=v0200fg10000cl7q3ijc77u1d2kg9b0g"_s;
+    QTest::newRow("unreserved marks unchanged") << u"a-b.c_d~e"_s << u"video_id=a-b.c_d~e"_s;
+    QTest::newRow("a second parameter") << u"v1&line=9"_s << u"video_id=v1%26line%3D9"_s;
+    QTest::newRow("fragment, space, percent") << u"v1#x y%"_s << u"video_id=v1%23x%20y%25"_s;
+    QTest::newRow("non-ASCII") << u"视频"_s << u"video_id=%E8%A7%86%E9%A2%91"_s;
+}
+
+void TestVideoInfo::playAddressEncodesTheIdentifier()
+{
+    QFETCH(QString, playId);
+    QFETCH(QString, query);
     Endpoints endpoints;
     endpoints.webOrigin = QStringLiteral("http://localhost:8080");
-    const VideoInfo info = VideoParser(endpoints).parseVideoInfoFromJSON(
-        QJsonValue(object(withItem(uR"({"video":{"play_addr":{"uri":"a b&c"}}})"_s))));
-    QCOMPARE(info.video(),
-             OptionalText(QStringLiteral("http://localhost:8080/aweme/v1/play/?video_id=a b&c")));
+    const QJsonObject item {
+        { u"video"_s, QJsonObject { { u"play_addr"_s, QJsonObject { { u"uri"_s, playId } } } } }
+    };
+    const VideoInfo info = VideoParser(endpoints).parseVideoInfoFromJSON(QJsonValue(
+        object(withItem(QString::fromUtf8(QJsonDocument(item).toJson(QJsonDocument::Compact))))));
+    const QString expected = u"http://localhost:8080/aweme/v1/play/?"_s + query;
+    QCOMPARE(info.video(), OptionalText(expected));
+    // One parameter whose value is the identifier again.
+    const QUrlQuery parameters(QUrl(expected, QUrl::StrictMode));
+    QCOMPARE(parameters.queryItems(QUrl::FullyDecoded),
+             (QList<QPair<QString, QString>> { { u"video_id"_s, playId } }));
 }
 
 QTEST_GUILESS_MAIN(TestVideoInfo)

@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "NetworkAccess.h"
 #include "NetworkThread.h"
 #include "NetworkTrust.h"
 #include "OptionalText.h"
@@ -6,6 +7,8 @@
 #include "VideoParser.h"
 
 #include <QMutex>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -150,7 +153,8 @@ VideoInfo expectedRecord(const SamplePlatform &platform, const SamplePlatform::I
 {
     const QString video = item.playUri.isEmpty()
         ? QString()
-        : platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri;
+        : platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s
+            + QString::fromLatin1(QUrl::toPercentEncoding(item.playUri));
     return VideoInfo::full(item.nickname, item.description, video, item.coverUrl, item.imageUrls,
                            source + u' ' + platform.hostName());
 }
@@ -198,6 +202,7 @@ private Q_SLOTS:
     void unendingRedirectBodiesAreNotWaitedFor();
     void httpErrorStatusIsNoFailureByItself();
     void concurrentParsesEachGetTheirRecord();
+    void hostilePlayIdentifierStaysOneParameter();
 };
 
 void TestVideoParserRequests::initTestCase()
@@ -219,6 +224,7 @@ void TestVideoParserRequests::shareTextGivesTheItemsRecord_data()
         { "}; inside the description", PageVariant::BraceSemicolonInDesc },
         { "gallery", PageVariant::Gallery },
         { "missing fields", PageVariant::MissingFields },
+        { "hostile play identifier", PageVariant::HostilePlayId },
     };
     for (const auto &[name, variant] : variants)
         addHostRows(name, [variant = variant](QTestData &row) { row << variant; });
@@ -680,6 +686,30 @@ void TestVideoParserRequests::concurrentParsesEachGetTheirRecord()
         QTRY_COMPARE_WITH_TIMEOUT(outcomes.at(i)->calls(), 1, settleTimeout);
         QCOMPARE(outcomes.at(i)->record().name().value_or(QString()), items.at(i).nickname);
     }
+}
+
+// A page may put "&", "#", "=" or spaces into the play identifier: the play address still names
+// the whole identifier in its one parameter, and the platform finds the video by it.
+void TestVideoParserRequests::hostilePlayIdentifierStaysOneParameter()
+{
+    SamplePlatform platform;
+    QVERIFY(start(platform, u"localhost"_s));
+    const SamplePlatform::Item item = platform.item(PageVariant::HostilePlayId);
+    const auto outcome = parse(platform.endpoints(), item.videoId);
+    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
+    const OptionalText video = outcome->record().video();
+    QVERIFY(video);
+
+    platform.clearRequests();
+    QNetworkAccessManager manager;
+    std::unique_ptr<QNetworkReply> reply(
+        manager.get(NetworkAccess::request(QUrl(*video, QUrl::StrictMode))));
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), settleTimeout);
+    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 302);
+    QCOMPARE(reply->rawHeader("Location"), platform.mediaUrl().toUtf8());
+    QCOMPARE(targets(platform),
+             QList<QByteArray>({ "/aweme/v1/play/?video_id=v0200%26ratio%3D1080p%23top%3D1%20"
+                                 "%E8%A7%86%E9%A2%91" }));
 }
 
 QTEST_GUILESS_MAIN(TestVideoParserRequests)

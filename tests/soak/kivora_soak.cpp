@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <malloc.h>
@@ -45,7 +46,8 @@ struct Tally
     int unfinished = 0;
 };
 
-// Bytes the heap holds for the program (freed blocks that the allocator keeps are not counted).
+// Bytes the main malloc arena holds for the program (freed blocks that the allocator keeps are
+// not counted, nor the arenas of other threads).
 qint64 heapBytesInUse()
 {
     const struct mallinfo2 info = mallinfo2();
@@ -140,7 +142,12 @@ void run(Tally &tally, const std::function<void(std::function<void(bool, QString
     int endings = 0;
     bool ok = false;
     QString reason;
-    QTimer::singleShot(operationDeadlineMs, &loop, &QEventLoop::quit);
+    // A timer that goes with the operation: QTimer::singleShot() would keep a timer object alive
+    // for the whole deadline after its operation ended, a thousand and more of them in a soak.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(operationDeadlineMs);
     operation([&](bool success, const QString &why) {
         // May come from the parser's network thread: hand it to this thread's loop.
         QMetaObject::invokeMethod(
@@ -251,6 +258,11 @@ int main(int argc, char *argv[])
         if (done + 1 == warmUp) {
             afterWarmUp = residentBytes();
             heapAfterWarmUp = heapBytesInUse();
+        }
+        // The course of the memory, a line every tenth of the run.
+        if ((done + 1) % std::max(1, operations / 10) == 0) {
+            std::printf("after %5d operations: resident %.1f MiB, heap in use %.1f MiB\n", done + 1,
+                        residentBytes() / 1048576.0, heapBytesInUse() / 1048576.0);
         }
     }
     const qint64 atEnd = residentBytes();

@@ -247,6 +247,7 @@ void TestSamplePlatform::sharePageCarriesItem_data()
     QTest::newRow("gallery") << PageVariant::Gallery << '<' << true;
     QTest::newRow("missing fields") << PageVariant::MissingFields << '<' << true;
     QTest::newRow("empty item list") << PageVariant::EmptyItemList << '<' << false;
+    QTest::newRow("hostile play identifier") << PageVariant::HostilePlayId << '<' << true;
 }
 
 // The router data of every page must describe exactly the item that items() promises, since the
