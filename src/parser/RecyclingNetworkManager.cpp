@@ -5,6 +5,16 @@
 RecyclingNetworkManager::RecyclingNetworkManager(QObject *parent)
     : QNetworkAccessManager(parent) { }
 
+// The base class's destructor deletes the replies it still owns; by then this part of the
+// object is gone, so their destroyed() must no longer reach replyDestroyed().
+RecyclingNetworkManager::~RecyclingNetworkManager()
+{
+    const QList<QNetworkReply *> replies
+        = findChildren<QNetworkReply *>(Qt::FindDirectChildrenOnly);
+    for (QNetworkReply *reply : replies)
+        disconnect(reply, &QObject::destroyed, this, &RecyclingNetworkManager::replyDestroyed);
+}
+
 QNetworkReply *RecyclingNetworkManager::createRequest(Operation operation,
                                                       const QNetworkRequest &request,
                                                       QIODevice *outgoingData)

@@ -23,6 +23,7 @@ public:
     static constexpr int recycleAfter = 64;
 
     explicit RecyclingNetworkManager(QObject *parent = nullptr);
+    ~RecyclingNetworkManager() override;
 
     /*! How often the connection cache has been cleared so far. */
     int recycleCount() const { return m_recycleCount; }

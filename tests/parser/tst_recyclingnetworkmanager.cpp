@@ -4,6 +4,7 @@
 #include "SamplePlatform.h"
 
 #include <QNetworkReply>
+#include <QPointer>
 #include <QSet>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void initTestCase();
     void recyclesOnlyWhenIdle_data();
     void recyclesOnlyWhenIdle();
+    void goesWithRepliesOfItsOwnLeft();
 };
 
 void TestRecyclingNetworkManager::initTestCase()
@@ -105,6 +107,23 @@ void TestRecyclingNetworkManager::recyclesOnlyWhenIdle()
     next.reset();
     QCoreApplication::sendPostedEvents();
     QCOMPARE(manager.recycleCount(), 1);
+}
+
+// A manager deleted while it still owns replies deletes them; their going must not call back
+// into the part of the manager that is already destroyed (the sanitizer build reports it).
+void TestRecyclingNetworkManager::goesWithRepliesOfItsOwnLeft()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    auto manager = std::make_unique<RecyclingNetworkManager>();
+    QPointer<QNetworkReply> unanswered
+        = manager->get(NetworkAccess::request(QUrl(platform.mediaUrl())));
+    QPointer<QNetworkReply> answeredReply
+        = manager->get(NetworkAccess::request(QUrl(platform.mediaUrl())));
+    QVERIFY(answered(*answeredReply));
+    manager.reset();
+    QVERIFY(unanswered.isNull());
+    QVERIFY(answeredReply.isNull());
 }
 
 QTEST_MAIN(TestRecyclingNetworkManager)
