@@ -16,6 +16,7 @@
 
 #include "NetworkTrust.h"
 #include "PlatformProcess.h"
+#include "PlatformProcesses.h"
 #include "TemporaryHome.h"
 #include "VideoDownloader.h"
 #include "VideoParser.h"
@@ -31,8 +32,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
-#include <memory>
 
 #include <malloc.h>
 
@@ -129,29 +128,6 @@ QStringList downloadFaults(QRandomGenerator &random)
     }
 }
 
-// The sample-platform servers of the soak, one per fault configuration, started when first asked
-// for and stopped when the pool goes.
-class Servers
-{
-public:
-    /*! The server started with \a faults, or null (with \a error) when it cannot be started. */
-    const PlatformProcess *server(const QStringList &faults, QString &error)
-    {
-        std::unique_ptr<PlatformProcess> &server = m_servers[faults];
-        if (!server) {
-            auto started = std::make_unique<PlatformProcess>();
-            if (!started->start(QStringLiteral(KIVORA_SAMPLE_PLATFORM_PROGRAM), faults, error))
-                return nullptr;
-            server = std::move(started);
-        }
-        return server.get();
-    }
-    int count() const { return int(m_servers.size()); }
-
-private:
-    std::map<QStringList, std::unique_ptr<PlatformProcess>> m_servers;
-};
-
 // Runs \a operation, which calls its argument once with (ok, reason); counts how it ended.
 void run(Tally &tally, const std::function<void(std::function<void(bool, QString)>)> &operation)
 {
@@ -242,7 +218,7 @@ int main(int argc, char *argv[])
 
     TemporaryHome home;
     QString error;
-    Servers servers;
+    PlatformProcesses servers;
     QTemporaryDir directory;
     // Every server has the same certificate: the fault-free one's file serves for all.
     const PlatformProcess *faultFree = servers.server({}, error);
