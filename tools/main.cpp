@@ -226,7 +226,8 @@ void printSummary(const SamplePlatform &platform)
         << "  --share-origin " << endpoints.shareOrigin << '\n'
         << "  --web-origin " << endpoints.webOrigin << '\n'
         << "  --ca-certificates " << SamplePlatform::caCertificatesPath() << '\n'
-        << "Media: " << platform.mediaUrl() << "\n\n";
+        << "Media: " << platform.mediaUrl() << "\n\n"
+        << "Items: " << platform.items().size() << '\n';
     for (const SamplePlatform::Item &item : platform.items()) {
         out << item.videoId << " (" << variantName(item.variant) << ")\n  "
             << platform.shareText(item) << '\n';

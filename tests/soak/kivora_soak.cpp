@@ -8,9 +8,15 @@
 // Prints the counts and the memory figures; exit status 1 when an operation did not end, ended
 // without a reason, or memory grew by 10 % or more. Memory is judged only from 1000 operations
 // on: before that, the warm-up is too short for the caches of Qt's network stack to fill.
+//
+// The sample platform runs in processes of its own, one kivora-sample-platform per fault
+// configuration drawn (started when first drawn, the fault-free one first), so that the resident
+// memory measured is the client's alone: in this process, the servers' threads and their malloc
+// arenas would grow it with their own traffic.
 
 #include "NetworkTrust.h"
-#include "SamplePlatform.h"
+#include "PlatformProcess.h"
+#include "PlatformProcesses.h"
 #include "TemporaryHome.h"
 #include "VideoDownloader.h"
 #include "VideoParser.h"
@@ -63,76 +69,63 @@ qint64 residentBytes()
     return fields.value(1).toLongLong() * 4096;
 }
 
-// One fault (or none) for a share-page request, drawn from \a random.
-SamplePlatform::Faults parseFaults(QRandomGenerator &random)
+// One fault (or none) for a share-page request, drawn from \a random: the fault switches of the
+// server that answers it. Latencies come in three steps, one server each.
+QStringList parseFaults(QRandomGenerator &random)
 {
-    SamplePlatform::Faults faults;
     switch (random.bounded(10)) {
     case 0:
-        faults.errorStatus = random.bounded(2) ? 404 : 503;
-        break;
+        return { random.bounded(2) ? u"--error-status=404"_s : u"--error-status=503"_s };
     case 1:
-        faults.resetMidBody = true;
-        break;
+        return { u"--reset-mid-body"_s };
     case 2:
-        faults.closeMidBody = true;
-        break;
+        return { u"--close-mid-body"_s };
     case 3:
-        faults.invalidUtf8 = true;
-        break;
-    case 4:
-        faults.redirectHops = random.bounded(4);
-        break;
-    case 5:
-        faults.latencyMs = random.bounded(50);
-        break;
-    case 6:
-        faults.stall = random.bounded(5) == 0;
-        break;
-    default:
-        break;
+        return { u"--invalid-utf8"_s };
+    case 4: {
+        // One hop is the fault-free server's.
+        const int hops = int(random.bounded(4));
+        return hops == 1 ? QStringList()
+                         : QStringList { u"--redirect-hops="_s + QString::number(hops) };
     }
-    return faults;
+    case 5: {
+        static const int latenciesMs[] = { 10, 25, 45 };
+        return { u"--latency="_s + QString::number(latenciesMs[random.bounded(3)]) };
+    }
+    case 6:
+        return random.bounded(5) == 0 ? QStringList { u"--stall"_s } : QStringList();
+    default:
+        return {};
+    }
 }
 
-// One fault (or none) for a media request, drawn from \a random.
-SamplePlatform::Faults downloadFaults(QRandomGenerator &random)
+// One fault (or none) for a media request, drawn from \a random: the fault switches of the
+// server that answers it.
+QStringList downloadFaults(QRandomGenerator &random)
 {
-    SamplePlatform::Faults faults;
     switch (random.bounded(12)) {
     case 0:
-        faults.resetMidBody = true;
-        break;
+        return { u"--reset-mid-body"_s };
     case 1:
-        faults.closeMidBody = true;
-        break;
+        return { u"--close-mid-body"_s };
     case 2:
-        faults.chunked = true;
-        faults.closeMidBody = random.bounded(2);
-        break;
+        return random.bounded(2) ? QStringList { u"--chunked"_s, u"--close-mid-body"_s }
+                                 : QStringList { u"--chunked"_s };
     case 3:
-        faults.noContentLength = true;
-        break;
+        return { u"--no-content-length"_s };
     case 4:
-        faults.gzipMedia = true;
-        faults.corruptGzip = random.bounded(2);
-        break;
+        return { random.bounded(2) ? u"--corrupt-gzip"_s : u"--gzip-media"_s };
     case 5:
-        faults.emptyMedia = true;
-        break;
+        return { u"--empty-media"_s };
     case 6:
-        faults.nonVideoMedia = true;
-        break;
+        return { u"--non-video-media"_s };
     case 7:
-        faults.errorStatus = 404;
-        break;
+        return { u"--error-status=404"_s };
     case 8:
-        faults.stall = random.bounded(4) == 0;
-        break;
+        return random.bounded(4) == 0 ? QStringList { u"--stall"_s } : QStringList();
     default:
-        break;
+        return {};
     }
-    return faults;
 }
 
 // Runs \a operation, which calls its argument once with (ok, reason); counts how it ended.
@@ -172,12 +165,11 @@ void run(Tally &tally, const std::function<void(std::function<void(bool, QString
         ++tally.failedWithReason;
 }
 
-void parseOnce(SamplePlatform &platform, QRandomGenerator &random, Tally &tally)
+void parseOnce(const PlatformProcess &platform, QRandomGenerator &random, Tally &tally)
 {
-    platform.setFaults(parseFaults(random));
-    const QList<SamplePlatform::Item> items = platform.items();
-    const SamplePlatform::Item item = items.at(random.bounded(int(items.size())));
-    const QString message = random.bounded(2) ? platform.shareText(item) : item.videoId;
+    const QList<PlatformProcess::Item> &items = platform.items();
+    const PlatformProcess::Item &item = items.at(random.bounded(int(items.size())));
+    const QString message = random.bounded(2) ? item.shareText : item.videoId;
     VideoParser parser(platform.endpoints());
     parser.setTransferTimeout(std::chrono::milliseconds(300));
     run(tally, [&](std::function<void(bool, QString)> done) {
@@ -189,10 +181,8 @@ void parseOnce(SamplePlatform &platform, QRandomGenerator &random, Tally &tally)
     });
 }
 
-void downloadOnce(SamplePlatform &platform, QRandomGenerator &random, const QString &directory,
-                  Tally &tally)
+void downloadOnce(const PlatformProcess &platform, const QString &directory, Tally &tally)
 {
-    platform.setFaults(downloadFaults(random));
     VideoDownloader downloader;
     downloader.setDirectory(directory);
     downloader.setInactivityTimeout(300ms);
@@ -228,10 +218,12 @@ int main(int argc, char *argv[])
 
     TemporaryHome home;
     QString error;
-    SamplePlatform platform;
+    PlatformProcesses servers;
     QTemporaryDir directory;
-    if (!home.activate() || !directory.isValid() || !platform.start()
-        || !NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error)) {
+    // Every server has the same certificate: the fault-free one's file serves for all.
+    const PlatformProcess *faultFree = servers.server({}, error);
+    if (!home.activate() || !directory.isValid() || !faultFree
+        || !NetworkTrust::addCaCertificates(faultFree->caCertificatesPath(), &error)) {
         std::fprintf(stderr, "cannot set up the soak: %s\n", qPrintable(error));
         return 2;
     }
@@ -244,15 +236,19 @@ int main(int argc, char *argv[])
     qint64 afterWarmUp = residentBytes();
     qint64 heapAfterWarmUp = heapBytesInUse();
     for (int done = 0, parsed = 0, downloaded = 0; done < operations; ++done) {
-        // The platform records every request; the soak measures the client, not that record.
-        platform.clearRequests();
         // Downloads spread evenly among the parses.
         const bool download = downloaded * operations < done * downloads;
+        const PlatformProcess *server
+            = servers.server(download ? downloadFaults(random) : parseFaults(random), error);
+        if (!server) {
+            std::fprintf(stderr, "cannot start a sample platform: %s\n", qPrintable(error));
+            return 2;
+        }
         if (download) {
-            downloadOnce(platform, random, directory.path(), downloadTally);
+            downloadOnce(*server, directory.path(), downloadTally);
             ++downloaded;
         } else {
-            parseOnce(platform, random, parseTally);
+            parseOnce(*server, random, parseTally);
             ++parsed;
         }
         if (done + 1 == warmUp) {
@@ -269,7 +265,7 @@ int main(int argc, char *argv[])
     const qint64 heapAtEnd = heapBytesInUse();
     const double growth = double(atEnd - afterWarmUp) / double(afterWarmUp);
 
-    std::printf("seed %u\n", seed);
+    std::printf("seed %u, %d sample-platform processes\n", seed, servers.count());
     print("parses", parses, parseTally);
     print("downloads", downloads, downloadTally);
     std::printf("resident memory after the warm-up (%d operations): %.1f MiB, at the end: %.1f "
