@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-600}
 shift || true
-all=(fuzz_sharetext fuzz_routerdata fuzz_itemanswer fuzz_suggestedfilename)
+all=(fuzz_sharetext fuzz_routerdata fuzz_itemanswer fuzz_suggestedfilename fuzz_filenametemplate)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
