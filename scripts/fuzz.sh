@@ -4,13 +4,16 @@
 # crash, break an invariant or take over 1 s are kept in build/fuzz/findings/ and listed at the
 # end; turn each into a regression row of the ordinary tests.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+# Two runs may go side by side for different targets (each target has its own corpus, log and
+# findings), but each one rebuilds build/fuzz and rewrites the seeds: start the second only after
+# the first has begun fuzzing.
 # Needs clang (and its libFuzzer runtime); without it the script says so and exits 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-600}
 shift || true
-all=(fuzz_sharetext fuzz_routerdata fuzz_itemanswer fuzz_suggestedfilename)
+all=(fuzz_sharetext fuzz_routerdata fuzz_itemanswer fuzz_suggestedfilename fuzz_filenametemplate)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

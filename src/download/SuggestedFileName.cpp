@@ -194,6 +194,11 @@ QString shortened(const QString &text, qsizetype bytes)
     qsizetype keptBytes = 0;
     for (qsizetype next = graphemes.toNextBoundary(); next != -1;
          next = graphemes.toNextBoundary()) {
+        // Qt 6.4 can report a boundary inside a surrogate pair (an emoji before a Khmer digit):
+        // half a pair would be measured as one byte and cut a character in two.
+        if (next < text.size() && text.at(next).isLowSurrogate()
+            && text.at(next - 1).isHighSurrogate())
+            continue;
         const qsizetype more = utf8Length(QStringView(text).mid(kept, next - kept));
         if (keptBytes + more > bytes)
             break;

@@ -185,6 +185,10 @@ void TestSuggestedFileName::longNamesAreCutOnCharacterBoundaries_data()
     QTest::newRow("emoji") << QString(u"🎬"_s).repeated(80) + u".webm"_s << u".webm"_s;
     // A flag is two code points; a cut must not leave half a flag.
     QTest::newRow("flags") << QString(u"🇨🇳"_s).repeated(40) + u".mp4"_s << u".mp4"_s;
+    // Found by fuzzing the name template: Qt put a boundary inside the emoji, and the cut
+    // overshot the cap.
+    QTest::newRow("emoji before a Khmer digit")
+        << QString(u"🍅\u17E5~"_s).repeated(40) + u".mp4"_s << u".mp4"_s;
 }
 
 void TestSuggestedFileName::longNamesAreCutOnCharacterBoundaries()

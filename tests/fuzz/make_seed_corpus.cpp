@@ -1,5 +1,6 @@
 // Writes the fuzz targets' seed inputs, taken from the sample platform: its share texts and links,
-// its share pages, its item endpoint's answers, and download names over its media.
+// its share pages, its item endpoint's answers, download names over its media, and name
+// templates over its items.
 // Usage: make_seed_corpus OUTPUT_FOLDER
 #include "NetworkAccess.h"
 #include "SamplePlatform.h"
@@ -99,6 +100,32 @@ QList<QByteArray> downloadNames()
     return seeds;
 }
 
+// Templates kivora-cli is given, each with the fields of every item: a video's, and a gallery
+// picture's (an index, a picture's extension). Parts are split by the byte 0xFF.
+QList<QByteArray> nameTemplates(const SamplePlatform &platform)
+{
+    const QList<QByteArray> templates = {
+        "",
+        "{id}.{ext}",
+        "{name} - {title} [{id}].{ext}",
+        "{type}_{id}_{index}.{ext}",
+        "{title}{title}{title} {id}",
+        "clip.mp4",
+        "{unknown}.{ext}",
+    };
+    QList<QByteArray> seeds;
+    for (const SamplePlatform::Item &item : platform.items()) {
+        const bool gallery = !item.imageUrls.isEmpty();
+        const QList<QByteArray> fields = {
+            item.videoId.toUtf8(),         item.nickname.toUtf8(), item.description.toUtf8(),
+            gallery ? "gallery" : "video", gallery ? "1" : "",     gallery ? "jpg" : "mp4",
+        };
+        for (const QByteArray &text : templates)
+            seeds << text + '\xff' + fields.join('\xff');
+    }
+    return seeds;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,6 +144,7 @@ int main(int argc, char *argv[])
     const bool written = writeSeeds(out + u"/fuzz_sharetext"_s, shareTexts(platform))
         && writeSeeds(out + u"/fuzz_routerdata"_s, sharePages(platform))
         && writeSeeds(out + u"/fuzz_itemanswer"_s, itemAnswers(platform))
-        && writeSeeds(out + u"/fuzz_suggestedfilename"_s, downloadNames());
+        && writeSeeds(out + u"/fuzz_suggestedfilename"_s, downloadNames())
+        && writeSeeds(out + u"/fuzz_filenametemplate"_s, nameTemplates(platform));
     return written ? 0 : 1;
 }
