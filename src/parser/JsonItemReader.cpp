@@ -53,8 +53,8 @@ struct RawString
 
     QString decoded() const
     {
-        // One byte order mark that opens an unescaped string is dropped, as QJsonDocument drops
-        // it; an escaped string keeps every one.
+        // One byte order mark that opens an unescaped string is dropped, as QJsonValue::toString()
+        // drops it; an escaped string keeps every one.
         if (!escaped)
             return QString::fromUtf8(bytes);
         // Never more UTF-16 units than bytes.
@@ -80,9 +80,9 @@ struct RawString
     {
         if (escaped)
             return bytes.size() <= maximumBytesPerUnit * name.size() && decoded() == name;
-        const QByteArrayView text
-            = bytes.startsWith(byteOrderMark) ? bytes.sliced(byteOrderMark.size()) : bytes;
-        return text == QByteArrayView(name.data(), name.size());
+        // Compared as written: a QJsonObject lookup keeps a byte order mark that opens a key
+        // (though its keys() drop it), so such a key is another name.
+        return bytes == QByteArrayView(name.data(), name.size());
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "JsonItemReader.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -117,10 +118,9 @@ void TestJsonItemReader::readsTheItemAsALookupWould_data()
         << routerData(R"({"images":[{"url_list":["x"],"url_list":[1]},{"url_list":[1],)"
                       R"("url_list":["y"]},"z",{"url_list":[]},{"url_list":"w"}]})")
         << QStringList { QString(), QString(), QString(), QString(), u"y"_s };
-    QTest::newRow("byte order marks: dropped opening a plain key or text, kept when escaped")
-        << routerData("{\"\xEF\xBB\xBF"
-                      "desc\":\"\xEF\xBB\xBFx\",\"author\":{\"nickname\":"
-                      "\"\xEF\xBB\xBF\\n\"}}")
+    QTest::newRow("byte order marks: dropped opening plain text, kept when escaped, a key apart")
+        << routerData("{\"desc\":\"\xEF\xBB\xBFx\",\"\xEF\xBB\xBF"
+                      "desc\":\"y\",\"author\":{\"nickname\":\"\xEF\xBB\xBF\\n\"}}")
         << QStringList { u"\uFEFF\n"_s, u"x"_s, QString(), QString() };
     QTest::newRow("lone surrogate kept")
         << routerData(R"({"desc":"\udc00"})")
@@ -171,6 +171,10 @@ void TestJsonItemReader::itemAnswerGivesTheItemAndItsType_data()
                                   << true << std::optional<double>();
     QTest::newRow("no details") << QByteArray(R"({"status_code":8})") << false
                                 << std::optional<double>();
+    QTest::newRow("byte order mark opening the key")
+        << QByteArray("{\"\xEF\xBB\xBF"
+                      "aweme_details\":[{\"aweme_type\":68}]}")
+        << false << std::optional<double>();
     QTest::newRow("router data is not an answer")
         << routerData("{}") << false << std::optional<double>();
 }
@@ -180,6 +184,8 @@ void TestJsonItemReader::itemAnswerGivesTheItemAndItsType()
     QFETCH(QByteArray, text);
     QFETCH(bool, hasItem);
     QFETCH(std::optional<double>, type);
+    // The rows hold for a lookup in Qt's document too.
+    QCOMPARE(QJsonDocument::fromJson(text).object().value(u"aweme_details"_s).isArray(), hasItem);
     const JsonItemReader::Reading reading = JsonItemReader::read(text, Path::ItemAnswer);
     QVERIFY(reading.isObject);
     QCOMPARE(reading.item.has_value(), hasItem);
