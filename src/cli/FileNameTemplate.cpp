@@ -14,13 +14,14 @@ const QRegularExpression &fieldPattern()
     return pattern;
 }
 
-// A field's text, one safe piece of a name: what could split the name into folders goes.
+// A field's text, one safe piece of a name: what could split the name into folders goes, and so
+// does what the name's sanitising strips anyway, lest it count against the length cap.
 QString safeField(const QString &value)
 {
     QString text = value;
     text.replace(u'/', u'_').replace(u'\\', u'_');
     text.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
-    return text.simplified();
+    return SuggestedFileName::withoutForbidden(text).simplified();
 }
 
 QString defaultName(const FileNameTemplate::Fields &fields)

@@ -44,26 +44,6 @@ bool isForbidden(char32_t codePoint)
         || category == QChar::Other_Surrogate || codePoint == 0x2028 || codePoint == 0x2029;
 }
 
-// \a name without the characters isForbidden() names, walked by code point.
-QString withoutForbidden(QStringView name)
-{
-    QString kept;
-    kept.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        char32_t codePoint = c.unicode();
-        const bool pair
-            = c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
-        if (pair)
-            codePoint = QChar::surrogateToUcs4(c, name.at(i + 1));
-        if (!isForbidden(codePoint))
-            kept += name.mid(i, pair ? 2 : 1);
-        if (pair)
-            ++i;
-    }
-    return kept;
-}
-
 // Characters that Windows refuses in file names; replaced so a name works on every desktop.
 bool isReserved(QChar c)
 {
@@ -184,6 +164,25 @@ QString decodeExtendedValue(const QByteArray &value)
 }
 
 } // namespace
+
+QString withoutForbidden(QStringView name)
+{
+    QString kept;
+    kept.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        char32_t codePoint = c.unicode();
+        const bool pair
+            = c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate();
+        if (pair)
+            codePoint = QChar::surrogateToUcs4(c, name.at(i + 1));
+        if (!isForbidden(codePoint))
+            kept += name.mid(i, pair ? 2 : 1);
+        if (pair)
+            ++i;
+    }
+    return kept;
+}
 
 QString shortened(const QString &text, qsizetype bytes)
 {

@@ -47,6 +47,10 @@ QString fromContentDisposition(const QByteArray &contentDisposition);
 /*! \a text cut on a character (grapheme) boundary to at most \a bytes bytes of UTF-8. */
 QString shortened(const QString &text, qsizetype bytes);
 
+/*! \a name without the characters no file name keeps: control characters, line and paragraph
+ *  separators, invisible formatting and direction marks, lone surrogates. */
+QString withoutForbidden(QStringView name);
+
 /*! \a name made into one safe file name; "Unknown" when nothing usable is left. */
 QString sanitize(const QString &name);
 

@@ -340,6 +340,9 @@ void TestCliBatch::hostileFieldsMakeSafeNames_data()
     QTest::newRow("direction override and zero-width")
         << u"x\u202Egpj.exe"_s << u"\u200Bclip"_s << u"{name}{title}.{ext}"_s
         << u"xgpj.execlip.mp4"_s;
+    QTest::newRow("zero-width characters do not count against the length")
+        << u"x"_s << QString(300, QChar(0x200B)) + u"Hello"_s << u"{title} [{id}].{ext}"_s
+        << u"Hello […].mp4"_s;
     QTest::newRow("Windows device name and reserved characters")
         << u"CON"_s << u"a<b>:c|d?"_s << u"{name}.{title}.{ext}"_s << u"_CON.a_b__c_d_.mp4"_s;
     QTest::newRow("leading dots") << u"..."_s << u"hidden"_s << u"{name}{title}.{ext}"_s
