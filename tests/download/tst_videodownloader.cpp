@@ -800,9 +800,13 @@ void TestVideoDownloader::resumesWhereTheTransferBroke()
     QVERIFY2(result.ok, qPrintable(result.errorString));
     QCOMPARE(contents(result.filePath), video);
     QCOMPARE(entries(dir.path()).size(), 1);
+    // Qt sends a request once more by itself when its connection is reset before the answer's
+    // first bytes were read, so the broken transfer may take two requests; only the
+    // downloader's own retry, the last request, may ask for a range.
     const QList<SamplePlatform::Request> requests = platform->requests();
-    QCOMPARE(requests.size(), 2);
-    QVERIFY(requests.constFirst().header("Range").isNull());
+    QVERIFY2(requests.size() == 2 || requests.size() == 3, QByteArray::number(requests.size()));
+    for (qsizetype i = 0; i + 1 < requests.size(); ++i)
+        QVERIFY(requests.at(i).header("Range").isNull());
     const QByteArray range = requests.constLast().header("Range");
     if (!resumed) {
         QVERIFY2(range.isNull(), range.constData());
