@@ -7,6 +7,7 @@
 // Target: every stall under 50 ms. The exit status is 1 when the target is missed.
 
 #include "HeavyFlows.h"
+#include "MemoryArenas.h"
 #include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "TemporaryHome.h"
@@ -27,6 +28,8 @@ constexpr qint64 pageBytes = 15 * 1000 * 1000;
 
 int main(int argc, char *argv[])
 {
+    // The allocator as the programs set it up.
+    MemoryArenas::limit();
     QApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const qint64 videoMiB = arguments.value(1, QStringLiteral("256")).toLongLong();

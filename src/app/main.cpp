@@ -1,6 +1,7 @@
 #include "ApplicationShell.h"
 #include "LaunchOptions.h"
 #include "MediaBackend.h"
+#include "MemoryArenas.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    MemoryArenas::limit();
     QCoreApplication::setApplicationName(u"Kivora"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(KIVORA_VERSION));
     // Read before the QApplication, which needs a display: help, version and usage errors work

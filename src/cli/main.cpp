@@ -1,5 +1,6 @@
 #include "CliApplication.h"
 #include "DownloadCommand.h"
+#include "MemoryArenas.h"
 #include "ParseCommand.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    MemoryArenas::limit();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kivora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KIVORA_VERSION));

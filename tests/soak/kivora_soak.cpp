@@ -14,6 +14,7 @@
 // memory measured is the client's alone: in this process, the servers' threads and their malloc
 // arenas would grow it with their own traffic.
 
+#include "MemoryArenas.h"
 #include "NetworkTrust.h"
 #include "PlatformProcess.h"
 #include "PlatformProcesses.h"
@@ -209,6 +210,8 @@ void print(const char *what, int count, const Tally &tally)
 
 int main(int argc, char *argv[])
 {
+    // As the programs do: the memory measured is theirs.
+    MemoryArenas::limit();
     QCoreApplication application(argc, argv);
     QLoggingCategory::setFilterRules(u"kivora=false\nkivora.sample=false"_s);
     const QStringList arguments = QCoreApplication::arguments();
