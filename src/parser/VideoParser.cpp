@@ -304,7 +304,7 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
         return failureRecord();
     if (item->imagesLeftOut > 0) {
         qCInfo(lcKivora).noquote()
-            << tr("The gallery lists %1 images; the record keeps the first %2.")
+            << QStringLiteral("The gallery lists %1 images; the record keeps the first %2.")
                    .arg(item->images.size() + item->imagesLeftOut)
                    .arg(item->images.size());
     }
