@@ -1,5 +1,6 @@
 #include "PartFile.h"
 
+#include "CheckedWrites.h"
 #include "SuggestedFileName.h"
 
 #include <QCoreApplication>
@@ -166,20 +167,7 @@ bool PartFile::write(const char *data, qint64 size)
 {
     if (!m_error.isEmpty() || m_done)
         return false;
-    return writeAll(m_file, data, size, m_size) || fail(m_file.errorString());
-}
-
-bool PartFile::writeAll(QFileDevice &file, const char *data, qint64 size, qint64 &written)
-{
-    while (size > 0) {
-        const qint64 count = file.write(data, size);
-        if (count <= 0)
-            return false;
-        written += count;
-        data += count;
-        size -= count;
-    }
-    return true;
+    return CheckedWrites::writeAll(m_file, data, size, m_size) || fail(m_file.errorString());
 }
 
 bool PartFile::truncate()
@@ -194,14 +182,13 @@ QString PartFile::commit(const QString &finalName)
 {
     if (!m_error.isEmpty() || m_done)
         return {};
-    // Unbuffered, flush() has nothing left to write; it and error() still report a failed write
-    // that the calls above did not see.
-    if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
+    if (!CheckedWrites::allWritten(m_file)) {
         fail(m_file.errorString());
         return {};
     }
-    if (m_file.size() != m_size) {
-        fail(tr("%1 holds %2 of the %3 bytes written").arg(path()).arg(m_file.size()).arg(m_size));
+    if (const QString difference = CheckedWrites::sizeDifference(path(), m_file.size(), m_size);
+        !difference.isEmpty()) {
+        fail(difference);
         return {};
     }
     const QDir dir = QFileInfo(path()).dir();
@@ -219,10 +206,9 @@ QString PartFile::commit(const QString &finalName)
         // The lock goes with the descriptor, which now names the final file.
         m_file.close();
         m_done = true;
-        const qint64 onDisk = QFileInfo(target).size();
-        if (onDisk != m_size) {
+        m_error = CheckedWrites::sizeDifference(target, QFileInfo(target).size(), m_size);
+        if (!m_error.isEmpty()) {
             QFile::remove(target);
-            m_error = tr("%1 holds %2 of the %3 bytes written").arg(target).arg(onDisk).arg(m_size);
             return {};
         }
         return target;
@@ -253,8 +239,7 @@ void PartFile::discard()
 
 bool PartFile::fail(const QString &reason)
 {
-    m_error = reason.isEmpty() ? tr("Cannot write %1").arg(path())
-                               : tr("Cannot write %1: %2").arg(path(), reason);
+    m_error = CheckedWrites::writeFailure(path(), reason);
     discard();
     return false;
 }

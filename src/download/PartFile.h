@@ -65,11 +65,6 @@ public:
 
     QString errorString() const { return m_error; }
 
-    /*! Writes all \a size bytes of \a data to \a file, counting them in \a written: false after
-     *  the first write that fails (a short write sets no error; the retry of the rest then fails
-     *  with the system's reason). */
-    static bool writeAll(QFileDevice &file, const char *data, qint64 size, qint64 &written);
-
 private:
     explicit PartFile(const QString &path);
     bool takeOver(bool emptied);

@@ -44,6 +44,21 @@
         </message>
     </context>
     <context>
+        <name>CheckedWrites</name>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ContentDecoder</name>
         <message>
             <source>the compressed data is damaged</source>
@@ -221,19 +236,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>%1 holds %2 of the %3 bytes written</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Cannot rename %1 to %2: %3</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot write %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot write %1: %2</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -284,21 +287,6 @@
         </message>
         <message>
             <source>"%1" is not a valid address</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>VerifiedSaveFile</name>
-        <message>
-            <source>%1 holds %2 of the %3 bytes written</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot write %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Cannot write %1: %2</source>
             <translation type="unfinished" />
         </message>
     </context>

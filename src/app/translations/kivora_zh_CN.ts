@@ -44,6 +44,21 @@
         </message>
     </context>
     <context>
+        <name>CheckedWrites</name>
+        <message>
+            <source>%1 holds %2 of the %3 bytes written</source>
+            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
+        </message>
+        <message>
+            <source>Cannot write %1</source>
+            <translation>无法写入 %1</translation>
+        </message>
+        <message>
+            <source>Cannot write %1: %2</source>
+            <translation>无法写入 %1：%2</translation>
+        </message>
+    </context>
+    <context>
         <name>ContentDecoder</name>
         <message>
             <source>the compressed data is damaged</source>
@@ -221,20 +236,8 @@
             <translation>在 %2 中找不到 %1 可用的文件名</translation>
         </message>
         <message>
-            <source>%1 holds %2 of the %3 bytes written</source>
-            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
-        </message>
-        <message>
             <source>Cannot rename %1 to %2: %3</source>
             <translation>无法把 %1 重命名为 %2：%3</translation>
-        </message>
-        <message>
-            <source>Cannot write %1</source>
-            <translation>无法写入 %1</translation>
-        </message>
-        <message>
-            <source>Cannot write %1: %2</source>
-            <translation>无法写入 %1：%2</translation>
         </message>
     </context>
     <context>
@@ -285,21 +288,6 @@
         <message>
             <source>"%1" is not a valid address</source>
             <translation>“%1”不是有效的地址</translation>
-        </message>
-    </context>
-    <context>
-        <name>VerifiedSaveFile</name>
-        <message>
-            <source>%1 holds %2 of the %3 bytes written</source>
-            <translation>%1 只有写入的 %3 字节中的 %2 字节</translation>
-        </message>
-        <message>
-            <source>Cannot write %1</source>
-            <translation>无法写入 %1</translation>
-        </message>
-        <message>
-            <source>Cannot write %1: %2</source>
-            <translation>无法写入 %1：%2</translation>
         </message>
     </context>
     <context>
