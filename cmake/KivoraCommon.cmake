@@ -17,3 +17,12 @@ target_compile_definitions(kivora_common INTERFACE
     QT_NO_KEYWORDS
     QT_USE_QSTRINGBUILDER
     QT_DISABLE_DEPRECATED_UP_TO=0x060400)
+
+# Run-time options of the address sanitizer for every program the build runs: tests and build
+# steps. GCC 12's runtime takes the bounds of a thread's dynamically allocated thread-local
+# block from the 16 bytes before it whenever the block starts 16 bytes into a page, a layout an
+# older C library had; with today's glibc those bytes are the allocator's, so now and then it
+# records a bogus range, and then either clears the shadow of that range (a crash wherever the
+# program is) or scans it in the leak check ("Tracer caught signal 11"). Without the interception
+# such blocks are still scanned: they are heap blocks reachable from the thread's descriptor.
+set(KIVORA_ASAN_OPTIONS intercept_tls_get_addr=0)
