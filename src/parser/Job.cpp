@@ -44,7 +44,7 @@ void Job::finish(const JobOutcome &outcome)
     }
     const quint64 run = m_run;
     QMetaObject::invokeMethod(
-            this, [this, run, outcome] { deliver(run, outcome); }, Qt::QueuedConnection);
+        this, [this, run, outcome] { deliver(run, outcome); }, Qt::QueuedConnection);
 }
 
 void Job::deliver(quint64 run, const JobOutcome &outcome)
