@@ -9,6 +9,7 @@ packages=(
     qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
     libcpp-httplib-dev libssl-dev
+    dbus-daemon
     python3 xvfb xauth fonts-noto-cjk fonts-noto-color-emoji curl
     desktop-file-utils appstream dpkg-dev fakeroot file
 )
