@@ -97,22 +97,33 @@ PlatformLink PlatformLink::classify(const QUrl &url, const Endpoints &endpoints)
 
 std::optional<QString> PlatformLink::findFirst(const QString &text, const Endpoints &endpoints)
 {
+    const QStringList links = findAll(text, endpoints, 1);
+    if (links.isEmpty())
+        return std::nullopt;
+    return links.first();
+}
+
+QStringList PlatformLink::findAll(const QString &text, const Endpoints &endpoints, qsizetype limit)
+{
     // Links run to the next tab, line feed, form feed, carriage return or Unicode separator.
     static const QRegularExpression links(QStringLiteral("https?://[^\\t\\n\\f\\r\\p{Z}]+"));
     // A short code ends at its slash: what sticks to it (a "+" and a second link, punctuation)
     // is not part of the link.
     static const QRegularExpression shortLink(QStringLiteral("^https://[^/?#]+/[A-Za-z0-9_-]+/"));
+    QStringList found;
     QRegularExpressionMatchIterator candidates = links.globalMatch(text);
-    while (candidates.hasNext()) {
+    while (candidates.hasNext() && (limit < 0 || found.size() < limit)) {
         const QString candidate = candidates.next().captured();
-        if (classify(QUrl(candidate), endpoints).kind() == Kind::ItemLink)
-            return candidate;
+        if (classify(QUrl(candidate), endpoints).kind() == Kind::ItemLink) {
+            found.append(candidate);
+            continue;
+        }
         const QRegularExpressionMatch shortMatch = shortLink.match(candidate);
         if (shortMatch.hasMatch()
             && classify(QUrl(shortMatch.captured()), endpoints).kind() == Kind::ShortLink)
-            return shortMatch.captured();
+            found.append(shortMatch.captured());
     }
-    return std::nullopt;
+    return found;
 }
 
 bool PlatformLink::isPlayAddress(const QString &text)

@@ -3,6 +3,7 @@
 #include "Endpoints.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -35,6 +36,10 @@ public:
      *  text holds neither. Links of other hosts and decoys such as "E@U.lp" or "05/17" are passed
      *  over. */
     static std::optional<QString> findFirst(const QString &text, const Endpoints &endpoints);
+    /*! Every short link or item link in \a text, in order and cut as findFirst() cuts them; at
+     *  most \a limit of them when it is not negative. */
+    static QStringList findAll(const QString &text, const Endpoints &endpoints,
+                               qsizetype limit = -1);
 
     /*! True when \a text, white space around it left out, is an http(s) link whose path is
      *  "/aweme/v1/play/" and whose query has a non-empty "video_id". */

@@ -50,4 +50,25 @@ std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &
     return pickLinkFromPastedText(text);
 }
 
+QStringList queueInputs(const QString &text, const Endpoints &endpoints)
+{
+    static const QRegularExpression videoIdLine(QStringLiteral("^\\s*([0-9]{6,32})\\s*$"),
+                                                QRegularExpression::MultilineOption);
+    QStringList inputs;
+    const auto add = [&inputs](const QString &input) {
+        if (!inputs.contains(input))
+            inputs.append(input);
+    };
+    // Line by line, so that IDs and links keep the order they were written in.
+    for (const QString &line : text.split(u'\n')) {
+        const QRegularExpressionMatch id = videoIdLine.match(line);
+        if (id.hasMatch())
+            add(id.captured(1));
+        else
+            for (const QString &link : PlatformLink::findAll(line, endpoints))
+                add(link);
+    }
+    return inputs;
+}
+
 } // namespace ShareText

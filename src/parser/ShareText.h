@@ -3,6 +3,7 @@
 #include "Endpoints.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -35,5 +36,9 @@ std::optional<QString> pickLinkFromPastedText(const QString &text);
  *  (extractDouyinURLFromString()), whole, so that a long link keeps the ID at its end; else what
  *  pickLinkFromPastedText() picks. */
 std::optional<QString> linkFromPastedText(const QString &text, const Endpoints &endpoints);
+
+/*! The inputs a paste or a drop of \a text adds to the download queue: every platform link it
+ *  holds and every line that is a video ID alone, in order and each once. */
+QStringList queueInputs(const QString &text, const Endpoints &endpoints);
 
 } // namespace ShareText

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void pickLinkFromPastedText();
     void linkFromPastedText_data();
     void linkFromPastedText();
+    void queueInputs_data();
+    void queueInputs();
 };
 
 void TestShareText::directPlayAddress_data()
@@ -182,6 +184,39 @@ void TestShareText::linkFromPastedText()
     QFETCH(QString, text);
     QFETCH(OptionalText, link);
     QCOMPARE(ShareText::linkFromPastedText(text, Endpoints()), link);
+}
+
+void TestShareText::queueInputs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("inputs");
+    const QString first = QStringLiteral("https://v.douyin.com/AbC-12_xYz/");
+    const QString second = QStringLiteral("https://www.douyin.com/video/7301234567890123456");
+    const QString third = QStringLiteral("https://v.douyin.com/Zz9/");
+    QTest::newRow("three share texts, one a line")
+        << QStringLiteral("7.43 复制打开抖音，看看 %1 一\n4.1 看看 %2 二\r\n%3+ 三\n")
+               .arg(first, second, third)
+        << QStringList({ first, second, third });
+    QTest::newRow("two links on one line both count")
+        << QStringLiteral("%1 and %2").arg(first, second) << QStringList({ first, second });
+    QTest::newRow("a link twice is one input")
+        << QStringLiteral("%1\n%1 again\n").arg(first) << QStringList({ first });
+    QTest::newRow("video IDs alone on their lines, in order")
+        << QStringLiteral("7301234567890123456\n  %1\n 7312345678901234567 \n").arg(first)
+        << QStringList({ QStringLiteral("7301234567890123456"), first,
+                         QStringLiteral("7312345678901234567") });
+    QTest::newRow("digits inside a sentence are no ID")
+        << QStringLiteral("call 7301234567890 now\n05/17") << QStringList();
+    QTest::newRow("other hosts and plain text are passed over")
+        << QStringLiteral("https://example.com/video/1/ E@U.lp") << QStringList();
+    QTest::newRow("empty") << QString() << QStringList();
+}
+
+void TestShareText::queueInputs()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, inputs);
+    QCOMPARE(ShareText::queueInputs(text, Endpoints()), inputs);
 }
 
 QTEST_GUILESS_MAIN(TestShareText)
