@@ -3,6 +3,7 @@
 #include "ClipboardWatcher.h"
 #include "HistoryDialog.h"
 #include "HistoryService.h"
+#include "ProxyAddress.h"
 #include "Settings.h"
 #include "SettingsDialog.h"
 #include "ViewController.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QNetworkProxy>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +28,7 @@ WindowMenu::WindowMenu(QWidget *window, ViewController *screen, const Endpoints 
     , m_history(new HistoryService(HistoryStore::defaultPath(), this))
     , m_clipboardWatcher(new ClipboardWatcher(QGuiApplication::clipboard(), this))
     , m_menuBar(new QMenuBar(window))
+    , m_proxyBefore(QNetworkProxy::applicationProxy())
 {
     QMenu *menu = m_menuBar->addMenu(tr("&Kivora"));
     QAction *settings = menu->addAction(tr("&Settings…"), this, &WindowMenu::openSettings);
@@ -88,9 +91,14 @@ HistoryDialog *WindowMenu::openHistory()
     return m_historyDialog;
 }
 
+// The proxy carries the parses and downloads (Qt's network stack); the player's own HTTP source
+// follows the system's proxy settings.
 void WindowMenu::applySettings()
 {
     m_clipboardWatcher->setEnabled(m_settings->clipboardWatch());
+    const QString proxy = m_settings->proxy();
+    QNetworkProxy::setApplicationProxy(proxy.isEmpty() ? m_proxyBefore
+                                                       : ProxyAddress::parse(proxy));
 }
 
 // The history is kept beside everything else; only a file that had to be moved aside, or one

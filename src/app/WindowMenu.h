@@ -2,6 +2,7 @@
 
 #include "Endpoints.h"
 
+#include <QNetworkProxy>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -23,7 +24,8 @@ class ViewController;
  * the history file itself, and the offers of links copied in other programs.
  *
  * An item opened from the history, or an offered link taken, goes into the screen's field and is
- * parsed as if typed there.
+ * parsed as if typed there. The settings of clipboard watching and of the proxy apply at once, on
+ * start and whenever the settings dialog saves.
  */
 class WindowMenu : public QObject
 {
@@ -58,6 +60,7 @@ private:
     HistoryService *m_history;
     ClipboardWatcher *m_clipboardWatcher;
     QMenuBar *m_menuBar;
+    QNetworkProxy m_proxyBefore; //!< what an empty proxy setting leaves in place
     QPointer<SettingsDialog> m_settingsDialog;
     QPointer<HistoryDialog> m_historyDialog;
     QPointer<QMessageBox> m_offer;

@@ -4,6 +4,8 @@
 #include "InterfaceLanguage.h"
 #include "Settings.h"
 #include "SettingsDialog.h"
+#include "ViewController.h"
+#include "WindowMenu.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -15,12 +17,16 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 using Key = Settings::Key;
@@ -76,6 +82,8 @@ private Q_SLOTS:
     void linksInACopiedText();
     void clipboardWatchingFollowsTheSetting_data();
     void clipboardWatchingFollowsTheSetting();
+    void windowMenuFollowsTheSettings_data();
+    void windowMenuFollowsTheSettings();
 
 private:
     QTemporaryDir m_folder;
@@ -250,6 +258,74 @@ void TestSettingsAndHistory::clipboardWatchingFollowsTheSetting()
     if (enabled)
         QCOMPARE(offered.constFirst().constFirst().toStringList(),
                  QStringList { u"https://v.douyin.com/on/"_s });
+}
+
+void TestSettingsAndHistory::windowMenuFollowsTheSettings_data()
+{
+    QTest::addColumn<QString>("settings"); // the user's settings file; empty: none
+    QTest::addColumn<QByteArray>("history"); // the history file's bytes; empty: none
+    QTest::addColumn<QString>("proxy"); // host:port of the application's proxy; empty: none
+    QTest::addColumn<bool>("watching");
+    QTest::addColumn<QString>("message"); // a part of the message shown; empty: none
+
+    QTest::newRow("nothing set") << QString() << QByteArray() << QString() << false << QString();
+    QTest::newRow("proxy and clipboard watching")
+        << u"[network]\nproxy=http://127.0.0.1:3128\n[clipboard]\nwatch=true\n"_s << QByteArray()
+        << u"127.0.0.1:3128"_s << true << QString();
+    QTest::newRow("a history file that is no database")
+        << QString() << QByteArray("not a database") << QString() << false
+        << u"history.sqlite.damaged-"_s;
+}
+
+void TestSettingsAndHistory::windowMenuFollowsTheSettings()
+{
+    QFETCH(QString, settings);
+    QFETCH(QByteArray, history);
+    QFETCH(QString, proxy);
+    QFETCH(bool, watching);
+    QFETCH(QString, message);
+    const Settings user;
+    // The user's files of the test mode, anew for each row.
+    QDir historyFolder = QFileInfo(HistoryStore::defaultPath()).dir();
+    QVERIFY(historyFolder.removeRecursively() && historyFolder.mkpath(u"."_s));
+    QVERIFY(QDir().mkpath(QFileInfo(user.filePath()).absolutePath()));
+    QFile::remove(user.filePath());
+    const auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    if (!settings.isEmpty())
+        QVERIFY(write(user.filePath(), settings.toUtf8()));
+    if (!history.isEmpty())
+        QVERIFY(write(HistoryStore::defaultPath(), history));
+    const QNetworkProxy proxyBefore = QNetworkProxy::applicationProxy();
+
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *screen = new ViewController;
+        layout->addWidget(screen);
+        WindowMenu menu(&window, screen, Endpoints());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(layout->menuBar(), menu.menuBar());
+        QCOMPARE(menu.clipboardWatcher()->isEnabled(), watching);
+        const QNetworkProxy applied = QNetworkProxy::applicationProxy();
+        QCOMPARE(proxy.isEmpty() ? QString()
+                                 : u"%1:%2"_s.arg(applied.hostName()).arg(applied.port()),
+                 proxy);
+        // The history answers in order: once a search is answered, its opening was too.
+        QSignalSpy found(menu.history(), &HistoryService::found);
+        menu.history()->search(QString());
+        QTRY_COMPARE(found.size(), 1);
+        const auto *box = window.findChild<QMessageBox *>();
+        QCOMPARE(box != nullptr, !message.isEmpty());
+        if (box)
+            QVERIFY2(box->text().contains(message), qPrintable(box->text()));
+    }
+    QNetworkProxy::setApplicationProxy(proxyBefore);
+    QFile::remove(user.filePath());
+    QVERIFY(historyFolder.removeRecursively());
 }
 
 QTEST_MAIN(TestSettingsAndHistory)
