@@ -20,7 +20,7 @@ class ClipboardWatcher : public QObject
 
 public:
     /*! The most of a copied text that is read, and the most links offered from it. */
-    static constexpr qsizetype mostCharacters = 1 << 20;
+    static constexpr qsizetype mostCharacters = 1 << 16;
     static constexpr int mostLinks = 100;
 
     explicit ClipboardWatcher(QClipboard *clipboard, QObject *parent = nullptr);

@@ -180,8 +180,12 @@ void SettingsDialog::accept()
             return;
         }
     }
-    for (Key key : Settings::keys())
-        m_settings->set(key, edited(key));
+    // A default the file does not hold stays out of it: it may change with a later version, and
+    // the command-line tool tells a set value from its own default.
+    for (Key key : Settings::keys()) {
+        if (m_settings->contains(key) || edited(key) != Settings::defaultValue(key))
+            m_settings->set(key, edited(key));
+    }
     if (const QString reason = m_settings->sync(); !reason.isEmpty()) {
         m_problem->setText(reason);
         m_problem->show();
