@@ -45,7 +45,9 @@ HistoryDialog::HistoryDialog(HistoryService *service, QWidget *parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(HistoryModel::Title, QHeaderView::Stretch);
+    m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
     m_files->setAccessibleName(tr("Files saved for the item"));
     m_note->setWordWrap(true);

@@ -19,6 +19,7 @@ SettingsDialog::SettingsDialog(Settings *settings, QWidget *parent)
     : QDialog(parent), m_settings(settings), m_form(new QFormLayout), m_problem(new QLabel(this))
 {
     setWindowTitle(tr("Settings"));
+    setMinimumWidth(520);
     addFolderRow(Key::VideoFolder, tr("&Video folder"));
     addFolderRow(Key::PictureFolder, tr("&Picture folder"));
 
