@@ -23,10 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Resolve Douyin share texts, play and save 
  a gallery, copies the address and saves the video or the pictures into the
  albums. kivora-cli does the same in a terminal.")
 # The libraries come from the programs themselves; the plugins Qt loads at run time do not show
-# there: the SVG icon engine and the GStreamer elements the player needs.
+# there: the SVG icon engine, the SQLite driver of the history and the GStreamer elements the
+# player needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6svg6, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav")
+    "libqt6svg6, libqt6sql6-sqlite, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk")
 set(CPACK_GENERATOR DEB)
 include(CPack)

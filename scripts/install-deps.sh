@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build pkg-config g++
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-tools-dev qt6-l10n-tools libqt6svg6
+    libqt6sql6-sqlite
     qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
     libcpp-httplib-dev libssl-dev

@@ -9,8 +9,10 @@
 #include "InterfaceLanguage.h"
 #include "PlayerView.h"
 #include "SceneDelegate.h"
+#include "Settings.h"
 #include "VideoFrameView.h"
 #include "ViewController.h"
+#include "WindowMenu.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -54,6 +56,7 @@ ApplicationShell::ApplicationShell(QObject *parent)
 ApplicationShell::~ApplicationShell()
 {
     // The window (and with it the screen) goes before the sample platform it may still talk to.
+    m_windowMenu.reset();
     m_sceneDelegate.reset();
 }
 
@@ -65,8 +68,11 @@ QSize ApplicationShell::defaultWindowSize()
 bool ApplicationShell::launch(const LaunchOptions &launchOptions)
 {
     LaunchOptions options = launchOptions;
-    const QString language
-        = options.language.value_or(InterfaceLanguage::fromLocale(QLocale::system()));
+    // --lang, else the settings file's language, else the system's.
+    const QString chosenLanguage = Settings().language();
+    const QString language = options.language.value_or(
+        chosenLanguage.isEmpty() ? InterfaceLanguage::fromLocale(QLocale::system())
+                                 : chosenLanguage);
     if (!InterfaceLanguage::install(language))
         qWarning().noquote() << u"No translation for the language %1"_s.arg(language);
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" KIVORA_APP_ID ".svg")));
@@ -76,6 +82,8 @@ bool ApplicationShell::launch(const LaunchOptions &launchOptions)
     if (!m_delegate->didFinishLaunchingWithOptions({}) || !connectScene())
         return false;
     m_mainScreen->setEndpoints(options.endpoints);
+    m_windowMenu
+        = std::make_unique<WindowMenu>(m_sceneDelegate->window(), m_mainScreen, options.endpoints);
     if (m_demoPlatform) {
         m_mainScreen->textField()->setText(m_demoPlatform->sampleShareText());
         m_mainScreen->textField()->setCursorPosition(0);
@@ -100,6 +108,11 @@ SceneDelegate *ApplicationShell::sceneDelegate() const
 ViewController *ApplicationShell::mainScreen() const
 {
     return m_mainScreen;
+}
+
+WindowMenu *ApplicationShell::windowMenu() const
+{
+    return m_windowMenu.get();
 }
 
 DemoPlatform *ApplicationShell::demoPlatform() const

@@ -13,6 +13,7 @@ class AppDelegate;
 class DemoPlatform;
 class SceneDelegate;
 class ViewController;
+class WindowMenu;
 class QWidget;
 
 /*!
@@ -22,8 +23,8 @@ class QWidget;
  *
  * It also applies the launch options: the interface language (`--lang`, else the system's), the
  * platform's endpoints, `--demo` (the sample platform, started in-process, with a sample share
- * text in the field) and `--screenshot`. The window carries the application's icon and quits on
- * Ctrl+Q.
+ * text in the field) and `--screenshot`; the language of the settings file when `--lang` is not
+ * given. The window carries the application's icon and a menu (WindowMenu), and quits on Ctrl+Q.
  */
 class ApplicationShell : public QObject
 {
@@ -42,6 +43,8 @@ public:
     AppDelegate *delegate() const;
     SceneDelegate *sceneDelegate() const;
     ViewController *mainScreen() const;
+    /*! The window's menu, with the settings and the history. */
+    WindowMenu *windowMenu() const;
     /*! The in-process sample platform of a demo run, else nullptr. */
     DemoPlatform *demoPlatform() const;
 
@@ -59,4 +62,5 @@ private:
     std::unique_ptr<SceneDelegate> m_sceneDelegate;
     QPointer<ViewController> m_mainScreen;
     std::unique_ptr<DemoPlatform> m_demoPlatform;
+    std::unique_ptr<WindowMenu> m_windowMenu;
 };

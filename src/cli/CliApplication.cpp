@@ -7,14 +7,15 @@
 #include "InputSource.h"
 #include "NetworkAccess.h"
 #include "ProgressDisplay.h"
+#include "ProxyAddress.h"
 #include "RunContext.h"
+#include "Settings.h"
 #include "SignalWatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QNetworkProxy>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -42,19 +43,6 @@ void writeMessage(QtMsgType, const QMessageLogContext &, const QString &message)
         Console::err(line);
 }
 
-// The proxy of \a text (http://, https:// or socks5:// HOST[:PORT], with a user and password when
-// given), or a proxy of type DefaultProxy when the text is not one.
-QNetworkProxy proxyFrom(const QString &text)
-{
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    const bool socks = scheme == u"socks5"_s || scheme == u"socks5h"_s;
-    if (!url.isValid() || url.host().isEmpty() || (!socks && scheme != u"http"_s))
-        return QNetworkProxy(QNetworkProxy::DefaultProxy);
-    return QNetworkProxy(socks ? QNetworkProxy::Socks5Proxy : QNetworkProxy::HttpProxy, url.host(),
-                         quint16(url.port(socks ? 1080 : 8080)), url.userName(), url.password());
-}
-
 } // namespace
 
 CliApplication::CliApplication()
@@ -65,8 +53,10 @@ CliApplication::CliApplication()
           u"Read more inputs from FILE, one a line (\"-\": standard input); blank lines and "
           "lines starting with # are skipped."_s,
           u"FILE"_s)
-    , m_jobs({ u"j"_s, u"jobs"_s }, u"Work on up to N inputs at once (default 4)."_s, u"N"_s,
-             u"4"_s)
+    , m_jobs({ u"j"_s, u"jobs"_s },
+             u"Work on up to N inputs at once (default: downloads/parallel of the settings file, "
+             "else 4)."_s,
+             u"N"_s)
     , m_json(u"json"_s, u"Print one JSON line per input (JSON Lines) instead of text."_s)
     , m_quiet({ u"q"_s, u"quiet"_s }, u"Print nothing on standard error but errors."_s)
     , m_verbose({ u"v"_s, u"verbose"_s },
@@ -75,7 +65,7 @@ CliApplication::CliApplication()
                 u"SECONDS"_s)
     , m_proxy(u"proxy"_s,
               u"Send every request through URL (http://HOST:PORT or socks5://HOST:PORT) instead "
-              "of the system's proxy."_s,
+              "of network/proxy of the settings file or the system's proxy."_s,
               u"URL"_s)
     , m_manPage(hidden(QCommandLineOption(u"man-page"_s, u"Print the manual page (roff)."_s)))
     , m_bashCompletion(
@@ -143,6 +133,7 @@ int CliApplication::run(const QStringList &arguments)
         return help({ name });
     if (const QString foreign = foreignOption(parser, *chosen); !foreign.isEmpty())
         return usageError(u"%1 does not take --%2"_s.arg(chosen->name(), foreign));
+    warnAboutSettings();
     RunOptions options;
     QString error;
     if (!m_endpointOptions.apply(parser, &error))
@@ -163,8 +154,13 @@ int CliApplication::run(const QStringList &arguments)
 
 QString CliApplication::readRunOptions(const QCommandLineParser &parser, RunOptions &options) const
 {
-    bool valid = false;
-    options.jobs = parser.value(m_jobs).toInt(&valid);
+    // The settings file gives the defaults; the options override them.
+    const Settings settings;
+    bool valid = true;
+    if (parser.isSet(m_jobs))
+        options.jobs = parser.value(m_jobs).toInt(&valid);
+    else if (settings.contains(Settings::Key::Parallel))
+        options.jobs = settings.parallel();
     if (!valid || options.jobs < 1 || options.jobs > mostJobs)
         return u"--jobs takes a number from 1 to %1"_s.arg(mostJobs);
     options.timeout = NetworkAccess::defaultInactivityTimeout;
@@ -174,11 +170,12 @@ QString CliApplication::readRunOptions(const QCommandLineParser &parser, RunOpti
             return u"--timeout takes a number of seconds above 0"_s;
         options.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
-    if (parser.isSet(m_proxy)) {
-        const QNetworkProxy proxy = proxyFrom(parser.value(m_proxy));
+    const QString proxyText = parser.isSet(m_proxy) ? parser.value(m_proxy) : settings.proxy();
+    if (!proxyText.isEmpty()) {
+        const QNetworkProxy proxy = ProxyAddress::parse(proxyText);
         if (proxy.type() == QNetworkProxy::DefaultProxy)
             return u"--proxy takes http://HOST[:PORT] or socks5://HOST[:PORT], not \"%1\""_s.arg(
-                parser.value(m_proxy));
+                proxyText);
         QNetworkProxy::setApplicationProxy(proxy);
     }
     options.json = parser.isSet(m_json);
@@ -296,6 +293,17 @@ QString CliApplication::foreignOption(const QCommandLineParser &parser,
             return name;
     }
     return QString();
+}
+
+// A value in the settings file that cannot be used is passed over for its default, with a word.
+void CliApplication::warnAboutSettings() const
+{
+    const Settings settings;
+    const QStringList problems = settings.problems();
+    for (const QString &problem : problems) {
+        Console::err(u"%1: %2: %3 (the default is used)\n"_s.arg(
+            QCoreApplication::applicationName(), settings.filePath(), Console::escaped(problem)));
+    }
 }
 
 int CliApplication::usageError(const QString &message) const

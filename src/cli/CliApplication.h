@@ -58,6 +58,7 @@ private:
     QString readRunOptions(const QCommandLineParser &parser, RunOptions &options) const;
     int help(const QStringList &topics) const;
     int runBatch(CliCommand &command, const QStringList &inputs, const RunOptions &options);
+    void warnAboutSettings() const;
     int usageError(const QString &message) const;
 
     EndpointOptions m_endpointOptions;

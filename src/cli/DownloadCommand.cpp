@@ -1,5 +1,7 @@
 #include "DownloadCommand.h"
 
+#include "Settings.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 
@@ -19,12 +21,14 @@ QCommandLineOption hidden(QCommandLineOption option)
 
 DownloadCommand::DownloadCommand(QObject *parent)
     : CliCommand(parent)
-    , m_output({ u"o"_s, u"output"_s },
-               u"Name the files after TEMPLATE, with the fields {id}, {name} (the author), "
-               "{title}, {type}, {index} (a picture's number) and {ext}. Default: "
-               "\"{name} - {title} [{id}].{ext}\", with \" {index}\" before the extension for "
-               "pictures; parts whose fields are empty are left out."_s,
-               u"TEMPLATE"_s)
+    , m_output(
+          { u"o"_s, u"output"_s },
+          u"Name the files after TEMPLATE, with the fields {id}, {name} (the author), "
+          "{title}, {type}, {index} (a picture's number) and {ext}. Default: "
+          "downloads/nameTemplate of the settings file, else \"{name} - {title} [{id}].{ext}\", "
+          "with \" {index}\" before the extension for pictures; parts whose fields are empty "
+          "are left out."_s,
+          u"TEMPLATE"_s)
     , m_paths({ u"P"_s, u"paths"_s },
               u"Save into DIR (default: the current folder; created when missing)."_s, u"DIR"_s)
     , m_out(hidden(QCommandLineOption(u"out"_s, u"The same as --paths."_s, u"DIR"_s)))
@@ -107,10 +111,12 @@ QString DownloadCommand::readOptions(const QCommandLineParser &parser)
     if (folder.isEmpty())
         return u"--paths needs a folder"_s;
     m_settings.directory = QDir(folder).absolutePath();
-    m_settings.customTemplate = parser.isSet(m_output);
-    m_settings.nameTemplate = FileNameTemplate(parser.value(m_output));
-    if (m_settings.customTemplate && parser.value(m_output).isEmpty())
+    if (parser.isSet(m_output) && parser.value(m_output).isEmpty())
         return u"--output needs a template"_s;
+    const QString nameTemplate
+        = parser.isSet(m_output) ? parser.value(m_output) : Settings().nameTemplate();
+    m_settings.customTemplate = !nameTemplate.isEmpty();
+    m_settings.nameTemplate = FileNameTemplate(nameTemplate);
     if (const QString error = m_settings.nameTemplate.error(); !error.isEmpty())
         return error;
     bool valid = false;

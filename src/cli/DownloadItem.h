@@ -18,7 +18,7 @@ class DownloadArchive;
 struct DownloadSettings
 {
     FileNameTemplate nameTemplate;
-    bool customTemplate = false; //!< --output was given
+    bool customTemplate = false; //!< --output or the settings file named one
     QString directory;
     bool album = false;
     bool cover = false;

@@ -211,6 +211,84 @@
         </message>
     </context>
     <context>
+        <name>HistoryDialog</name>
+        <message>
+            <source>&amp;Open</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Show in folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>History</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Search by title, author or ID</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Search the history</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Items resolved before</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Files saved for the item</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Shows the item on the main screen</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Nothing found</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 (no longer there)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The folder %1 is no longer there</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>No file manager answered. The folder is %1</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>HistoryModel</name>
+        <message>
+            <source>Not saved</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Saved on %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Title</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Author</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>ID</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Saved</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -287,6 +365,136 @@
         </message>
         <message>
             <source>"%1" is not a valid address</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>Settings</name>
+        <message>
+            <source>%1 is not a folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The folder %1 cannot be written</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>A folder must be given as a full path, not "%1"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Parallel downloads take a number from 1 to %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The quality is best, worst or a height such as 720p, not "%1"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The codec is one of %1, not "%2"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Expected true or false, not "%1"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not "%1"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The language is zh_CN or en (or empty for the system's), not "%1"</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The settings file %1 cannot be written</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The settings file %1 is not an INI file</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>SettingsDialog</name>
+        <message>
+            <source>Settings</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Video folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Picture folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Fields: {id}, {name} (the author), {title}, {type}, {index}, {ext}. Empty: the default.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>File &amp;names</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Parallel &amp;downloads</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Quality</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Codec</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Save the clips of &amp;live photos</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The system's proxy</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>http://HOST:PORT or socks5://HOST:PORT</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pro&amp;xy</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The system's language</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Applies from the next start</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Language</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Offer links copied in other programs</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Problem</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose the %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Choose a folder</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -577,6 +785,56 @@
         </message>
         <message>
             <source>Download video</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>WindowMenu</name>
+        <message>
+            <source>&amp;Kivora</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;Settings…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&amp;History…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Menu</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The history cannot be kept: %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The history file was not a database. It was kept as %1 and a new history begun.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>History</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n link(s) copied in another program:</source>
+            <translation>
+                <numerusform>%n link copied in another program:</numerusform>
+                <numerusform>%n links copied in another program:</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Copied links</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Open</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Ignore</source>
             <translation type="unfinished" />
         </message>
     </context>

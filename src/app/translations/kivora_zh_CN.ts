@@ -211,6 +211,84 @@
         </message>
     </context>
     <context>
+        <name>HistoryDialog</name>
+        <message>
+            <source>&amp;Open</source>
+            <translation>打开(&amp;O)</translation>
+        </message>
+        <message>
+            <source>&amp;Show in folder</source>
+            <translation>在文件夹中显示(&amp;S)</translation>
+        </message>
+        <message>
+            <source>History</source>
+            <translation>历史记录</translation>
+        </message>
+        <message>
+            <source>Search by title, author or ID</source>
+            <translation>按标题、作者或 ID 搜索</translation>
+        </message>
+        <message>
+            <source>Search the history</source>
+            <translation>搜索历史记录</translation>
+        </message>
+        <message>
+            <source>Items resolved before</source>
+            <translation>解析过的作品</translation>
+        </message>
+        <message>
+            <source>Files saved for the item</source>
+            <translation>该作品已保存的文件</translation>
+        </message>
+        <message>
+            <source>Shows the item on the main screen</source>
+            <translation>在主界面显示该作品</translation>
+        </message>
+        <message>
+            <source>Nothing found</source>
+            <translation>没有找到</translation>
+        </message>
+        <message>
+            <source>%1 (no longer there)</source>
+            <translation>%1（已不存在）</translation>
+        </message>
+        <message>
+            <source>The folder %1 is no longer there</source>
+            <translation>文件夹 %1 已不存在</translation>
+        </message>
+        <message>
+            <source>No file manager answered. The folder is %1</source>
+            <translation>没有文件管理器响应。文件夹位于 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>HistoryModel</name>
+        <message>
+            <source>Not saved</source>
+            <translation>未保存</translation>
+        </message>
+        <message>
+            <source>Saved on %1</source>
+            <translation>保存于 %1</translation>
+        </message>
+        <message>
+            <source>Title</source>
+            <translation>标题</translation>
+        </message>
+        <message>
+            <source>Author</source>
+            <translation>作者</translation>
+        </message>
+        <message>
+            <source>ID</source>
+            <translation>ID</translation>
+        </message>
+        <message>
+            <source>Saved</source>
+            <translation>已保存</translation>
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -288,6 +366,136 @@
         <message>
             <source>"%1" is not a valid address</source>
             <translation>“%1”不是有效的地址</translation>
+        </message>
+    </context>
+    <context>
+        <name>Settings</name>
+        <message>
+            <source>%1 is not a folder</source>
+            <translation>%1 不是文件夹</translation>
+        </message>
+        <message>
+            <source>The folder %1 cannot be written</source>
+            <translation>无法写入文件夹 %1</translation>
+        </message>
+        <message>
+            <source>A folder must be given as a full path, not "%1"</source>
+            <translation>文件夹须为完整路径，而不是“%1”</translation>
+        </message>
+        <message>
+            <source>Parallel downloads take a number from 1 to %1</source>
+            <translation>同时下载数须为 1 到 %1 之间的数字</translation>
+        </message>
+        <message>
+            <source>The quality is best, worst or a height such as 720p, not "%1"</source>
+            <translation>画质须为 best、worst 或 720p 这样的高度，而不是“%1”</translation>
+        </message>
+        <message>
+            <source>The codec is one of %1, not "%2"</source>
+            <translation>编码须为 %1 之一，而不是“%2”</translation>
+        </message>
+        <message>
+            <source>Expected true or false, not "%1"</source>
+            <translation>须为 true 或 false，而不是“%1”</translation>
+        </message>
+        <message>
+            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not "%1"</source>
+            <translation>代理须为 http://主机[:端口] 或 socks5://主机[:端口]，而不是“%1”</translation>
+        </message>
+        <message>
+            <source>The language is zh_CN or en (or empty for the system's), not "%1"</source>
+            <translation>语言须为 zh_CN 或 en（留空则跟随系统），而不是“%1”</translation>
+        </message>
+        <message>
+            <source>The settings file %1 cannot be written</source>
+            <translation>无法写入设置文件 %1</translation>
+        </message>
+        <message>
+            <source>The settings file %1 is not an INI file</source>
+            <translation>设置文件 %1 不是 INI 文件</translation>
+        </message>
+    </context>
+    <context>
+        <name>SettingsDialog</name>
+        <message>
+            <source>Settings</source>
+            <translation>设置</translation>
+        </message>
+        <message>
+            <source>&amp;Video folder</source>
+            <translation>视频文件夹(&amp;V)</translation>
+        </message>
+        <message>
+            <source>&amp;Picture folder</source>
+            <translation>图片文件夹(&amp;P)</translation>
+        </message>
+        <message>
+            <source>Fields: {id}, {name} (the author), {title}, {type}, {index}, {ext}. Empty: the default.</source>
+            <translation>字段：{id}、{name}（作者）、{title}、{type}、{index}、{ext}。留空：默认。</translation>
+        </message>
+        <message>
+            <source>File &amp;names</source>
+            <translation>文件名(&amp;N)</translation>
+        </message>
+        <message>
+            <source>Parallel &amp;downloads</source>
+            <translation>同时下载数(&amp;D)</translation>
+        </message>
+        <message>
+            <source>&amp;Quality</source>
+            <translation>画质(&amp;Q)</translation>
+        </message>
+        <message>
+            <source>&amp;Codec</source>
+            <translation>编码(&amp;C)</translation>
+        </message>
+        <message>
+            <source>Save the clips of &amp;live photos</source>
+            <translation>保存实况照片的视频片段(&amp;L)</translation>
+        </message>
+        <message>
+            <source>The system's proxy</source>
+            <translation>系统代理</translation>
+        </message>
+        <message>
+            <source>http://HOST:PORT or socks5://HOST:PORT</source>
+            <translation>http://主机:端口 或 socks5://主机:端口</translation>
+        </message>
+        <message>
+            <source>Pro&amp;xy</source>
+            <translation>代理(&amp;X)</translation>
+        </message>
+        <message>
+            <source>The system's language</source>
+            <translation>跟随系统语言</translation>
+        </message>
+        <message>
+            <source>Applies from the next start</source>
+            <translation>下次启动时生效</translation>
+        </message>
+        <message>
+            <source>&amp;Language</source>
+            <translation>语言(&amp;L)</translation>
+        </message>
+        <message>
+            <source>&amp;Offer links copied in other programs</source>
+            <translation>提示在其他程序中复制的链接(&amp;O)</translation>
+        </message>
+        <message>
+            <source>Problem</source>
+            <translation>问题</translation>
+        </message>
+        <message>
+            <source>Choose…</source>
+            <translation>选择…</translation>
+        </message>
+        <message>
+            <source>Choose the %1</source>
+            <translation>选择%1</translation>
+        </message>
+        <message>
+            <source>Choose a folder</source>
+            <translation>选择文件夹</translation>
         </message>
     </context>
     <context>
@@ -576,6 +784,55 @@
         <message>
             <source>Download video</source>
             <translation>下载视频</translation>
+        </message>
+    </context>
+    <context>
+        <name>WindowMenu</name>
+        <message>
+            <source>&amp;Kivora</source>
+            <translation>&amp;Kivora</translation>
+        </message>
+        <message>
+            <source>&amp;Settings…</source>
+            <translation>设置(&amp;S)…</translation>
+        </message>
+        <message>
+            <source>&amp;History…</source>
+            <translation>历史记录(&amp;H)…</translation>
+        </message>
+        <message>
+            <source>Menu</source>
+            <translation>菜单</translation>
+        </message>
+        <message>
+            <source>The history cannot be kept: %1</source>
+            <translation>无法保存历史记录：%1</translation>
+        </message>
+        <message>
+            <source>The history file was not a database. It was kept as %1 and a new history begun.</source>
+            <translation>历史记录文件不是数据库。它已保留为 %1，并开始新的历史记录。</translation>
+        </message>
+        <message>
+            <source>History</source>
+            <translation>历史记录</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n link(s) copied in another program:</source>
+            <translation>
+                <numerusform>在其他程序中复制了 %n 个链接：</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Copied links</source>
+            <translation>复制的链接</translation>
+        </message>
+        <message>
+            <source>Open</source>
+            <translation>打开</translation>
+        </message>
+        <message>
+            <source>Ignore</source>
+            <translation>忽略</translation>
         </message>
     </context>
 </TS>
