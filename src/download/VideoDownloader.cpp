@@ -24,6 +24,9 @@ constexpr qint64 readAheadBytes = 1024 * 1024;
 constexpr qint64 copyBufferBytes = 64 * 1024;
 // A resume without validators asks again for this much of what is on disk, and compares it.
 constexpr qint64 resumeOverlapBytes = 4096;
+// More than this waiting in a reply means that Qt no longer bounds its read-ahead.
+constexpr qint64 runawayReadAheadBytes = 4 * readAheadBytes;
+constexpr int maximumReopenings = 8;
 constexpr int longestBackOffDoubling = 16;
 } // namespace
 
@@ -106,6 +109,7 @@ void VideoDownloader::start(const QUrl &url)
     m_finalName.clear();
     m_keptPartialPath.clear();
     m_validators = {};
+    m_reopenings = 0;
 
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http"_s && scheme != u"https"_s)) {
@@ -181,7 +185,7 @@ void VideoDownloader::request(const QUrl &url)
             request.setRawHeader("If-Range", m_validators.ifRange());
     }
     m_reply = NetworkAccess::manager().get(request);
-    // Bounds what Qt's network thread reads ahead of the disk: memory stays flat for any size.
+    // Bounds what Qt's network thread reads ahead of the disk (but see readAheadRunsAway()).
     m_reply->setReadBufferSize(readAheadBytes);
     connect(m_reply, &QNetworkReply::readyRead, this, &VideoDownloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &VideoDownloader::onFinished);
@@ -235,6 +239,7 @@ void VideoDownloader::onReadyRead()
     }
     if (!m_bodyStarted && !startBody())
         return;
+    const bool runaway = readAheadRunsAway();
     // Copied through one fixed buffer: no allocation per arrival, however much has arrived.
     char buffer[copyBufferBytes];
     qint64 count = 0;
@@ -252,8 +257,28 @@ void VideoDownloader::onReadyRead()
             fail(tr("The download could not be decompressed: %1").arg(m_decoder->errorString()));
     }
     // A failure above may have ended the download already (abort() finishes the reply at once).
-    if (m_failure.isEmpty())
-        Q_EMIT progress(m_bodyOffset + m_received, m_total);
+    if (!m_failure.isEmpty())
+        return;
+    Q_EMIT progress(m_bodyOffset + m_received, m_total);
+    if (runaway) {
+        ++m_reopenings;
+        askAgain(tr("The read-ahead of the transfer was not bounded"));
+    }
+}
+
+// Qt bounds a reply's read-ahead only from the moment setReadBufferSize() reaches its network
+// thread. When this thread is late at that moment (a busy machine; a 20 ms pause between get()
+// and the call does it every time), what the network thread passed on meanwhile counts as free
+// room for the rest of the transfer, and every later delay of this thread lets that much pile
+// up: tens of megabytes, 128 MB in one 256 MiB download. Such a reply is read out and dropped,
+// and the rest asked for by a new one (with its validators, as on a resume), a few times at most.
+bool VideoDownloader::readAheadRunsAway() const
+{
+    const qint64 pending = m_reply->bytesAvailable();
+    const bool rangesServed = m_reply->rawHeader("Accept-Ranges").trimmed() == "bytes";
+    return pending > runawayReadAheadBytes && m_reopenings < maximumReopenings && rangesServed
+        && m_file && !m_decoder && m_total > 0
+        && m_total - (m_bodyOffset + m_received) > pending + runawayReadAheadBytes;
 }
 
 int VideoDownloader::status() const
@@ -340,8 +365,13 @@ bool VideoDownloader::keepValidators(const ResumeValidators &validators)
 // so it cannot meet this again.
 void VideoDownloader::restartFromZero(const QString &reason)
 {
-    if (!startOver())
-        return;
+    if (startOver())
+        askAgain(reason);
+}
+
+// Ends this reply and asks at once, through the event loop, for what is not on disk yet.
+void VideoDownloader::askAgain(const QString &reason)
+{
     m_restart = true;
     fail(reason, true);
 }

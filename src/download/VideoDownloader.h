@@ -160,6 +160,8 @@ private:
     bool startOver();
     bool keepValidators(const ResumeValidators &validators);
     void restartFromZero(const QString &reason);
+    void askAgain(const QString &reason);
+    bool readAheadRunsAway() const;
     bool restartLater();
     qint64 contentLength() const;
     bool receive(const char *data, qint64 size);
@@ -206,7 +208,8 @@ private:
     bool m_resuming = false; // this attempt asked for the rest of the bytes on disk
     QByteArray m_overlap; // bytes on disk this attempt's answer must repeat before the rest
     ResumeValidators m_validators; // the version the bytes on disk are of
-    bool m_restart = false; // the answer is of another version: fetch the whole file anew
+    bool m_restart = false; // this reply is dropped: ask again for what is not on disk
+    int m_reopenings = 0; // replies dropped because their read-ahead ran away
     qint64 m_bodyOffset = 0; // where this attempt's body starts in the file
     qint64 m_total = -1; // the file's size as this attempt's answer gives it, when known
     qint64 m_received = 0; // this attempt's body bytes as sent

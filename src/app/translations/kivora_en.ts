@@ -407,6 +407,10 @@
             <source>The transfer ended before the end of the file (the server sent no length and closed the connection)</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>The read-ahead of the transfer was not bounded</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>VideoParser</name>

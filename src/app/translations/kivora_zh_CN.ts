@@ -407,6 +407,10 @@
             <source>The transfer ended before the end of the file (the server sent no length and closed the connection)</source>
             <translation>传输在文件结束前中断（服务器没有给出长度并关闭了连接）</translation>
         </message>
+        <message>
+            <source>The read-ahead of the transfer was not bounded</source>
+            <translation>传输的预读没有受到限制</translation>
+        </message>
     </context>
     <context>
         <name>VideoParser</name>
