@@ -352,8 +352,10 @@ bool VideoDownloader::takeRange()
 bool VideoDownloader::keepValidators(const ResumeValidators &validators)
 {
     m_validators = validators;
-    // Only a named ".part" is ever taken over by a later download.
-    if (m_file && !m_fileName.isEmpty() && !m_file->setValidators(validators)) {
+    // Only a named ".part" is taken over by a later download, and only one that resumes keeps
+    // them (a ".part" without them is resumed with the overlap check).
+    if (m_file && !m_fileName.isEmpty() && m_continuePartial
+        && !m_file->setValidators(validators)) {
         fail(m_file->errorString());
         return false;
     }

@@ -611,15 +611,20 @@ void TestVideoDownloader::fullDiskFailsWithTheSystemsReason_data()
 {
     QTest::addColumn<qint64>("freeBytes");
     QTest::addColumn<bool>("fits");
-    QTest::newRow("full at the start") << qint64(0) << false;
-    QTest::newRow("full in the last block") << qint64(196608) << false;
-    QTest::newRow("room enough") << qint64(262144) << true;
+    QTest::addColumn<QString>("name"); // named: its validators are written beside the ".part"
+    QTest::newRow("full at the start") << qint64(0) << false << QString();
+    QTest::newRow("full at the start, named") << qint64(0) << false << u"clip.mp4"_s;
+    QTest::newRow("full in the last block") << qint64(196608) << false << QString();
+    QTest::newRow("full in the last block, named") << qint64(196608) << false << u"clip.mp4"_s;
+    QTest::newRow("room enough") << qint64(262144) << true << QString();
+    QTest::newRow("room enough, named") << qint64(262144) << true << u"clip.mp4"_s;
 }
 
 void TestVideoDownloader::fullDiskFailsWithTheSystemsReason()
 {
     QFETCH(qint64, freeBytes);
     QFETCH(bool, fits);
+    QFETCH(QString, name);
     SmallFileSystem disk;
     if (!disk.mount(1024 * 1024))
         QSKIP(qPrintable(u"no small file system to fill: "_s + disk.errorString()));
@@ -628,11 +633,17 @@ void TestVideoDownloader::fullDiskFailsWithTheSystemsReason()
     QVERIFY(platform);
     const QByteArray video = paddedVideo(204800);
 
-    const VideoDownloader::Result result
-        = download(QUrl(platform->customMediaUrl(video, "video/mp4")), disk.path());
+    VideoDownloader downloader;
+    downloader.setDirectory(disk.path());
+    downloader.setFileName(name);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(QUrl(platform->customMediaUrl(video, "video/mp4")));
+    QTRY_COMPARE(finished.size(), 1);
+    const VideoDownloader::Result result = resultOf(finished);
     if (fits) {
         QVERIFY2(result.ok, qPrintable(result.errorString));
         QCOMPARE(contents(result.filePath), video);
+        QCOMPARE(entries(disk.path()).size(), 2); // the filler and the file, nothing beside
         return;
     }
     QVERIFY(!result.ok);
