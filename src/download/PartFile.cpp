@@ -48,6 +48,16 @@ bool lockExclusively(QFile &file)
 #endif
 }
 
+// Removes the open \a file while its descriptor, and so its lock, is still held.
+bool removeWhileOpen(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    return ::unlink(QFile::encodeName(file.fileName()).constData()) == 0;
+#else
+    return file.remove();
+#endif
+}
+
 enum class Rename { Done, Taken, Failed };
 
 // Renames \a from to \a to unless \a to exists; never replaces a file, even one created meanwhile.
@@ -109,10 +119,11 @@ int PartFile::removeStale(const QString &directory, std::chrono::seconds maximum
             || !part.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             continue;
         // A download holds its ".part" locked for as long as it runs; holding the lock here, in
-        // turn, keeps any download from taking the file over while it goes.
+        // turn, keeps any download from taking the file over while it goes (QFile::remove()
+        // would close it, and so unlock it, first).
         if (!lockExclusively(part))
             continue;
-        if (part.remove()) {
+        if (removeWhileOpen(part)) {
             QFile::remove(part.fileName() + validatorsSuffix());
             ++removed;
         }
