@@ -3,6 +3,10 @@
 #include "RecordingServer.h"
 #include "StopSignal.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QLocale>
+
 #include <algorithm>
 
 namespace {
@@ -23,7 +27,20 @@ const QByteArray &padding()
 
 ResponseBody::ResponseBody(QByteArray first, qint64 paddingSize, QByteArray second)
     : m_first(std::move(first)), m_paddingSize(paddingSize), m_second(std::move(second))
-{ }
+{
+    // The padding is the same for the same size: its size stands for its bytes.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(m_first);
+    hash.addData(QByteArray::number(m_paddingSize));
+    hash.addData(m_second);
+    const QByteArray digest = hash.result();
+    m_etag = '"' + digest.toHex().left(16).toStdString() + '"';
+    const quint32 seconds = quint32(digest.at(0) & 0x7f) << 16 | quint32(quint8(digest.at(1))) << 8
+        | quint8(digest.at(2));
+    const QDateTime modified = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC).addSecs(seconds);
+    m_lastModified
+        = QLocale::c().toString(modified, u"ddd, dd MMM yyyy hh:mm:ss 'GMT'").toStdString();
+}
 
 qint64 ResponseBody::size() const
 {

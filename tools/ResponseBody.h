@@ -39,6 +39,10 @@ public:
     explicit ResponseBody(QByteArray first, qint64 paddingSize = 0, QByteArray second = {});
 
     qint64 size() const;
+    /*! A strong entity tag and a Last-Modified date, both derived from the bytes: a body with
+     *  other bytes has others. */
+    std::string etag() const { return m_etag; }
+    std::string lastModified() const { return m_lastModified; }
     /*! The whole body as one array (padding included); for small bodies. */
     QByteArray bytes() const;
 
@@ -70,4 +74,6 @@ private:
     QByteArray m_first;
     qint64 m_paddingSize;
     QByteArray m_second;
+    std::string m_etag;
+    std::string m_lastModified;
 };

@@ -169,6 +169,7 @@ struct SamplePlatform::Private
         std::shared_ptr<const ResponseBody> body;
         std::string contentType;
         std::string contentDisposition;
+        std::vector<std::shared_ptr<const ResponseBody>> laterVersions; // served in turn, one an answer
     };
     using Handler
         = std::function<void(const httplib::Request &, httplib::Response &, const Faults &)>;
@@ -224,6 +225,10 @@ struct SamplePlatform::Private
                    ResponseBody::Framing framing = ResponseBody::Framing::Length);
     void serveBrokenCompression(const httplib::Request &request, httplib::Response &response,
                                 const std::string &contentType);
+    static void serveRange(std::shared_ptr<const ResponseBody> body,
+                           const httplib::Request &request, httplib::Response &response,
+                           const std::string &contentType, const Faults &faults,
+                           const std::function<void(const httplib::Request &)> &serve);
     void serveNotFound(httplib::Response &response);
     void redirect(const httplib::Request &request, httplib::Response &response,
                   const QString &location, const Faults &faults);
@@ -494,6 +499,11 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
         const auto custom = customMedia.find(name);
         if (custom != customMedia.end()) {
             body = custom->second.body;
+            auto &later = custom->second.laterVersions;
+            if (!later.empty()) {
+                custom->second.body = later.front();
+                later.erase(later.begin());
+            }
             contentType = custom->second.contentType;
             if (!custom->second.contentDisposition.empty())
                 response.set_header("Content-Disposition", custom->second.contentDisposition);
@@ -536,12 +546,40 @@ void SamplePlatform::Private::serveMedia(const httplib::Request &request,
     const auto framing = faults.chunked ? ResponseBody::Framing::Chunked
         : faults.noContentLength        ? ResponseBody::Framing::UntilClose
                                         : ResponseBody::Framing::Length;
-    if (!faults.ignoreRange)
-        return serveBody(std::move(body), request, response, contentType, faults, MediaStep,
-                         framing);
+    serveRange(body, request, response, contentType, faults, [&](const httplib::Request &asServed) {
+        serveBody(body, asServed, response, contentType, faults, MediaStep, framing);
+    });
+}
+
+// Names the body's version and decides what a Range request gets: its range, the whole body
+// (a server that ignores ranges, or an If-Range naming another version), or 416.
+void SamplePlatform::Private::serveRange(std::shared_ptr<const ResponseBody> body,
+                                         const httplib::Request &request,
+                                         httplib::Response &response,
+                                         const std::string &contentType, const Faults &faults,
+                                         const std::function<void(const httplib::Request &)> &serve)
+{
+    if (!faults.noValidators && response.status == -1) {
+        response.set_header("ETag", body->etag());
+        response.set_header("Last-Modified", body->lastModified());
+    }
+    const bool ranged = request.has_header("Range") && response.status == -1;
+    if (ranged && faults.unsatisfiableRange) {
+        response.status = 416;
+        response.set_header("Content-Range", "bytes */" + std::to_string(body->size()));
+        response.set_content(std::string(), contentType);
+        return;
+    }
+    const std::string ifRange = request.get_header_value("If-Range");
+    const bool sameVersion
+        = !faults.noValidators && (ifRange == body->etag() || ifRange == body->lastModified());
+    const bool otherVersion
+        = request.has_header("If-Range") && !sameVersion && !faults.ignoreIfRange;
+    if (!ranged || (!faults.ignoreRange && !otherVersion))
+        return serve(request);
     httplib::Request whole = request;
     whole.headers.erase("Range");
-    serveBody(std::move(body), whole, response, contentType, faults, MediaStep, framing);
+    serve(whole);
 }
 
 void SamplePlatform::Private::serveBody(std::shared_ptr<const ResponseBody> body,
@@ -810,8 +848,25 @@ QString SamplePlatform::customMediaUrl(const QByteArray &body, const QByteArray 
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     const QString name = u"custom-"_s + QString::number(++d->customMediaCount);
-    d->customMedia[name] = { std::make_shared<ResponseBody>(body), contentType.toStdString(),
-                             contentDisposition.toStdString() };
+    d->customMedia[name] = { std::make_shared<ResponseBody>(body),
+                             contentType.toStdString(),
+                             contentDisposition.toStdString(),
+                             {} };
+    return endpoints().webOrigin + u"/media/"_s + name;
+}
+
+QString SamplePlatform::versionedMediaUrl(const QList<QByteArray> &versions,
+                                          const QByteArray &contentType)
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    const QString name = u"versioned-"_s + QString::number(++d->customMediaCount);
+    Private::CustomMedia media { std::make_shared<ResponseBody>(versions.value(0)),
+                                 contentType.toStdString(),
+                                 std::string(),
+                                 {} };
+    for (qsizetype i = 1; i < versions.size(); ++i)
+        media.laterVersions.push_back(std::make_shared<ResponseBody>(versions.at(i)));
+    d->customMedia[name] = std::move(media);
     return endpoints().webOrigin + u"/media/"_s + name;
 }
 
@@ -820,8 +875,9 @@ QString SamplePlatform::paddedMediaUrl(qint64 size)
     std::lock_guard<std::mutex> lock(d->mutex);
     const QString name = u"padded-"_s + QString::number(++d->customMediaCount) + u".mp4"_s;
     const qint64 padding = std::max<qint64>(0, size - sampleVideo().size());
-    d->customMedia[name]
-        = { std::make_shared<ResponseBody>(sampleVideo(), padding), "video/mp4", std::string() };
+    d->customMedia[name] = {
+        std::make_shared<ResponseBody>(sampleVideo(), padding), "video/mp4", std::string(), {}
+    };
     return endpoints().webOrigin + u"/media/"_s + name;
 }
 

@@ -141,6 +141,10 @@ public:
                                     //!< hit only the first this many media answers after
                                     //!< setFaults() (0: every one)
         bool ignoreRange = false;   //!< media: a Range request gets the whole body (200)
+        bool noValidators = false;  //!< media: no ETag and no Last-Modified
+        bool ignoreIfRange = false; //!< media: a Range request gets its range even when its
+                                    //!< If-Range names another version
+        bool unsatisfiableRange = false; //!< media: every Range request gets 416
     };
 
     /*! One request as the server received it. */
@@ -210,6 +214,10 @@ public:
      *  \a contentDisposition; for download tests. */
     QString customMediaUrl(const QByteArray &body, const QByteArray &contentType,
                            const QByteArray &contentDisposition = {});
+
+    /*! An address on the web origin whose n-th answer serves the n-th of \a versions (the last
+     *  one from then on), with \a contentType: a file that changes between requests. */
+    QString versionedMediaUrl(const QList<QByteArray> &versions, const QByteArray &contentType);
 
     /*! An address on the web origin that serves the sample video followed by padding, \a size
      *  bytes in all, without holding them in memory; for large downloads. */

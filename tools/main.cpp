@@ -161,12 +161,18 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
         u"n"_s);
     const QCommandLineOption ignoreRange(u"ignore-range"_s,
                                          u"Media answers Range requests with the whole body."_s);
-    parser.addOptions({ httpPort,      httpsPort,  latency,   hops,        errorStatus,
-                        stall,         reset,      hugePage,  invalidUtf8, loop,
-                        insecure,      emptyMedia, nonVideo,  host,        pageShape,
-                        itemEndpoint,  target,     bodyFault, drip,        brokenCompression,
-                        close,         noLength,   chunked,   gzip,        corruptGzip,
-                        faultyAnswers, ignoreRange });
+    const QCommandLineOption noValidators(u"no-validators"_s,
+                                          u"Media answers carry no ETag and no Last-Modified."_s);
+    const QCommandLineOption ignoreIfRange(
+        u"ignore-if-range"_s, u"Media answers a Range request whatever its If-Range names."_s);
+    const QCommandLineOption unsatisfiable(u"unsatisfiable-range"_s,
+                                           u"Media answers every Range request with 416."_s);
+    parser.addOptions({ httpPort,      httpsPort,   latency,      hops,          errorStatus,
+                        stall,         reset,       hugePage,     invalidUtf8,   loop,
+                        insecure,      emptyMedia,  nonVideo,     host,          pageShape,
+                        itemEndpoint,  target,      bodyFault,    drip,          brokenCompression,
+                        close,         noLength,    chunked,      gzip,          corruptGzip,
+                        faultyAnswers, ignoreRange, noValidators, ignoreIfRange, unsatisfiable });
     parser.process(app);
 
     bool ok = true;
@@ -200,6 +206,9 @@ bool parseOptions(const QCoreApplication &app, Options &options, QString &error)
     options.faults.corruptGzip = parser.isSet(corruptGzip);
     options.faults.faultyMediaAnswers = number(faultyAnswers, 0, 1000000);
     options.faults.ignoreRange = parser.isSet(ignoreRange);
+    options.faults.noValidators = parser.isSet(noValidators);
+    options.faults.ignoreIfRange = parser.isSet(ignoreIfRange);
+    options.faults.unsatisfiableRange = parser.isSet(unsatisfiable);
     if (!ok) {
         error = u"A port, time, hop count or status is not a number in its range."_s;
         return false;

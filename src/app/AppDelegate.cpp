@@ -1,11 +1,21 @@
 #include "AppDelegate.h"
 
+#include "GalleryDownload.h"
+#include "PartFile.h"
+#include "VideoAlbum.h"
+
+#include <QStandardPaths>
+
 using namespace Qt::StringLiterals;
 
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent) { }
 
 bool AppDelegate::didFinishLaunchingWithOptions(const QVariantMap &)
 {
+    // What downloads of a window that was killed left behind.
+    PartFile::removeStaleInBackground(
+        { QStandardPaths::writableLocation(QStandardPaths::CacheLocation), VideoAlbum::directory(),
+          GalleryDownload::albumDirectory() });
     return true;
 }
 

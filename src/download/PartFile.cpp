@@ -4,8 +4,10 @@
 #include "SuggestedFileName.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <cstdio>
@@ -43,6 +45,16 @@ bool lockExclusively(QFile &file)
 #else
     Q_UNUSED(file);
     return true;
+#endif
+}
+
+// Removes the open \a file while its descriptor, and so its lock, is still held.
+bool removeWhileOpen(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    return ::unlink(QFile::encodeName(file.fileName()).constData()) == 0;
+#else
+    return file.remove();
 #endif
 }
 
@@ -89,6 +101,52 @@ QString PartFile::suffix()
     return u".part"_s;
 }
 
+QString PartFile::validatorsSuffix()
+{
+    return u".meta"_s;
+}
+
+int PartFile::removeStale(const QString &directory, std::chrono::seconds maximumAge)
+{
+    const QDir dir(directory);
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-maximumAge.count());
+    const QStringList parts
+        = dir.entryList({ u"*"_s + suffix() }, QDir::Files | QDir::Hidden | QDir::System);
+    int removed = 0;
+    for (const QString &name : parts) {
+        QFile part(dir.filePath(name));
+        if (QFileInfo(part).lastModified().toUTC() >= before
+            || !part.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            continue;
+        // A download holds its ".part" locked for as long as it runs; holding the lock here, in
+        // turn, keeps any download from taking the file over while it goes (QFile::remove()
+        // would close it, and so unlock it, first).
+        if (!lockExclusively(part))
+            continue;
+        if (removeWhileOpen(part)) {
+            QFile::remove(part.fileName() + validatorsSuffix());
+            ++removed;
+        }
+    }
+    const QStringList orphans = dir.entryList({ u"*"_s + suffix() + validatorsSuffix() },
+                                              QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : orphans) {
+        const QFileInfo validators(dir.filePath(name));
+        if (validators.lastModified().toUTC() < before
+            && !QFileInfo::exists(validators.filePath().chopped(validatorsSuffix().size())))
+            QFile::remove(validators.filePath());
+    }
+    return removed;
+}
+
+void PartFile::removeStaleInBackground(const QStringList &directories)
+{
+    QThreadPool::globalInstance()->start([directories] {
+        for (const QString &directory : directories)
+            removeStale(directory);
+    });
+}
+
 PartFile::PartFile(const QString &path) : m_file(path) { }
 
 PartFile::~PartFile()
@@ -125,8 +183,11 @@ std::unique_ptr<PartFile> PartFile::claim(const QString &directory, const QStrin
             return nullptr;
         }
         part->m_done = false;
-        if (lockExclusively(part->m_file))
+        if (lockExclusively(part->m_file)) {
+            // Validators left without their ".part" are of some other version.
+            QFile::remove(part->validatorsPath());
             return part;
+        }
         part->m_file.close(); // another claim opened it between its creation and this lock
         part->m_done = true;
     }
@@ -150,13 +211,45 @@ bool PartFile::takeOver(bool emptied)
         truncate();
     else if (!m_file.seek(m_size))
         fail(m_file.errorString());
+    else
+        loadValidators();
     return true;
 }
 
-QByteArray PartFile::head(qint64 bytes)
+void PartFile::loadValidators()
+{
+    QFile file(validatorsPath());
+    if (file.open(QIODevice::ReadOnly))
+        m_validators
+            = ResumeValidators::parse(file.read(ResumeValidators::maximumSerializedSize + 1));
+}
+
+bool PartFile::setValidators(const ResumeValidators &validators)
+{
+    if (!m_error.isEmpty() || m_done)
+        return false;
+    m_validators = validators;
+    const QByteArray text = validators.serialized();
+    QFile file(validatorsPath());
+    if (text.isEmpty())
+        return !file.exists() || file.remove() || fail(file.errorString());
+    qint64 written = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
+        || !CheckedWrites::writeAll(file, text.constData(), text.size(), written)
+        || !CheckedWrites::allWritten(file)) {
+        const QString reason = CheckedWrites::writeFailure(file.fileName(), file.errorString());
+        file.close();
+        discard();
+        m_error = reason;
+        return false;
+    }
+    return true;
+}
+
+QByteArray PartFile::read(qint64 offset, qint64 bytes)
 {
     const qint64 position = m_file.pos();
-    if (!m_file.seek(0))
+    if (!m_file.seek(offset))
         return {};
     const QByteArray data = m_file.read(bytes);
     m_file.seek(position);
@@ -175,7 +268,7 @@ bool PartFile::truncate()
     if (!m_file.resize(0) || !m_file.seek(0))
         return fail(m_file.errorString());
     m_size = 0;
-    return true;
+    return setValidators({});
 }
 
 QString PartFile::commit(const QString &finalName)
@@ -206,6 +299,7 @@ QString PartFile::commit(const QString &finalName)
         // The lock goes with the descriptor, which now names the final file.
         m_file.close();
         m_done = true;
+        QFile::remove(validatorsPath());
         m_error = CheckedWrites::sizeDifference(target, QFileInfo(target).size(), m_size);
         if (!m_error.isEmpty()) {
             QFile::remove(target);
@@ -223,8 +317,10 @@ void PartFile::keep()
         return;
     m_file.close();
     m_done = true;
-    if (m_size == 0)
+    if (m_size == 0) {
         QFile::remove(path());
+        QFile::remove(validatorsPath());
+    }
 }
 
 void PartFile::discard()
@@ -235,6 +331,7 @@ void PartFile::discard()
         m_file.close();
     m_done = true;
     QFile::remove(path());
+    QFile::remove(validatorsPath());
 }
 
 bool PartFile::fail(const QString &reason)

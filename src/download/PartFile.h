@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ResumeValidators.h"
+
 #include <QFile>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 /*!
@@ -14,6 +17,9 @@
  * long as this object holds it, so two downloads, in this process or another, never write into the
  * same ".part". Writes go straight to the system, unbuffered, so a full disk fails the very write
  * that meets it with the system's reason.
+ *
+ * Beside the ".part" stands "NAME.part.meta" with the validators of the version its bytes are
+ * of (ResumeValidators); it goes wherever the ".part" goes and is emptied with it.
  *
  * commit() checks the bytes on disk and renames the file to the first free numbered variant of
  * the final name without ever replacing a file; keep() leaves the ".part" for a later resume;
@@ -30,6 +36,16 @@ public:
     };
 
     static QString suffix();
+    /*! What the file of a ".part"'s validators adds to the ".part"'s name. */
+    static QString validatorsSuffix();
+
+    /*! Removes from \a directory the ".part" files (and their validators) last written before
+     *  \a maximumAge ago that no download holds, and validators left without their ".part";
+     *  returns how many ".part" files went. Runs on the calling thread. */
+    static int removeStale(const QString &directory,
+                           std::chrono::seconds maximumAge = std::chrono::hours(24));
+    /*! removeStale() for each of \a directories, on a worker thread. */
+    static void removeStaleInBackground(const QStringList &directories);
 
     /*! Claims the partial file for the final name \a name (made safe) in \a directory; null,
      *  with the reason in \a error, when none could be created. */
@@ -44,12 +60,21 @@ public:
     /*! The bytes in the file: those taken over by a resume, and those written since. */
     qint64 size() const { return m_size; }
     /*! The first \a bytes of the file (fewer when it is shorter). */
-    QByteArray head(qint64 bytes);
+    QByteArray head(qint64 bytes) { return read(0, bytes); }
+    /*! Up to \a bytes of the file from \a offset on. */
+    QByteArray read(qint64 offset, qint64 bytes);
+
+    /*! The version the bytes are of, as kept beside the file; none for a file begun anew or
+     *  one whose validators were lost. */
+    ResumeValidators validators() const { return m_validators; }
+    /*! Keeps \a validators beside the file; false, with the system's reason in errorString(),
+     *  when they cannot be written (the ".part" is then dropped like after any failed write). */
+    bool setValidators(const ResumeValidators &validators);
 
     /*! False, with the system's reason in errorString(), when not all bytes were written. */
     bool write(const char *data, qint64 size);
     bool write(const QByteArray &data) { return write(data.constData(), data.size()); }
-    /*! Empties the file, for a transfer that starts over. */
+    /*! Empties the file and forgets its validators, for a transfer that starts over. */
     bool truncate();
 
     /*!
@@ -69,8 +94,11 @@ private:
     explicit PartFile(const QString &path);
     bool takeOver(bool emptied);
     bool fail(const QString &reason);
+    QString validatorsPath() const { return path() + validatorsSuffix(); }
+    void loadValidators();
 
     QFile m_file;
+    ResumeValidators m_validators;
     qint64 m_size = 0;
     QString m_error;
     bool m_done = true; // nothing of this object's own stands on disk

@@ -15,12 +15,18 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 constexpr qint64 readAheadBytes = 1024 * 1024;
 constexpr qint64 copyBufferBytes = 64 * 1024;
+// A resume without validators asks again for this much of what is on disk, and compares it.
+constexpr qint64 resumeOverlapBytes = 4096;
+// More than this waiting in a reply means that Qt no longer bounds its read-ahead.
+constexpr qint64 runawayReadAheadBytes = 4 * readAheadBytes;
+constexpr int maximumReopenings = 8;
 constexpr int longestBackOffDoubling = 16;
 } // namespace
 
@@ -102,6 +108,8 @@ void VideoDownloader::start(const QUrl &url)
     m_structure = {};
     m_finalName.clear();
     m_keptPartialPath.clear();
+    m_validators = {};
+    m_reopenings = 0;
 
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http"_s && scheme != u"https"_s)) {
@@ -130,14 +138,24 @@ bool VideoDownloader::claimNamedFile()
         return false;
     }
     m_finalName = m_fileName;
+    m_validators = m_file->validators();
     if (m_file->size() > 0)
         m_head = m_file->head(mediaSniffingBytes);
     return true;
 }
 
+// Asks for the rest of the file when bytes are on disk. Without validators to name their
+// version, the last few kilobytes on disk are asked for again: the answer must repeat them.
 void VideoDownloader::sendAttempt()
 {
-    m_requestedOffset = m_file ? m_file->size() : 0;
+    const qint64 onDisk = m_file ? m_file->size() : 0;
+    m_resuming = onDisk > 0;
+    m_overlap.clear();
+    if (m_resuming && !m_validators.identifiesVersion()) {
+        const qint64 overlap = std::min(onDisk, resumeOverlapBytes);
+        m_overlap = m_file->read(onDisk - overlap, overlap);
+    }
+    m_requestedOffset = onDisk - m_overlap.size();
     m_redirects = 0;
     request(m_url);
 }
@@ -155,14 +173,19 @@ void VideoDownloader::request(const QUrl &url)
     m_received = 0;
     m_failure.clear();
     m_failureRetryable = false;
+    m_restart = false;
     QNetworkRequest request = NetworkAccess::request(url, m_inactivityTimeout);
     request.setRawHeader("Accept-Encoding", "identity");
     if (!m_userAgent.isEmpty())
         request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
-    if (m_requestedOffset > 0)
+    if (m_resuming) {
         request.setRawHeader("Range", "bytes=" + QByteArray::number(m_requestedOffset) + '-');
+        // A server that has another version by now answers with all of it (200).
+        if (!m_validators.ifRange().isEmpty())
+            request.setRawHeader("If-Range", m_validators.ifRange());
+    }
     m_reply = NetworkAccess::manager().get(request);
-    // Bounds what Qt's network thread reads ahead of the disk: memory stays flat for any size.
+    // Bounds what Qt's network thread reads ahead of the disk (but see readAheadRunsAway()).
     m_reply->setReadBufferSize(readAheadBytes);
     connect(m_reply, &QNetworkReply::readyRead, this, &VideoDownloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &VideoDownloader::onFinished);
@@ -216,6 +239,7 @@ void VideoDownloader::onReadyRead()
     }
     if (!m_bodyStarted && !startBody())
         return;
+    const bool runaway = readAheadRunsAway();
     // Copied through one fixed buffer: no allocation per arrival, however much has arrived.
     char buffer[copyBufferBytes];
     qint64 count = 0;
@@ -233,8 +257,28 @@ void VideoDownloader::onReadyRead()
             fail(tr("The download could not be decompressed: %1").arg(m_decoder->errorString()));
     }
     // A failure above may have ended the download already (abort() finishes the reply at once).
-    if (m_failure.isEmpty())
-        Q_EMIT progress(m_bodyOffset + m_received, m_total);
+    if (!m_failure.isEmpty())
+        return;
+    Q_EMIT progress(m_bodyOffset + m_received, m_total);
+    if (runaway) {
+        ++m_reopenings;
+        askAgain(tr("The read-ahead of the transfer was not bounded"));
+    }
+}
+
+// Qt bounds a reply's read-ahead only from the moment setReadBufferSize() reaches its network
+// thread. When this thread is late at that moment (a busy machine; a 20 ms pause between get()
+// and the call does it every time), what the network thread passed on meanwhile counts as free
+// room for the rest of the transfer, and every later delay of this thread lets that much pile
+// up: tens of megabytes, 128 MB in one 256 MiB download. Such a reply is read out and dropped,
+// and the rest asked for by a new one (with its validators, as on a resume), a few times at most.
+bool VideoDownloader::readAheadRunsAway() const
+{
+    const qint64 pending = m_reply->bytesAvailable();
+    const bool rangesServed = m_reply->rawHeader("Accept-Ranges").trimmed() == "bytes";
+    return pending > runawayReadAheadBytes && m_reopenings < maximumReopenings && rangesServed
+        && m_file && !m_decoder && m_total > 0
+        && m_total - (m_bodyOffset + m_received) > pending + runawayReadAheadBytes;
 }
 
 int VideoDownloader::status() const
@@ -264,9 +308,11 @@ bool VideoDownloader::startBody()
             return false;
     } else {
         // The whole file, whatever was asked for: what is on disk goes.
-        if (m_requestedOffset > 0 && !startOver())
+        if (m_resuming && !startOver())
             return false;
         m_total = contentLength();
+        if (!keepValidators(ResumeValidators::fromReply(*m_reply)))
+            return false;
     }
     if (m_total > m_maximumSize) {
         fail(tr("The download is larger than %1 bytes").arg(m_maximumSize));
@@ -275,8 +321,9 @@ bool VideoDownloader::startBody()
     return true;
 }
 
-// Takes a 206 answer's "bytes first-last/total": it must go on exactly where the file on disk
-// ends and run to the end of the file, as the bytes are.
+// Takes a 206 answer's "bytes first-last/total": it must go on exactly where it was asked to
+// and run to the end of the file, as the bytes are, and be of the version on disk; another
+// version is fetched whole at once.
 bool VideoDownloader::takeRange()
 {
     static const QRegularExpression pattern(u"^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+)\\s*$"_s);
@@ -291,8 +338,53 @@ bool VideoDownloader::takeRange()
             fail(tr("The server did not resume the download where it stopped"), true);
         return false;
     }
+    const ResumeValidators answer = ResumeValidators::fromReply(*m_reply);
+    if (m_resuming && !m_validators.sameVersionAs(answer)) {
+        restartFromZero(tr("The file changed on the server since the download began"));
+        return false;
+    }
     m_bodyOffset = first;
     m_total = total;
+    return m_resuming || keepValidators(answer);
+}
+
+// Remembers the version the bytes on disk are of, beside them once the file is there.
+bool VideoDownloader::keepValidators(const ResumeValidators &validators)
+{
+    m_validators = validators;
+    // Only a named ".part" is taken over by a later download, and only one that resumes keeps
+    // them (a ".part" without them is resumed with the overlap check).
+    if (m_file && !m_fileName.isEmpty() && m_continuePartial
+        && !m_file->setValidators(validators)) {
+        fail(m_file->errorString());
+        return false;
+    }
+    return true;
+}
+
+// Drops what is on disk and asks for the whole file again at once: what the server has is no
+// longer what the bytes on disk were part of. Not a retry: the new request asks for no range,
+// so it cannot meet this again.
+void VideoDownloader::restartFromZero(const QString &reason)
+{
+    if (startOver())
+        askAgain(reason);
+}
+
+// Ends this reply and asks at once, through the event loop, for what is not on disk yet.
+void VideoDownloader::askAgain(const QString &reason)
+{
+    m_restart = true;
+    fail(reason, true);
+}
+
+bool VideoDownloader::restartLater()
+{
+    if (!m_restart || m_aborted || m_stopping)
+        return false;
+    releaseReply();
+    // Through the event loop, never from inside the old reply's signal.
+    m_retryTimer.start(0);
     return true;
 }
 
@@ -303,6 +395,8 @@ bool VideoDownloader::startOver()
     m_kindChecked = false;
     m_structure = {};
     m_requestedOffset = 0;
+    m_overlap.clear();
+    m_validators = {};
     if (m_file && !m_file->truncate()) {
         fail(m_file->errorString());
         return false;
@@ -321,6 +415,16 @@ qint64 VideoDownloader::contentLength() const
 // it, then written to the ".part".
 bool VideoDownloader::receive(const char *data, qint64 size)
 {
+    if (!m_overlap.isEmpty()) {
+        const qint64 compared = std::min<qint64>(size, m_overlap.size());
+        if (std::memcmp(data, m_overlap.constData(), size_t(compared)) != 0) {
+            restartFromZero(tr("The file changed on the server since the download began"));
+            return false;
+        }
+        m_overlap.remove(0, qsizetype(compared));
+        data += compared;
+        size -= compared;
+    }
     m_structure.feed(data, size);
     if (!m_file) {
         m_head.append(data, size);
@@ -362,7 +466,7 @@ bool VideoDownloader::openTarget()
         fail(m_file->errorString());
         return false;
     }
-    return true;
+    return keepValidators(m_validators);
 }
 
 void VideoDownloader::fail(const QString &reason, bool retryable)
@@ -379,7 +483,9 @@ void VideoDownloader::onFinished()
 {
     if (m_failure.isEmpty() && m_reply->bytesAvailable() > 0)
         onReadyRead();
-    if (followRedirect())
+    if (m_failure.isEmpty() && m_resuming && status() == 416)
+        restartFromZero(tr("The server cannot resume the download (status 416)"));
+    if (restartLater() || followRedirect())
         return;
     QString failure = transferFailure();
     if (failure.isEmpty() && !m_file && !openTarget())
@@ -505,19 +611,19 @@ QString VideoDownloader::lengthFailure()
             .arg(m_bodyOffset + m_received)
             .arg(m_bodyOffset + length);
     }
-    const bool chunked
-        = m_reply->rawHeader("Transfer-Encoding").trimmed().toLower().endsWith("chunked");
-    if (length < 0 && !chunked)
-        return tr("The server sent no length, so a cut transfer cannot be told from a whole one");
     m_failureRetryable = true;
     if (m_decoder)
         return m_decoder->finish()
             ? QString()
             : tr("The download could not be decompressed: %1").arg(m_decoder->errorString());
-    if (length < 0 && !m_structure.endsCleanly())
-        return tr("The transfer ended before the end of the file (the server sent it in chunks "
-                  "without a length)");
-    return {};
+    if (length >= 0 || m_structure.endsCleanly())
+        return {};
+    const bool chunked
+        = m_reply->rawHeader("Transfer-Encoding").trimmed().toLower().endsWith("chunked");
+    return chunked ? tr("The transfer ended before the end of the file (the server sent it in "
+                        "chunks without a length)")
+                   : tr("The transfer ended before the end of the file (the server sent no "
+                        "length and closed the connection)");
 }
 
 QString VideoDownloader::redirectFailure(int code) const
@@ -566,12 +672,16 @@ void VideoDownloader::releaseReply()
     }
 }
 
-// Ends a download that failed or stopped: a stopped one keeps its ".part" for a resume.
+// Ends a download that failed or stopped. A stopped one keeps its ".part" for a resume, and so
+// does a named one that broke on the way and ran out of retries, when resuming is wanted: the
+// next run goes on from there.
 void VideoDownloader::finishFailed(const QString &reason)
 {
-    if (m_file && m_stopping && m_file->size() > 0)
+    const bool resumable = !m_fileName.isEmpty() && m_continuePartial && !m_decoder;
+    const bool keep = m_file && !m_aborted && (m_stopping || (m_failureRetryable && resumable));
+    if (keep && m_file->size() > 0)
         m_keptPartialPath = m_file->path();
-    if (m_file && m_stopping)
+    if (keep)
         m_file->keep();
     else if (m_file)
         m_file->discard();

@@ -3,6 +3,7 @@
 #include "MediaKind.h"
 #include "MediaStructure.h"
 #include "NetworkAccess.h"
+#include "ResumeValidators.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -25,11 +26,11 @@ class QNetworkReply;
  * The request asks for the bytes as they are (Accept-Encoding: identity); a server that sends
  * them gzip- or deflate-encoded anyway is decoded here, within the same size cap. A transfer is
  * complete only when its length is known and met: the Content-Length (or the total of a
- * Content-Range), or else a chunked body that ended cleanly; a compressed body must also end its
- * compressed stream. Qt 6.4 now and then takes a chunked body cut between two chunks for a whole
- * one, so the end of a chunked body that is not compressed is confirmed by the file itself
- * (MediaStructure: MP4 boxes, the JPEG end-of-image marker, PNG's IEND chunk, WebP's RIFF size).
- * A body with neither length nor chunks never counts. Redirects are followed here (at most
+ * Content-Range); a compressed body must also end its compressed stream. A body without a
+ * length, chunked or ended by the server's close, is judged by the file itself (MediaStructure:
+ * MP4 boxes, the JPEG end-of-image marker, PNG's IEND chunk, WebP's RIFF size): Qt 6.4 now and
+ * then takes a chunked body cut between two chunks for a whole one, and a close cannot tell a
+ * whole body from a cut one. Redirects are followed here (at most
  * maximumRedirects), never from https to plain http.
  *
  * The first bytes must be of the expected kind (setExpectedKind(): a video by default; an image
@@ -45,11 +46,20 @@ class QNetworkReply;
  * the status 429 or 5xx) is tried again after 1×, 2×, 4×, … retryDelay(); bytes already on disk
  * are kept and the rest is asked for with a Range request when the body is sent as it is and its
  * total is known, else the transfer starts over. With a name given, a ".part" of that name left
- * by an earlier, stopped download is resumed the same way (setContinuePartial()). A transfer that
+ * by an earlier download is resumed the same way (setContinuePartial()). A transfer that
  * receives nothing for the inactivity time-out fails (and may be retried).
  *
- * stop() ends a download and keeps its ".part" for a later resume; abort() and destroying the
- * object drop it. The final step (the checked rename) runs on a worker thread.
+ * A resume never joins two versions of a file. The first answer's validators (ETag,
+ * Last-Modified, total size; ResumeValidators) are kept beside the ".part" and sent back with
+ * If-Range; a 206 answer is taken only when its validators and its Content-Range agree with
+ * them. Without validators, the last kilobytes on disk are asked for again and must come back
+ * the same. Otherwise, and after a 416 answer, the ".part" is emptied and the whole file asked
+ * for at once.
+ *
+ * stop() ends a download and keeps its ".part" for a later resume; so does a named download with
+ * setContinuePartial() on that broke on the way after its retries (see keptPartialPath()).
+ * abort(), destroying the object and any other failure drop it. The final step (the checked
+ * rename) runs on a worker thread.
  *
  * One download per object: finished() is emitted exactly once per start(), never from inside
  * start() itself. Destroying the object cancels a running download without a signal.
@@ -117,7 +127,8 @@ public:
      *  complete and being checked finishes as usual. */
     void stop();
     bool isRunning() const;
-    /*! The ".part" the last download kept for a resume after stop(); empty when none. */
+    /*! The ".part" the last download kept for a later resume (after stop(), or after a broken
+     *  transfer ran out of retries); empty when none. */
     QString keptPartialPath() const { return m_keptPartialPath; }
 
 Q_SIGNALS:
@@ -147,6 +158,11 @@ private:
     bool startBody();
     bool takeRange();
     bool startOver();
+    bool keepValidators(const ResumeValidators &validators);
+    void restartFromZero(const QString &reason);
+    void askAgain(const QString &reason);
+    bool readAheadRunsAway() const;
+    bool restartLater();
     qint64 contentLength() const;
     bool receive(const char *data, qint64 size);
     bool checkKind();
@@ -188,7 +204,12 @@ private:
     QByteArray m_head; // the first bytes, which tell what the download is
     bool m_kindChecked = false;
     MediaStructure m_structure; // tells a whole chunked body from a cut one
-    qint64 m_requestedOffset = 0; // the bytes on disk when this attempt was asked for
+    qint64 m_requestedOffset = 0; // where this attempt's range was asked from
+    bool m_resuming = false; // this attempt asked for the rest of the bytes on disk
+    QByteArray m_overlap; // bytes on disk this attempt's answer must repeat before the rest
+    ResumeValidators m_validators; // the version the bytes on disk are of
+    bool m_restart = false; // this reply is dropped: ask again for what is not on disk
+    int m_reopenings = 0; // replies dropped because their read-ahead ran away
     qint64 m_bodyOffset = 0; // where this attempt's body starts in the file
     qint64 m_total = -1; // the file's size as this attempt's answer gives it, when known
     qint64 m_received = 0; // this attempt's body bytes as sent

@@ -278,8 +278,9 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == 128 + signalNumber, err.constData());
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
-    // Nothing under the final name: only the .part, kept for the next run.
-    QCOMPARE(namesIn(sandbox.path()), QStringList { QFileInfo(part).fileName() });
+    // Nothing under the final name: only the .part and its validators, kept for the next run.
+    QCOMPARE(namesIn(sandbox.path()),
+             (QStringList { QFileInfo(part).fileName(), QFileInfo(part).fileName() + u".meta"_s }));
     const qint64 kept = QFileInfo(part).size();
     QVERIFY2(err.contains("is kept for resuming"), err.constData());
 

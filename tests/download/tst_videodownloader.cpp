@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -47,6 +48,18 @@ QByteArray paddedVideo(qsizetype size)
     QByteArray video = SamplePlatform::sampleVideo();
     video.append(size - video.size(), '\0');
     return video;
+}
+
+// The sample video followed by bytes drawn from \a seed, \a size bytes in all: two seeds give two
+// versions of a video that differ everywhere after the first box.
+QByteArray videoVersion(quint32 seed, qsizetype size)
+{
+    QByteArray video = SamplePlatform::sampleVideo();
+    QByteArray rest(size - video.size(), Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char &byte : rest)
+        byte = char(generator.bounded(256));
+    return video + rest;
 }
 
 // Downloads \a url into \a directory and returns the one result.
@@ -103,6 +116,10 @@ private Q_SLOTS:
     void resumesWhereTheTransferBroke();
     void stoppedDownloadResumesLater_data();
     void stoppedDownloadResumesLater();
+    void resumeNeverJoinsTwoVersions_data();
+    void resumeNeverJoinsTwoVersions();
+    void brokenTransferKeepsItsPartForTheNextRun_data();
+    void brokenTransferKeepsItsPartForTheNextRun();
 
 private:
     TemporaryHome m_home;
@@ -225,9 +242,8 @@ void TestVideoDownloader::failuresLeaveNoFile_data()
     slow.latencyMs = 1500;
     SamplePlatform::Faults closed;
     closed.closeMidBody = true;
-    SamplePlatform::Faults noLength;
-    noLength.noContentLength = true;
-    SamplePlatform::Faults noLengthClosed = noLength;
+    SamplePlatform::Faults noLengthClosed;
+    noLengthClosed.noContentLength = true;
     noLengthClosed.closeMidBody = true;
     SamplePlatform::Faults chunkedClosed = closed;
     chunkedClosed.chunked = true;
@@ -254,9 +270,8 @@ void TestVideoDownloader::failuresLeaveNoFile_data()
         << none << QByteArray("<!DOCTYPE html><html><body>login first</body></html>")
         << u"not a video"_s;
     QTest::newRow("closed in order mid-body") << closed << QByteArray() << QString();
-    QTest::newRow("no Content-Length, whole") << noLength << QByteArray() << u"no length"_s;
     QTest::newRow("no Content-Length, closed early")
-        << noLengthClosed << QByteArray() << u"no length"_s;
+        << noLengthClosed << QByteArray() << u"before the end of the file"_s;
     QTest::newRow("chunked, closed early") << chunkedClosed << QByteArray() << QString();
     QTest::newRow("chunked, reset") << chunkedReset << QByteArray() << QString();
     QTest::newRow("gzip, damaged") << damagedGzip << QByteArray() << u"decompressed: "_s;
@@ -482,6 +497,10 @@ void TestVideoDownloader::completeInEveryFraming_data()
     gzipChunked.chunked = true;
     QTest::newRow("Content-Length") << SamplePlatform::Faults();
     QTest::newRow("chunked") << chunked;
+    // Its own structure shows that the MP4 is whole.
+    SamplePlatform::Faults untilClose;
+    untilClose.noContentLength = true;
+    QTest::newRow("neither length nor chunks, ended by the close") << untilClose;
     QTest::newRow("gzip although identity was asked for") << gzip;
     QTest::newRow("gzip, chunked") << gzipChunked;
 }
@@ -592,15 +611,20 @@ void TestVideoDownloader::fullDiskFailsWithTheSystemsReason_data()
 {
     QTest::addColumn<qint64>("freeBytes");
     QTest::addColumn<bool>("fits");
-    QTest::newRow("full at the start") << qint64(0) << false;
-    QTest::newRow("full in the last block") << qint64(196608) << false;
-    QTest::newRow("room enough") << qint64(262144) << true;
+    QTest::addColumn<QString>("name"); // named: its validators are written beside the ".part"
+    QTest::newRow("full at the start") << qint64(0) << false << QString();
+    QTest::newRow("full at the start, named") << qint64(0) << false << u"clip.mp4"_s;
+    QTest::newRow("full in the last block") << qint64(196608) << false << QString();
+    QTest::newRow("full in the last block, named") << qint64(196608) << false << u"clip.mp4"_s;
+    QTest::newRow("room enough") << qint64(262144) << true << QString();
+    QTest::newRow("room enough, named") << qint64(262144) << true << u"clip.mp4"_s;
 }
 
 void TestVideoDownloader::fullDiskFailsWithTheSystemsReason()
 {
     QFETCH(qint64, freeBytes);
     QFETCH(bool, fits);
+    QFETCH(QString, name);
     SmallFileSystem disk;
     if (!disk.mount(1024 * 1024))
         QSKIP(qPrintable(u"no small file system to fill: "_s + disk.errorString()));
@@ -609,11 +633,17 @@ void TestVideoDownloader::fullDiskFailsWithTheSystemsReason()
     QVERIFY(platform);
     const QByteArray video = paddedVideo(204800);
 
-    const VideoDownloader::Result result
-        = download(QUrl(platform->customMediaUrl(video, "video/mp4")), disk.path());
+    VideoDownloader downloader;
+    downloader.setDirectory(disk.path());
+    downloader.setFileName(name);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(QUrl(platform->customMediaUrl(video, "video/mp4")));
+    QTRY_COMPARE(finished.size(), 1);
+    const VideoDownloader::Result result = resultOf(finished);
     if (fits) {
         QVERIFY2(result.ok, qPrintable(result.errorString));
         QCOMPARE(contents(result.filePath), video);
+        QCOMPARE(entries(disk.path()).size(), 2); // the filler and the file, nothing beside
         return;
     }
     QVERIFY(!result.ok);
@@ -845,14 +875,14 @@ void TestVideoDownloader::stoppedDownloadResumesLater()
     QSignalSpy progress(&first, &VideoDownloader::progress);
     first.start(url);
     QTRY_VERIFY(!progress.isEmpty() && progress.constLast().at(0).toLongLong() > 0);
-    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4.part"_s });
+    QCOMPARE(entries(dir.path()), (QStringList { u"clip.mp4.part"_s, u"clip.mp4.part.meta"_s }));
     first.stop();
     QTRY_COMPARE(firstFinished.size(), 1);
     QVERIFY(!resultOf(firstFinished).ok);
     QVERIFY2(resultOf(firstFinished).errorString.contains(u"stopped"_s),
              qPrintable(resultOf(firstFinished).errorString));
     QCOMPARE(first.keptPartialPath(), dir.filePath(u"clip.mp4.part"_s));
-    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4.part"_s });
+    QCOMPARE(entries(dir.path()), (QStringList { u"clip.mp4.part"_s, u"clip.mp4.part.meta"_s }));
     const qint64 kept = QFileInfo(first.keptPartialPath()).size();
     QVERIFY(kept > 0 && kept < video.size());
 
@@ -869,6 +899,153 @@ void TestVideoDownloader::stoppedDownloadResumesLater()
     QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4"_s });
     const QByteArray range = platform->requests().constFirst().header("Range");
     QCOMPARE(range, continuePartial ? "bytes=" + QByteArray::number(kept) + '-' : QByteArray());
+}
+
+void TestVideoDownloader::resumeNeverJoinsTwoVersions_data()
+{
+    QTest::addColumn<bool>("acrossRuns"); // else the file changes while one run retries
+    QTest::addColumn<SamplePlatform::Faults>("server");
+    QTest::addColumn<qsizetype>("secondSize"); // 0: the file does not change
+    // Whether the answer to the resume was refused and the whole file asked for once more.
+    QTest::addColumn<bool>("askedAgain");
+
+    const qsizetype size = 512 * 1024;
+    SamplePlatform::Faults honest;
+    SamplePlatform::Faults ignoresIfRange;
+    ignoresIfRange.ignoreIfRange = true;
+    SamplePlatform::Faults noValidators;
+    noValidators.noValidators = true;
+    SamplePlatform::Faults unsatisfiable;
+    unsatisfiable.unsatisfiableRange = true;
+    for (const bool acrossRuns : { true, false }) {
+        const auto add = [acrossRuns](const char *row, const SamplePlatform::Faults &server,
+                                      qsizetype secondSize, bool askedAgain) {
+            QTest::addRow("%s: %s", acrossRuns ? "between runs" : "during a retry", row)
+                << acrossRuns << server << secondSize << askedAgain;
+        };
+        add("same file", honest, 0, false);
+        add("changed, If-Range honoured", honest, size, false);
+        add("changed, If-Range ignored", ignoresIfRange, size, true);
+        add("changed size, If-Range ignored", ignoresIfRange, size + 4096, true);
+        add("no validators, same file", noValidators, 0, false);
+        add("no validators, changed", noValidators, size, true);
+        add("no validators, changed size", noValidators, size - 4096, true);
+        add("416 on the resume", unsatisfiable, 0, true);
+    }
+}
+
+// A ".part" left by a stop or a broken transfer is resumed only with bytes of the same version
+// of the file; any other answer starts the file over, and what is saved is one whole version.
+void TestVideoDownloader::resumeNeverJoinsTwoVersions()
+{
+    QFETCH(bool, acrossRuns);
+    QFETCH(SamplePlatform::Faults, server);
+    QFETCH(qsizetype, secondSize);
+    QFETCH(bool, askedAgain);
+    SamplePlatform::Faults faults = server;
+    faults.faultyMediaAnswers = 1;
+    faults.stall = acrossRuns;
+    faults.resetMidBody = !acrossRuns;
+    const auto platform = startedPlatform(faults);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    const QByteArray first = videoVersion(1, 512 * 1024);
+    const QByteArray second = secondSize > 0 ? videoVersion(2, secondSize) : first;
+    const QUrl url(platform->versionedMediaUrl({ first, second }, "video/mp4"));
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    downloader.setFileName(u"clip.mp4"_s);
+    downloader.setRetryDelay(5ms);
+    downloader.setRetries(acrossRuns ? 0 : 1);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    if (acrossRuns) {
+        QSignalSpy progress(&downloader, &VideoDownloader::progress);
+        downloader.start(url);
+        QTRY_VERIFY(!progress.isEmpty() && progress.constLast().at(0).toLongLong() > 0);
+        downloader.stop();
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(!downloader.keptPartialPath().isEmpty());
+        finished.clear();
+    }
+    downloader.start(url);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+    const VideoDownloader::Result result = resultOf(finished);
+    QVERIFY2(result.ok, qPrintable(result.errorString));
+    QVERIFY2(contents(result.filePath) == second, "the saved file is not the server's file");
+    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4"_s });
+
+    // The resume asked for a range, naming the version on disk when the server named it.
+    const QList<SamplePlatform::Request> requests = platform->requests();
+    const auto resume = std::find_if(requests.cbegin(), requests.cend(),
+                                     [](const auto &r) { return !r.header("Range").isNull(); });
+    QVERIFY(resume != requests.cend());
+    QCOMPARE(resume->header("If-Range").isEmpty(), server.noValidators);
+    QCOMPARE(resume != requests.cend() - 1, askedAgain);
+    QVERIFY(std::none_of(resume + 1, requests.cend(),
+                         [](const auto &r) { return !r.header("Range").isNull(); }));
+}
+
+void TestVideoDownloader::brokenTransferKeepsItsPartForTheNextRun_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("continuePartial");
+    QTest::addColumn<int>("status"); // 0: the body breaks off
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("named, resuming") << u"clip.mp4"_s << true << 0 << true;
+    QTest::newRow("named, starting over") << u"clip.mp4"_s << false << 0 << false;
+    QTest::newRow("unnamed: never taken over") << QString() << true << 0 << false;
+    QTest::newRow("a 404 breaks nothing off") << u"clip.mp4"_s << true << 404 << false;
+}
+
+// Out of retries, a named transfer that broke keeps its bytes and their validators; the next run
+// asks only for the rest.
+void TestVideoDownloader::brokenTransferKeepsItsPartForTheNextRun()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, continuePartial);
+    QFETCH(int, status);
+    QFETCH(bool, kept);
+    SamplePlatform::Faults broken;
+    broken.resetMidBody = status == 0;
+    broken.errorStatus = status;
+    const auto platform = startedPlatform(broken);
+    QVERIFY(platform);
+    QTemporaryDir dir;
+    const QByteArray video = paddedVideo(512 * 1024);
+    const QUrl url(platform->customMediaUrl(video, "video/mp4"));
+
+    VideoDownloader downloader;
+    downloader.setDirectory(dir.path());
+    downloader.setFileName(name);
+    downloader.setContinuePartial(continuePartial);
+    downloader.setRetries(1);
+    downloader.setRetryDelay(5ms);
+    QSignalSpy finished(&downloader, &VideoDownloader::finished);
+    downloader.start(url);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+    QVERIFY(!resultOf(finished).ok);
+    if (!kept) {
+        QCOMPARE(downloader.keptPartialPath(), QString());
+        QCOMPARE(entries(dir.path()), QStringList());
+        return;
+    }
+    QCOMPARE(downloader.keptPartialPath(), dir.filePath(u"clip.mp4.part"_s));
+    QCOMPARE(entries(dir.path()), (QStringList { u"clip.mp4.part"_s, u"clip.mp4.part.meta"_s }));
+    const qint64 onDisk = QFileInfo(downloader.keptPartialPath()).size();
+    QVERIFY(onDisk > 0 && onDisk < video.size());
+
+    platform->setFaults({});
+    platform->clearRequests();
+    finished.clear();
+    downloader.start(url);
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY2(resultOf(finished).ok, qPrintable(resultOf(finished).errorString));
+    QCOMPARE(contents(resultOf(finished).filePath), video);
+    QCOMPARE(entries(dir.path()), QStringList { u"clip.mp4"_s });
+    const SamplePlatform::Request resume = platform->requests().constFirst();
+    QCOMPARE(resume.header("Range"), "bytes=" + QByteArray::number(onDisk) + '-');
+    QVERIFY(!resume.header("If-Range").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestVideoDownloader)

@@ -19,6 +19,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(SamplePlatform::Faults)
+
 namespace {
 
 using PageVariant = SamplePlatform::PageVariant;
@@ -32,6 +34,8 @@ struct Answer
     QByteArray contentType;
     QByteArray contentRange;
     QByteArray contentDisposition;
+    QByteArray etag;
+    QByteArray lastModified;
     qint64 contentLength = -1;
 };
 
@@ -68,6 +72,8 @@ Answer fetch(QNetworkAccessManager &manager, const QString &address,
     answer.contentType = reply->rawHeader("Content-Type");
     answer.contentRange = reply->rawHeader("Content-Range");
     answer.contentDisposition = reply->rawHeader("Content-Disposition");
+    answer.etag = reply->rawHeader("ETag");
+    answer.lastModified = reply->rawHeader("Last-Modified");
     answer.contentLength = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     return answer;
 }
@@ -152,6 +158,8 @@ private Q_SLOTS:
     void rangeRequests_data();
     void rangeRequests();
     void customMedia();
+    void rangesAgainstVersions_data();
+    void rangesAgainstVersions();
     void mediaFaults_data();
     void mediaFaults();
     void latencyDelaysResponses();
@@ -408,6 +416,62 @@ void TestSamplePlatform::rangeRequests()
                      + size);
     } else {
         QCOMPARE(answer.contentRange, status == 416 ? "bytes */" + size : QByteArray());
+    }
+}
+
+void TestSamplePlatform::rangesAgainstVersions_data()
+{
+    using Faults = SamplePlatform::Faults;
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<QByteArray>("ifRange"); // "etag"/"date": the first answer's own
+    QTest::addColumn<int>("status"); // of the ranged request, made after the file changed
+    Faults honest;
+    Faults ignoresIfRange;
+    ignoresIfRange.ignoreIfRange = true;
+    Faults noValidators;
+    noValidators.noValidators = true;
+    Faults unsatisfiable;
+    unsatisfiable.unsatisfiableRange = true;
+    QTest::newRow("no If-Range") << honest << QByteArray() << 206;
+    QTest::newRow("the first version's ETag") << honest << "etag"_ba << 200;
+    QTest::newRow("the first version's date") << honest << "date"_ba << 200;
+    QTest::newRow("an ETag never sent") << honest << "\"other\""_ba << 200;
+    QTest::newRow("If-Range ignored") << ignoresIfRange << "etag"_ba << 206;
+    QTest::newRow("no validators") << noValidators << "\"other\""_ba << 200;
+    QTest::newRow("every range refused") << unsatisfiable << QByteArray() << 416;
+}
+
+// A versioned address serves its versions in turn, each named by its own validators; a ranged
+// request after the change gets what its If-Range and the faults call for.
+void TestSamplePlatform::rangesAgainstVersions()
+{
+    QFETCH(SamplePlatform::Faults, faults);
+    QFETCH(QByteArray, ifRange);
+    QFETCH(int, status);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    platform.setFaults(faults);
+    const QByteArray first = QByteArray("first version ").repeated(100);
+    const QByteArray second = QByteArray("second version").repeated(100);
+    const QString url = platform.versionedMediaUrl({ first, second }, "video/mp4");
+    QNetworkAccessManager manager;
+
+    const Answer before = fetch(manager, url);
+    QCOMPARE(before.body, first);
+    QCOMPARE(before.etag.isEmpty(), faults.noValidators);
+    QCOMPARE(before.lastModified.isEmpty(), faults.noValidators);
+    QList<QPair<QByteArray, QByteArray>> headers { { "Range", "bytes=100-" } };
+    if (!ifRange.isEmpty())
+        headers.append({ "If-Range",
+                         ifRange == "etag"       ? before.etag
+                             : ifRange == "date" ? before.lastModified
+                                                 : ifRange });
+    const Answer after = fetch(manager, url, headers);
+    QCOMPARE(after.status, status);
+    QCOMPARE(after.body, status == 206 ? second.mid(100) : status == 200 ? second : QByteArray());
+    if (!faults.noValidators) {
+        QVERIFY(after.etag != before.etag);
+        QVERIFY(after.lastModified != before.lastModified);
     }
 }
 

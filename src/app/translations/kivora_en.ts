@@ -564,10 +564,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The server sent no length, so a cut transfer cannot be told from a whole one</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The server answered with a redirect that names no address</source>
             <translation type="unfinished" />
         </message>
@@ -605,6 +601,22 @@
         </message>
         <message>
             <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The file changed on the server since the download began</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The server cannot resume the download (status 416)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The transfer ended before the end of the file (the server sent no length and closed the connection)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The read-ahead of the transfer was not bounded</source>
             <translation type="unfinished" />
         </message>
     </context>

@@ -564,10 +564,6 @@
             <translation>传输在 %2 字节中的 %1 字节处中断</translation>
         </message>
         <message>
-            <source>The server sent no length, so a cut transfer cannot be told from a whole one</source>
-            <translation>服务器没有给出长度，无法判断传输是否完整</translation>
-        </message>
-        <message>
             <source>The server answered with a redirect that names no address</source>
             <translation>服务器返回的跳转没有地址</translation>
         </message>
@@ -606,6 +602,22 @@
         <message>
             <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
             <translation>传输在文件结束前中断（服务器分块发送且没有给出长度）</translation>
+        </message>
+        <message>
+            <source>The file changed on the server since the download began</source>
+            <translation>自下载开始以来，服务器上的文件已经改变</translation>
+        </message>
+        <message>
+            <source>The server cannot resume the download (status 416)</source>
+            <translation>服务器无法续传此下载（状态 416）</translation>
+        </message>
+        <message>
+            <source>The transfer ended before the end of the file (the server sent no length and closed the connection)</source>
+            <translation>传输在文件结束前中断（服务器没有给出长度并关闭了连接）</translation>
+        </message>
+        <message>
+            <source>The read-ahead of the transfer was not bounded</source>
+            <translation>传输的预读没有受到限制</translation>
         </message>
     </context>
     <context>
