@@ -222,6 +222,10 @@ public:
      *  answered with a redirect twice: count distinct targets rather than requests. */
     QList<Request> requests() const;
     void clearRequests();
+    /*! The numbers (Request::connection) of the connections that carried requests and are
+     *  closed now, in the order they closed. A body that never ends (BodyFault) notices that
+     *  its client has gone at its next write. */
+    QList<int> closedConnections() const;
 
 private:
     struct Private;

@@ -44,11 +44,10 @@ struct ItemFetch::Run : std::enable_shared_from_this<ItemFetch::Run>
 
     void send(const QNetworkRequest &request, void (Run::*answered)(const BoundedRequest::Answer &))
     {
-        BoundedRequest::get(*manager, request, BoundedRequest::Body::Read,
-                            VideoParser::maximumPageSize, deadline,
-                            [self = shared_from_this(), answered](const auto &answer) {
-                                ((*self).*answered)(answer);
-                            });
+        parser.get(*manager, request, BoundedRequest::Body::Read, VideoParser::maximumPageSize,
+                   deadline, [self = shared_from_this(), answered](const auto &answer) {
+                       ((*self).*answered)(answer);
+                   });
     }
 
     void fetchPage()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoundedRequest.h"
 #include "Endpoints.h"
 #include "FailureReason.h"
 #include "JsonItemReader.h"
@@ -15,9 +16,11 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QNetworkRequest;
+class RequestGroup;
 class QUrl;
 
 /*!
@@ -71,6 +74,9 @@ public:
     /*! How long a parse may take, whatever its requests are doing. */
     std::chrono::milliseconds deadline() const { return m_deadline; }
     void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
+    /*! The group the parse's requests join, so that cancelling it ends them all; none by
+     *  default. */
+    void setRequestGroup(const std::shared_ptr<RequestGroup> &group) { m_requests = group; }
 
     void fetchVideoInfoWithMessage(const std::optional<QString> &message, Completion completion);
     void fetchVideoInfoWithMessage(const std::optional<QString> &message,
@@ -155,9 +161,14 @@ private:
                              const QString &tips) const;
     QNetworkRequest request(const QUrl &url) const;
     QNetworkRequest withBrowserHeaders(QNetworkRequest request) const;
+    /*! Sends one request of the parse on the network thread's \a manager, in its request group. */
+    void get(QNetworkAccessManager &manager, const QNetworkRequest &request,
+             BoundedRequest::Body body, qint64 maximumBodySize, const QDeadlineTimer &deadline,
+             BoundedRequest::Done done) const;
 
     Endpoints m_endpoints;
     std::chrono::milliseconds m_transferTimeout = defaultTransferTimeout;
     std::chrono::milliseconds m_deadline = defaultDeadline;
     std::optional<QString> m_redirectedURL;
+    std::shared_ptr<RequestGroup> m_requests;
 };
