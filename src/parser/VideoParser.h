@@ -138,10 +138,6 @@ public:
     std::optional<QString> redirectedURL() const { return m_redirectedURL; }
     void setRedirectedURL(const std::optional<QString> &url) { m_redirectedURL = url; }
 
-private:
-    friend class ItemFetch;
-    friend class RedirectChain;
-
     /*! What an answer held: the record, and when it holds no item, why. */
     struct Reading
     {
@@ -150,21 +146,26 @@ private:
         bool galleryType = false; //!< the item says it is a picture gallery
     };
 
-    /*! Finds the video ID of \a message; \a done runs at once when no request is needed. */
-    void findVideoId(const std::optional<QString> &message, const QDeadlineTimer &deadline,
-                     RedirectChain::Done done) const;
     /*! Reads a share page answered with \a status, writing "Kivora2  …" to "Kivora4  …". */
     Reading readSharePage(const QByteArray &body, int status) const;
     /*! Reads an item endpoint answer, writing "Kivora6  …". */
     Reading readItemAnswer(const QByteArray &body, int status) const;
+    /*! Sends one request of the parse on the network thread's \a manager, in its request group
+     *  (the roads and the redirect chain send theirs this way). */
+    void get(QNetworkAccessManager &manager, const QNetworkRequest &request,
+             BoundedRequest::Body body, qint64 maximumBodySize, const QDeadlineTimer &deadline,
+             BoundedRequest::Done done) const;
+
+private:
+    friend class RedirectChain;
+
+    /*! Finds the video ID of \a message; \a done runs at once when no request is needed. */
+    void findVideoId(const std::optional<QString> &message, const QDeadlineTimer &deadline,
+                     RedirectChain::Done done) const;
     VideoInfo recordFromItem(const std::optional<JsonItemReader::Item> &item,
                              const QString &tips) const;
     QNetworkRequest request(const QUrl &url) const;
     QNetworkRequest withBrowserHeaders(QNetworkRequest request) const;
-    /*! Sends one request of the parse on the network thread's \a manager, in its request group. */
-    void get(QNetworkAccessManager &manager, const QNetworkRequest &request,
-             BoundedRequest::Body body, qint64 maximumBodySize, const QDeadlineTimer &deadline,
-             BoundedRequest::Done done) const;
 
     Endpoints m_endpoints;
     std::chrono::milliseconds m_transferTimeout = defaultTransferTimeout;
