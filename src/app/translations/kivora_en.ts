@@ -220,10 +220,6 @@
             <source>%1 either</source>
             <translation type="unfinished" />
         </message>
-        <message>
-            <source>the share page address is not valid: %1</source>
-            <translation type="unfinished" />
-        </message>
     </context>
     <context>
         <name>PartFile</name>
@@ -287,6 +283,13 @@
         </message>
         <message>
             <source>"%1" is not a valid address</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>SharePageRoad</name>
+        <message>
+            <source>the share page address is not valid: %1</source>
             <translation type="unfinished" />
         </message>
     </context>

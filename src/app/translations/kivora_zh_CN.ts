@@ -220,10 +220,6 @@
             <source>%1 either</source>
             <translation>%1</translation>
         </message>
-        <message>
-            <source>the share page address is not valid: %1</source>
-            <translation>分享页面地址无效：%1</translation>
-        </message>
     </context>
     <context>
         <name>PartFile</name>
@@ -288,6 +284,13 @@
         <message>
             <source>"%1" is not a valid address</source>
             <translation>“%1”不是有效的地址</translation>
+        </message>
+    </context>
+    <context>
+        <name>SharePageRoad</name>
+        <message>
+            <source>the share page address is not valid: %1</source>
+            <translation>分享页面地址无效：%1</translation>
         </message>
     </context>
     <context>
