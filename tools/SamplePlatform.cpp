@@ -860,3 +860,13 @@ QList<int> SamplePlatform::closedConnections() const
     std::lock_guard<std::mutex> lock(d->mutex);
     return d->closedConnections;
 }
+
+int SamplePlatform::connectionOf(const QByteArray &targetPrefix) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    for (const Request &request : std::as_const(d->requests)) {
+        if (request.target.startsWith(targetPrefix))
+            return request.connection;
+    }
+    return 0;
+}

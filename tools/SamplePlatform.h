@@ -226,6 +226,9 @@ public:
      *  closed now, in the order they closed. A body that never ends (BodyFault) notices that
      *  its client has gone at its next write. */
     QList<int> closedConnections() const;
+    /*! The connection that carried the first request whose target starts with \a targetPrefix,
+     *  or 0 when none has come. */
+    int connectionOf(const QByteArray &targetPrefix) const;
 
 private:
     struct Private;

@@ -676,14 +676,8 @@ void tst_ViewController::cancelAParse()
     Fen_QorProgressHUD *waiting = screen->busyIndicator()->hud();
     QVERIFY(waiting);
     QCOMPARE(waiting->button()->text(), u"取消"_s);
-    const auto sharePageConnection = [this] {
-        for (const SamplePlatform::Request &request : m_platform.requests()) {
-            if (request.target.startsWith("/share/video/"))
-                return request.connection;
-        }
-        return 0;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(sharePageConnection() != 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_platform.connectionOf("/share/video/") != 0, 20000);
+    const int sharePageConnection = m_platform.connectionOf("/share/video/");
     if (byEscape)
         QTest::keyClick(screen->textField(), Qt::Key_Escape);
     else
@@ -696,7 +690,7 @@ void tst_ViewController::cancelAParse()
     QCOMPARE(screen->videoUrl(), OptionalText(earlier)); // a cancel keeps what was there
     QVERIFY(button(*screen, u"copyPushButton"_s)->isEnabled());
     // The parse's request ends with it: the server sees the client leave at once.
-    QTRY_VERIFY_WITH_TIMEOUT(m_platform.closedConnections().contains(sharePageConnection()), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_platform.closedConnections().contains(sharePageConnection), 1000);
 }
 
 void tst_ViewController::keyboardIsIgnoredUnderTheWaitingIndicator()

@@ -23,18 +23,8 @@ constexpr int settleTimeout = 20000;
 // The longest a cancelled request's connection may stay open on the server's side.
 constexpr int closedWithin = 1000;
 
-const QString sharePagePath = u"/share/video/"_s;
-const QString itemEndpointPath = u"/web/api/v2/aweme/slidesinfo/"_s;
-
-// The connection that carried the first request whose target starts with \a path, or 0.
-int connectionOf(const SamplePlatform &platform, const QString &path)
-{
-    for (const SamplePlatform::Request &request : platform.requests()) {
-        if (request.target.startsWith(path.toUtf8()))
-            return request.connection;
-    }
-    return 0;
-}
+const QByteArray sharePagePath = "/share/video/";
+const QByteArray itemEndpointPath = "/web/api/v2/aweme/slidesinfo/";
 
 } // namespace
 
@@ -115,7 +105,7 @@ void TestResolveJob::outcomes()
 void TestResolveJob::endingAResolveClosesItsConnection_data()
 {
     QTest::addColumn<Faults>("faults");
-    QTest::addColumn<QString>("drippingPath");
+    QTest::addColumn<QByteArray>("drippingPath");
     QTest::addColumn<QString>("ending");
 
     Faults page;
@@ -134,7 +124,7 @@ void TestResolveJob::endingAResolveClosesItsConnection_data()
 void TestResolveJob::endingAResolveClosesItsConnection()
 {
     QFETCH(Faults, faults);
-    QFETCH(QString, drippingPath);
+    QFETCH(QByteArray, drippingPath);
     QFETCH(QString, ending);
     SamplePlatform platform;
     platform.setFaults(faults);
@@ -144,8 +134,8 @@ void TestResolveJob::endingAResolveClosesItsConnection()
     QSignalSpy finished(job.get(), &Job::finished);
     job->setText(platform.shareText(platform.items().constFirst()));
     job->start();
-    QTRY_VERIFY_WITH_TIMEOUT(connectionOf(platform, drippingPath) != 0, settleTimeout);
-    const int connection = connectionOf(platform, drippingPath);
+    QTRY_VERIFY_WITH_TIMEOUT(platform.connectionOf(drippingPath) != 0, settleTimeout);
+    const int connection = platform.connectionOf(drippingPath);
     QVERIFY(!platform.closedConnections().contains(connection));
 
     if (ending == u"destroy") {
