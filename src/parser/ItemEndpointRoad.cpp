@@ -45,8 +45,6 @@ void ItemEndpointRoad::askAgain(const std::shared_ptr<Trail> &trail,
              }
              if (answer.failure)
                  done(Arrival::failedTransfer(*answer.failure));
-             else if (answer.failure)
-                 done(Arrival::failedTransfer(*answer.failure));
              else
                  done(Arrival::noItem(*reading->problem));
          });
