@@ -42,7 +42,7 @@ void ResolvingItem::stop()
         return;
     m_stopping = true;
     if (m_resolve.isRunning())
-        m_resolve.cancel(); // ends its requests and answers at once; the answer ends the item
+        m_resolve.stop(); // ends its requests and answers at once; the answer ends the item
     else
         stopWork();
 }

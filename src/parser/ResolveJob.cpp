@@ -66,10 +66,21 @@ void ResolveJob::begin()
 
 void ResolveJob::abandon()
 {
+    end(JobOutcome::cancelled());
+}
+
+void ResolveJob::pause()
+{
+    // Nothing of a parse can be resumed: stopped, it ends as a cancelled one does.
+    end(JobOutcome::stopped());
+}
+
+void ResolveJob::end(const JobOutcome &outcome)
+{
     endRequests();
     m_result = Result { m_text, std::nullopt, VideoParser(m_endpoints).failureRecord(),
                         FailureReason(FailureReason::Kind::Cancelled, QString()), std::nullopt };
-    finish(JobOutcome::cancelled());
+    finish(outcome);
 }
 
 void ResolveJob::deliver(quint64 run, const Result &result)

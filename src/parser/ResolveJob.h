@@ -24,7 +24,8 @@ class RequestGroup;
  * (VideoParser) on the parser's network thread. The outcome is Done when the parse ran to its end
  * without a failure reason (result() tells whether the record reads as success), Failed with the
  * reason otherwise. cancel() and stop() end the parse's requests at once, closing their
- * connections, and report Cancelled; so does destroying a running job, without a signal.
+ * connections, and report Cancelled or Stopped; destroying a running job ends them too, without
+ * a signal.
  */
 class ResolveJob : public Job
 {
@@ -61,17 +62,19 @@ public:
     void setTransferTimeout(std::chrono::milliseconds timeout) { m_transferTimeout = timeout; }
     void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
 
-    /*! What the last finished run gave; for a cancelled run the failure record with the reason
-     *  Cancelled. */
+    /*! What the last finished run gave; for a cancelled or stopped run the failure record with the
+     *  reason Cancelled. */
     const Result &result() const { return m_result; }
 
 protected:
     void begin() override;
     void abandon() override;
+    void pause() override;
 
 private:
     struct Inbox;
 
+    void end(const JobOutcome &outcome);
     void deliver(quint64 run, const Result &result);
     void endRequests();
 

@@ -141,9 +141,10 @@ void TestResolveJob::endingAResolveClosesItsConnection()
     if (ending == u"destroy") {
         job.reset();
     } else {
-        ending == u"stop" ? job->stop() : job->cancel();
+        const bool stop = ending == u"stop";
+        stop ? job->stop() : job->cancel();
         QCOMPARE(finished.size(), 1);
-        QCOMPARE(job->outcome().status(), Status::Cancelled);
+        QCOMPARE(job->outcome().status(), stop ? Status::Stopped : Status::Cancelled);
         QVERIFY(job->result().record && job->result().record->isFailureRecord());
         QCOMPARE(job->result().failure->kind(), Kind::Cancelled);
     }
