@@ -3,16 +3,17 @@
 #include "BoundedRequest.h"
 #include "NetworkThread.h"
 
-bool RequestGroup::join(BoundedRequest *request)
+#include <utility>
+
+void RequestGroup::join(BoundedRequest *request)
 {
     if (m_cancelled) {
         request->drop();
-        return false;
+        return;
     }
     // Finished requests leave null pointers behind: drop them so that a long parse keeps few.
     m_requests.removeIf([](const QPointer<BoundedRequest> &pending) { return pending.isNull(); });
     m_requests.append(request);
-    return true;
 }
 
 void RequestGroup::cancel()

@@ -19,9 +19,9 @@ class BoundedRequest;
 class RequestGroup : public std::enable_shared_from_this<RequestGroup>
 {
 public:
-    /*! On the network thread: takes \a request into the group; false, having aborted it, when the
-     *  group is cancelled. */
-    bool join(BoundedRequest *request);
+    /*! On the network thread: takes \a request into the group, or drops it at once when the group
+     *  is cancelled. */
+    void join(BoundedRequest *request);
     /*! From any thread: ends the group's requests on the network thread, soon after the call. */
     void cancel();
     bool isCancelled() const { return m_cancelled; }
