@@ -28,8 +28,12 @@ std::atomic<int> connectionCount { 0 };
 
 } // namespace
 
-RecordingServer::RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder)
-    : m_tlsContext(tlsContext), m_stop(stop), m_recorder(std::move(recorder))
+RecordingServer::RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder,
+                                 CloseRecorder closeRecorder)
+    : m_tlsContext(tlsContext)
+    , m_stop(stop)
+    , m_recorder(std::move(recorder))
+    , m_closeRecorder(std::move(closeRecorder))
 {
     // A client that goes away mid-response must not kill the process through SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
@@ -75,6 +79,7 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
     t_connectionEnd = ConnectionEnd::KeepAlive;
     bool ok = stream.handshake();
     bool connectionClosed = false;
+    bool carriedRequests = false;
     const bool https = m_tlsContext != nullptr;
     const int connection = ++connectionCount;
     for (size_t left = keep_alive_max_count_; ok && left > 0 && !connectionClosed; --left) {
@@ -83,6 +88,7 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
         stream.startCapture();
         ok = process_request(stream, left == 1, connectionClosed, [&](httplib::Request &request) {
             m_recorder(stream.capturedHead(), https, connection);
+            carriedRequests = true;
             // The handlers answer Range requests themselves: httplib
             // would answer a range past the end with an empty 206.
             request.ranges.clear();
@@ -95,5 +101,7 @@ bool RecordingServer::process_and_close_socket(socket_t sock)
     }
     stream.close(t_connectionEnd == ConnectionEnd::Reset);
     t_connectionEnd = ConnectionEnd::KeepAlive;
+    if (carriedRequests)
+        m_closeRecorder(connection);
     return ok;
 }

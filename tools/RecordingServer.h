@@ -11,8 +11,8 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 /*!
  * \brief An HTTP server (TLS when given a context) that hands the raw head of every request to a
- * recorder, watches a stop signal in every wait, and lets a handler end its connection with a
- * reset.
+ * recorder, tells it when a connection has been closed, watches a stop signal in every wait, and
+ * lets a handler end its connection with a reset.
  *
  * It replaces the connection loop of httplib's server with one over LoopbackStream and leaves
  * request parsing, routing, ranges and response writing to httplib.
@@ -23,9 +23,13 @@ public:
     /*! Called on the connection's thread with the request line and header lines as received, and
      *  the connection's number (the same for every request the connection carries). */
     using Recorder = std::function<void(const QByteArray &rawHead, bool https, int connection)>;
+    /*! Called on the connection's thread once the connection \a connection is closed: its client
+     *  left, or the server ended it. Not called for a connection that carried no request. */
+    using CloseRecorder = std::function<void(int connection)>;
 
     /*! \a tlsContext (not owned, may be null for plain HTTP) must outlive the server. */
-    RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder);
+    RecordingServer(SSL_CTX *tlsContext, const StopSignal &stop, Recorder recorder,
+                    CloseRecorder closeRecorder);
     ~RecordingServer() override;
     RecordingServer(const RecordingServer &) = delete;
     RecordingServer &operator=(const RecordingServer &) = delete;
@@ -45,4 +49,5 @@ private:
     SSL_CTX *m_tlsContext;
     const StopSignal &m_stop;
     Recorder m_recorder;
+    CloseRecorder m_closeRecorder;
 };

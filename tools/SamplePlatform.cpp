@@ -187,6 +187,7 @@ struct SamplePlatform::Private
     mutable std::mutex mutex;
     Faults faults;
     QList<Request> requests;
+    QList<int> closedConnections;
     std::map<QString, CustomMedia> customMedia;
     int customMediaCount = 0;
     int mediaAnswers = 0; // since the last setFaults()
@@ -250,8 +251,13 @@ bool SamplePlatform::Private::createTlsContext()
 std::unique_ptr<RecordingServer> SamplePlatform::Private::newServer(SSL_CTX *context)
 {
     auto server = std::make_unique<RecordingServer>(
-        context, stop, [this](const QByteArray &rawHead, bool https, int connection) {
+        context, stop,
+        [this](const QByteArray &rawHead, bool https, int connection) {
             record(rawHead, https, connection);
+        },
+        [this](int connection) {
+            std::lock_guard<std::mutex> lock(mutex);
+            closedConnections.append(connection);
         });
     addRoutes(*server);
     return server;
@@ -903,4 +909,20 @@ void SamplePlatform::clearRequests()
 {
     std::lock_guard<std::mutex> lock(d->mutex);
     d->requests.clear();
+}
+
+QList<int> SamplePlatform::closedConnections() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->closedConnections;
+}
+
+int SamplePlatform::connectionOf(const QByteArray &targetPrefix) const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    for (const Request &request : std::as_const(d->requests)) {
+        if (request.target.startsWith(targetPrefix))
+            return request.connection;
+    }
+    return 0;
 }

@@ -230,6 +230,13 @@ public:
      *  answered with a redirect twice: count distinct targets rather than requests. */
     QList<Request> requests() const;
     void clearRequests();
+    /*! The numbers (Request::connection) of the connections that carried requests and are
+     *  closed now, in the order they closed. A body that never ends (BodyFault) notices that
+     *  its client has gone at its next write. */
+    QList<int> closedConnections() const;
+    /*! The connection that carried the first request whose target starts with \a targetPrefix,
+     *  or 0 when none has come. */
+    int connectionOf(const QByteArray &targetPrefix) const;
 
 private:
     struct Private;

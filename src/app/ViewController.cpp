@@ -9,8 +9,8 @@
 #include "GalleryView.h"
 #include "KivoraLog.h"
 #include "PlayerView.h"
+#include "ResolveJob.h"
 #include "ShareText.h"
-#include "ShareTextResolver.h"
 #include "StickyMessage.h"
 #include "VideoAlbum.h"
 #include "VideoInfo.h"
@@ -46,10 +46,10 @@ void openFolder(const QString &directory)
 ViewController::ViewController(QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::ViewController>())
-    , m_resolver(new ShareTextResolver(m_endpoints, this))
+    , m_resolve(new ResolveJob(m_endpoints, this))
     , m_busy(new BusyIndicator(this))
 {
-    connect(m_resolver, &ShareTextResolver::resolved, this, &ViewController::finishParse);
+    connect(m_resolve, &Job::finished, this, [this] { finishParse(m_resolve->result()); });
     connect(m_busy, &BusyIndicator::cancelRequested, this, &ViewController::cancel);
     m_ui->setupUi(this);
     setTextField(m_ui->textField);
@@ -134,7 +134,7 @@ BusyIndicator *ViewController::busyIndicator() const
 
 bool ViewController::isBusy() const
 {
-    return m_resolver->pendingCount() > 0 || m_currentDownload || m_galleryDownload || m_saving;
+    return m_resolve->isRunning() || m_currentDownload || m_galleryDownload || m_saving;
 }
 
 Endpoints ViewController::endpoints() const
@@ -145,7 +145,7 @@ Endpoints ViewController::endpoints() const
 void ViewController::setEndpoints(const Endpoints &endpoints)
 {
     m_endpoints = endpoints;
-    m_resolver->setEndpoints(endpoints);
+    m_resolve->setEndpoints(endpoints);
 }
 
 std::optional<QString> ViewController::extractDouyinURLFromString(const QString &text) const
@@ -185,10 +185,11 @@ void ViewController::parse()
     // Shown at once: the answer always comes back through the event queue, after this, and a
     // cancel (Escape) may come before any queued step would have run.
     m_busy->show();
-    m_resolver->resolve(m_textField ? m_textField->text() : QString());
+    m_resolve->setText(m_textField ? m_textField->text() : QString());
+    m_resolve->start();
 }
 
-void ViewController::finishParse(const ShareTextResolver::Result &result)
+void ViewController::finishParse(const ResolveJob::Result &result)
 {
     // A play address given as it is has no record to log.
     if (result.record)
@@ -206,10 +207,10 @@ void ViewController::finishParse(const ShareTextResolver::Result &result)
         m_galleryName = u"Kivora"_s;
     setVideoUrl(result.playAddress);
     showItem(result.record);
-    if (m_images.isEmpty())
-        startPlayer(urlFromText(result.playAddress));
-    else
+    if (result.record && result.record->kind() == VideoInfo::Kind::Gallery)
         showGallery(m_images);
+    else
+        startPlayer(urlFromText(result.playAddress));
     m_busy->hide();
     const bool nothingToShow
         = m_images.isEmpty() && result.playAddress.value_or(QString()).isEmpty();
@@ -217,7 +218,7 @@ void ViewController::finishParse(const ShareTextResolver::Result &result)
         showParseFailure(result);
 }
 
-void ViewController::showParseFailure(const ShareTextResolver::Result &result)
+void ViewController::showParseFailure(const ResolveJob::Result &result)
 {
     const QString reason = result.failure ? result.failure->description()
                                           : tr("The item has neither a video nor pictures");
@@ -386,8 +387,8 @@ QString ViewController::savedBeforeTheFailure(const QStringList &savedPaths) con
 
 void ViewController::cancel()
 {
-    if (m_resolver->pendingCount() > 0) {
-        m_resolver->cancel();
+    if (m_resolve->isRunning()) {
+        m_resolve->cancel(); // ends the parse's requests too
         return;
     }
     if (m_saving || (!m_currentDownload && !m_galleryDownload))

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Endpoints.h"
-#include "ShareTextResolver.h"
+#include "ResolveJob.h"
 #include "VideoDownloader.h"
 
 #include <QPointer>
@@ -31,7 +31,7 @@ class ViewController;
  * it, or download and save the video or the pictures.
  *
  * Its controls come from ViewController.ui; the screen's code creates none of them. A parse
- * answers through the screen's event queue (ShareTextResolver), so the waiting indicator is
+ * answers through the screen's event queue (ResolveJob), so the waiting indicator is
  * always shown before the address is stored and played, and that before the indicator is hidden
  * again.
  *
@@ -100,8 +100,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void finishParse(const ShareTextResolver::Result &result);
-    void showParseFailure(const ShareTextResolver::Result &result);
+    void finishParse(const ResolveJob::Result &result);
+    void showParseFailure(const ResolveJob::Result &result);
     void showItem(const std::optional<VideoInfo> &record);
     void showGallery(const QStringList &images);
     static QUrl urlFromText(const std::optional<QString> &address);
@@ -142,6 +142,6 @@ private:
     // suggests, and the folder goes, file and all, once the album holds its copy.
     std::unique_ptr<QTemporaryDir> m_staging;
     Endpoints m_endpoints;
-    ShareTextResolver *m_resolver;
+    ResolveJob *m_resolve;
     BusyIndicator *m_busy;
 };

@@ -24,7 +24,7 @@ DownloadItem::~DownloadItem()
         m_context.display->endTransfer(m_progressKey);
 }
 
-void DownloadItem::useResolution(const ShareTextResolver::Result &result)
+void DownloadItem::useResolution(const ResolveJob::Result &result)
 {
     m_resolution = result;
     if (const std::optional<QString> failure = ParseItem::failureOf(result)) {
@@ -53,7 +53,7 @@ void DownloadItem::useResolution(const ShareTextResolver::Result &result)
 
 // The files of the item in the order they are saved: the video, or the gallery's pictures; then
 // the cover when asked for.
-bool DownloadItem::plan(const ShareTextResolver::Result &result)
+bool DownloadItem::plan(const ResolveJob::Result &result)
 {
     if (result.isDirectPlayAddress()) {
         m_plan.push_back({ QUrl(*result.playAddress), MediaKind::Video, QString() });

@@ -47,7 +47,7 @@ public:
     ~DownloadItem() override;
 
 protected:
-    void useResolution(const ShareTextResolver::Result &result) override;
+    void useResolution(const ResolveJob::Result &result) override;
     void stopWork() override;
 
 private:
@@ -58,7 +58,7 @@ private:
         QString index; //!< a picture's number, "cover", or empty for the video
     };
 
-    bool plan(const ShareTextResolver::Result &result);
+    bool plan(const ResolveJob::Result &result);
     QString fileName(const PlannedFile &file) const;
     void downloadNext();
     void fileFinished(const PlannedFile &file, const VideoDownloader::Result &result);
@@ -67,7 +67,7 @@ private:
     void complete();
 
     DownloadSettings m_settings;
-    ShareTextResolver::Result m_resolution;
+    ResolveJob::Result m_resolution;
     std::deque<PlannedFile> m_plan;
     QPointer<VideoDownloader> m_downloader;
     int m_progressKey = 0;

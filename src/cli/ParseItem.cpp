@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-std::optional<QString> ParseItem::failureOf(const ShareTextResolver::Result &result)
+std::optional<QString> ParseItem::failureOf(const ResolveJob::Result &result)
 {
     if (result.isDirectPlayAddress() || result.record->isSuccess())
         return std::nullopt;
@@ -18,7 +18,7 @@ std::optional<QString> ParseItem::failureOf(const ShareTextResolver::Result &res
         result.record->msg().value_or(QString()));
 }
 
-void ParseItem::useResolution(const ShareTextResolver::Result &result)
+void ParseItem::useResolution(const ResolveJob::Result &result)
 {
     if (result.isDirectPlayAddress()) {
         const QJsonObject record { { u"video"_s, *result.playAddress } };

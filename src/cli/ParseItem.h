@@ -22,9 +22,9 @@ public:
      *  when known), its values escaped (Console::escaped()). */
     static QString summaryText(const VideoInfo &record, const std::optional<QString> &videoId);
     /*! Why \a result is a failed parse, or nothing when it is none. */
-    static std::optional<QString> failureOf(const ShareTextResolver::Result &result);
+    static std::optional<QString> failureOf(const ResolveJob::Result &result);
 
 protected:
-    void useResolution(const ShareTextResolver::Result &result) override;
+    void useResolution(const ResolveJob::Result &result) override;
     void stopWork() override { }
 };

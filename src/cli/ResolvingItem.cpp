@@ -19,23 +19,21 @@ ResolvingItem::ResolvingItem(const QString &command, const QString &input,
     , m_command(command)
     , m_input(input)
     , m_context(context)
-    , m_resolver(context.endpoints)
+    , m_resolve(context.endpoints)
 {
-    m_resolver.setTransferTimeout(context.timeout);
-    connect(&m_resolver, &ShareTextResolver::resolved, this,
-            [this](const ShareTextResolver::Result &result) {
-                m_resolving = false;
-                if (m_stopping)
-                    finish(Outcome::Stopped);
-                else
-                    useResolution(result);
-            });
+    m_resolve.setTransferTimeout(context.timeout);
+    m_resolve.setText(input);
+    connect(&m_resolve, &Job::finished, this, [this] {
+        if (m_stopping)
+            finish(Outcome::Stopped);
+        else
+            useResolution(m_resolve.result());
+    });
 }
 
 void ResolvingItem::start()
 {
-    m_resolving = true;
-    m_resolver.resolve(m_input);
+    m_resolve.start();
 }
 
 void ResolvingItem::stop()
@@ -43,8 +41,8 @@ void ResolvingItem::stop()
     if (m_stopping || m_finished)
         return;
     m_stopping = true;
-    if (m_resolving)
-        m_resolver.cancel(); // answers at once, and the answer ends the item
+    if (m_resolve.isRunning())
+        m_resolve.stop(); // ends its requests and answers at once; the answer ends the item
     else
         stopWork();
 }

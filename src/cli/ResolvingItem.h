@@ -1,14 +1,14 @@
 #pragma once
 
 #include "BatchItem.h"
+#include "ResolveJob.h"
 #include "RunContext.h"
-#include "ShareTextResolver.h"
 
 #include <QString>
 
 /*!
  * \brief An item whose work starts by resolving its input as the window's parse button does
- * (ShareTextResolver): a play address is taken as it is, anything else is parsed to its record.
+ * (ResolveJob): a play address is taken as it is, anything else is parsed to its record.
  */
 class ResolvingItem : public BatchItem
 {
@@ -23,7 +23,7 @@ public:
 
 protected:
     /*! Carries on with what the resolution gave (never after stop()). */
-    virtual void useResolution(const ShareTextResolver::Result &result) = 0;
+    virtual void useResolution(const ResolveJob::Result &result) = 0;
     /*! Stops the work after the resolution. */
     virtual void stopWork() = 0;
 
@@ -38,8 +38,7 @@ protected:
     RunContext m_context;
 
 private:
-    ShareTextResolver m_resolver;
-    bool m_resolving = false;
+    ResolveJob m_resolve;
     bool m_stopping = false;
     bool m_finished = false;
 };

@@ -1,5 +1,7 @@
 #include "BoundedRequest.h"
 
+#include "RequestGroup.h"
+
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -36,10 +38,27 @@ bool isErrorStatus(QNetworkReply::NetworkError error)
 } // namespace
 
 void BoundedRequest::get(QNetworkAccessManager &manager, const QNetworkRequest &request, Body body,
-                         qint64 maximumBodySize, const QDeadlineTimer &deadline, Done done)
+                         qint64 maximumBodySize, const QDeadlineTimer &deadline, Done done,
+                         const std::shared_ptr<RequestGroup> &group)
 {
     // The object is a child of the reply and goes with it.
-    new BoundedRequest(manager.get(request), body, maximumBodySize, deadline, std::move(done));
+    auto *const bounded = new BoundedRequest(manager.get(request), body, maximumBodySize, deadline,
+                                             std::move(done));
+    if (group)
+        group->join(bounded);
+}
+
+void BoundedRequest::drop()
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    m_deadlineTimer.stop();
+    m_drainTimer.stop();
+    // Releases what the callback holds (the rest of the parse) now rather than with the reply.
+    m_done = nullptr;
+    // Aborting a transfer under way closes its connection: the server sees the client leave.
+    m_reply->abort();
 }
 
 BoundedRequest::BoundedRequest(QNetworkReply *reply, Body body, qint64 maximumBodySize,

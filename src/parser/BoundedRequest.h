@@ -10,9 +10,11 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QNetworkAccessManager;
+class RequestGroup;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -49,9 +51,14 @@ public:
         Skip, //!< report at the headers
     };
 
-    /*! Sends \a request on \a manager and calls \a done once, on this thread. */
+    /*! Sends \a request on \a manager and calls \a done once, on this thread, unless \a group
+     *  (when given) is cancelled first. */
     static void get(QNetworkAccessManager &manager, const QNetworkRequest &request, Body body,
-                    qint64 maximumBodySize, const QDeadlineTimer &deadline, Done done);
+                    qint64 maximumBodySize, const QDeadlineTimer &deadline, Done done,
+                    const std::shared_ptr<RequestGroup> &group = {});
+
+    /*! Ends the transfer now, closing its connection, and never calls back. */
+    void drop();
 
 private:
     BoundedRequest(QNetworkReply *reply, Body body, qint64 maximumBodySize,

@@ -1,10 +1,8 @@
 #include "ItemFetch.h"
 
-#include "BoundedRequest.h"
+#include "ItemRoad.h"
 #include "KivoraLog.h"
 #include "NetworkThread.h"
-
-#include <QNetworkRequest>
 
 #include <memory>
 
@@ -12,103 +10,52 @@ namespace {
 
 using Kind = FailureReason::Kind;
 
-// Why neither road gave the item: what the item endpoint said when it refused or failed with a
-// status, else what the share page lacked (the endpoint having nothing either). The details are
+// Why neither of two roads gave the item: what the later road said when it refused or failed with
+// a status, else what the earlier one lacked (the later having nothing either). The details are
 // phrases such as "the share page holds no router data".
-FailureReason neitherRoad(const FailureReason &page, const FailureReason &endpoint)
+FailureReason neitherRoad(const FailureReason &earlier, const FailureReason &later)
 {
-    if (endpoint.kind() != Kind::NoItem) {
-        return { endpoint.kind(),
-                 ItemFetch::tr("%1, and %2").arg(endpoint.detail(), page.detail()) };
-    }
-    // The kind's summary says what the page lacked, unless it is the page's status.
-    if (page.kind() == Kind::HttpStatus)
-        return { page.kind(), ItemFetch::tr("%1, and %2").arg(page.detail(), endpoint.detail()) };
-    return { page.kind(), ItemFetch::tr("%1 either").arg(endpoint.detail()) };
+    if (later.kind() != Kind::NoItem)
+        return { later.kind(), ItemFetch::tr("%1, and %2").arg(later.detail(), earlier.detail()) };
+    // The kind's summary says what the earlier road lacked, unless it is a status.
+    if (earlier.kind() == Kind::HttpStatus)
+        return { earlier.kind(),
+                 ItemFetch::tr("%1, and %2").arg(earlier.detail(), later.detail()) };
+    return { earlier.kind(), ItemFetch::tr("%1 either").arg(later.detail()) };
 }
 
 } // namespace
 
-// One fetch: the share page, then, when it holds no item, the item endpoint.
+// One fetch: the roads in their order, until one finds the item.
 struct ItemFetch::Run : std::enable_shared_from_this<ItemFetch::Run>
 {
-    VideoParser parser;
-    QString videoId;
-    bool gallery = false;
-    QDeadlineTimer deadline;
+    std::shared_ptr<ItemRoad::Trail> trail;
+    const std::vector<std::unique_ptr<const ItemRoad>> *roads = nullptr;
+    std::size_t next = 0;
     VideoParser::ReasonCompletion completion;
-    QNetworkAccessManager *manager = nullptr;
-    std::optional<FailureReason> pageProblem;
-    // The first endpoint answer, while the second is asked for a gallery's images.
-    std::optional<VideoInfo> firstRecord;
+    // Why the roads taken so far found nothing, folded into one reason.
+    std::optional<FailureReason> problem;
 
-    void send(const QNetworkRequest &request, void (Run::*answered)(const BoundedRequest::Answer &))
+    void takeNextRoad()
     {
-        BoundedRequest::get(*manager, request, BoundedRequest::Body::Read,
-                            VideoParser::maximumPageSize, deadline,
-                            [self = shared_from_this(), answered](const auto &answer) {
-                                ((*self).*answered)(answer);
-                            });
+        const ItemRoad &road = *roads->at(next++);
+        road.take(trail, [self = shared_from_this()](const ItemRoad::Arrival &arrival) {
+            self->arrived(arrival);
+        });
     }
 
-    void fetchPage()
+    void arrived(const ItemRoad::Arrival &arrival)
     {
-        const QNetworkRequest page = parser.sharePageRequest(videoId);
-        if (!page.url().isValid()) {
-            transferFailed(
-                { Kind::NetworkError,
-                  tr("the share page address is not valid: %1").arg(page.url().errorString()) });
-            return;
+        if (arrival.record)
+            return finish(*arrival.record, std::nullopt);
+        if (arrival.transferFailed) {
+            KivoraLog::line(u"Kivora1  ", [&] { return arrival.problem->description(); });
+            return finish(trail->parser.failureRecord(), arrival.problem);
         }
-        send(page, &Run::pageAnswered);
-    }
-
-    void pageAnswered(const BoundedRequest::Answer &answer)
-    {
-        if (answer.failure)
-            return transferFailed(*answer.failure);
-        const VideoParser::Reading page = parser.readSharePage(answer.body, answer.status);
-        if (!page.problem)
-            return finish(page.record, std::nullopt);
-        pageProblem = page.problem;
-        send(parser.itemEndpointRequest(videoId, false), &Run::firstAnswer);
-    }
-
-    void firstAnswer(const BoundedRequest::Answer &answer)
-    {
-        if (answer.failure)
-            return transferFailed(*answer.failure);
-        const VideoParser::Reading reading = parser.readItemAnswer(answer.body, answer.status);
-        const bool imagesWithheld = !reading.problem && reading.record.images()->isEmpty()
-            && (gallery || reading.galleryType);
-        if (!reading.problem && !imagesWithheld)
-            return finish(reading.record, std::nullopt);
-        if (!reading.problem)
-            firstRecord = reading.record;
-        send(parser.itemEndpointRequest(videoId, true), &Run::secondAnswer);
-    }
-
-    void secondAnswer(const BoundedRequest::Answer &answer)
-    {
-        if (answer.failure)
-            return transferFailed(*answer.failure);
-        const VideoParser::Reading reading = parser.readItemAnswer(answer.body, answer.status);
-        if (!reading.problem)
-            finish(reading.record, std::nullopt);
-        else if (firstRecord)
-            finish(*firstRecord, std::nullopt);
-        else
-            finish(parser.failureRecord(), neitherRoad(*pageProblem, *reading.problem));
-    }
-
-    void transferFailed(const FailureReason &reason)
-    {
-        KivoraLog::line(u"Kivora1  ", [&] { return reason.description(); });
-        // A gallery's item without its images is still the item.
-        if (firstRecord)
-            finish(*firstRecord, std::nullopt);
-        else
-            finish(parser.failureRecord(), reason);
+        problem = problem ? neitherRoad(*problem, *arrival.problem) : *arrival.problem;
+        if (next < roads->size())
+            return takeNextRoad();
+        finish(trail->parser.failureRecord(), problem);
     }
 
     void finish(const VideoInfo &record, const std::optional<FailureReason> &failure)
@@ -122,13 +69,15 @@ void ItemFetch::start(const VideoParser &parser, const QString &videoId, bool ga
                       const QDeadlineTimer &deadline, VideoParser::ReasonCompletion completion)
 {
     auto run = std::make_shared<Run>();
-    run->parser = parser;
-    run->videoId = videoId;
-    run->gallery = gallery;
-    run->deadline = deadline;
+    run->trail = std::make_shared<ItemRoad::Trail>();
+    run->trail->parser = parser;
+    run->trail->videoId = videoId;
+    run->trail->gallery = gallery;
+    run->trail->deadline = deadline;
+    run->roads = &ItemRoad::declared();
     run->completion = std::move(completion);
     NetworkThread::post([run](QNetworkAccessManager &manager) {
-        run->manager = &manager;
-        run->fetchPage();
+        run->trail->manager = &manager;
+        run->takeNextRoad();
     });
 }

@@ -9,10 +9,10 @@
 /*!
  * \brief Fetches the item of one video ID on the parser's network thread and builds its record.
  *
- * The share page comes first. When it answers but holds no item (no router data, an empty item
- * list, an error or shell page, a page that is not UTF-8), the item endpoint is asked: once, and
- * once more with "request_source=200" when that answer holds no item or holds a gallery without
- * its images. A transfer that fails ends the fetch with its reason. Every request shares the
+ * It takes the item's roads (ItemRoad::declared()) in their order: the share page first; when it
+ * answers but holds no item (no router data, an empty item list, an error or shell page, a page
+ * that is not UTF-8), the item endpoint. A transfer that fails ends the fetch with its reason;
+ * when no road finds the item, the reason says what each lacked. Every request shares the
  * parse's deadline.
  */
 class ItemFetch

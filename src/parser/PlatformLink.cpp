@@ -4,6 +4,10 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 namespace {
 
 bool isHttp(const QUrl &url)
@@ -48,12 +52,6 @@ bool isPlatformHost(const QUrl &url, const Endpoints &endpoints)
         || sameHostAndPort(url, shortLinkOrigin(endpoints));
 }
 
-bool isShortLinkHost(const QUrl &url, const Endpoints &endpoints)
-{
-    return url.host() == u"v.douyin.com" || url.host() == u"jx.douyin.com"
-        || sameHostAndPort(url, shortLinkOrigin(endpoints));
-}
-
 // The leading ASCII digits of \a text.
 QString leadingDigits(const QString &text)
 {
@@ -61,6 +59,53 @@ QString leadingDigits(const QString &text)
     while (length < text.size() && text.at(length) >= u'0' && text.at(length) <= u'9')
         ++length;
     return text.left(length);
+}
+
+// The hosts of the platform's short links, besides the configured one.
+constexpr QStringView shortLinkHosts[] = { u"v.douyin.com", u"jx.douyin.com" };
+
+bool isShortLinkHost(const QUrl &url, const Endpoints &endpoints)
+{
+    return std::find(std::cbegin(shortLinkHosts), std::cend(shortLinkHosts), url.host())
+        != std::cend(shortLinkHosts)
+        || sameHostAndPort(url, shortLinkOrigin(endpoints));
+}
+
+// A long link that holds the video ID, on any platform host: either a path whose first capture
+// is the ID, or a query item whose leading digits are.
+struct ItemLinkForm
+{
+    QStringView pathPattern; // empty for a query form
+    QStringView queryItem; // empty for a path form
+    bool gallery;
+};
+
+// Every form of long link, one a row: add a row for a new one.
+constexpr ItemLinkForm itemLinkForms[] = {
+    // The web site's pages.
+    { u"^/video/([0-9]+)", {}, false },
+    { u"^/(?:note|slides)/([0-9]+)", {}, true },
+    // The share pages (www.iesdouyin.com, m.douyin.com).
+    { u"^/share/video/([0-9]+)", {}, false },
+    { u"^/share/(?:note|slides)/([0-9]+)", {}, true },
+    // Pages that show the item over another one: /jingxuan, /discover, /user/….
+    { {}, u"modal_id", false },
+};
+
+// The video ID of \a url in the form of row \a row, or an empty text.
+QString videoIdIn(const QUrl &url, std::size_t row)
+{
+    // The path patterns, compiled once (an empty one for a query form).
+    static const std::vector<QRegularExpression> pathPatterns = [] {
+        std::vector<QRegularExpression> compiled;
+        for (const ItemLinkForm &form : itemLinkForms)
+            compiled.emplace_back(form.pathPattern.toString());
+        return compiled;
+    }();
+    const ItemLinkForm &form = itemLinkForms[row];
+    if (!form.queryItem.isEmpty())
+        return leadingDigits(QUrlQuery(url).queryItemValue(form.queryItem.toString()));
+    return pathPatterns.at(row).match(url.path()).captured(1);
 }
 
 } // namespace
@@ -75,18 +120,14 @@ PlatformLink PlatformLink::classify(const QUrl &url, const Endpoints &endpoints)
         return link;
     }
     if (isPlatformHost(url, endpoints)) {
-        // "/video/<id>", "/note/<id>" on the web site; "/share/{video,note,slides}/<id>/" on the
-        // share pages (www.iesdouyin.com, m.douyin.com).
-        static const QRegularExpression itemPath(
-            QStringLiteral("^/(?:share/)?(video|note|slides)/([0-9]+)"));
-        const QRegularExpressionMatch match = itemPath.match(url.path());
-        const QString modalId
-            = leadingDigits(QUrlQuery(url).queryItemValue(QStringLiteral("modal_id")));
-        if (match.hasMatch() || !modalId.isEmpty()) {
-            link.m_kind = Kind::ItemLink;
-            link.m_videoId = match.hasMatch() ? match.captured(2) : modalId;
-            link.m_gallery = match.hasMatch() && match.captured(1) != u"video";
-            return link;
+        for (std::size_t row = 0; row < std::size(itemLinkForms); ++row) {
+            const QString videoId = videoIdIn(url, row);
+            if (!videoId.isEmpty()) {
+                link.m_kind = Kind::ItemLink;
+                link.m_videoId = videoId;
+                link.m_gallery = itemLinkForms[row].gallery;
+                return link;
+            }
         }
     }
     static const QRegularExpression shortPath(QStringLiteral("^/[A-Za-z0-9_-]+/?$"));

@@ -17,6 +17,9 @@ class QUrl;
  * those of the configured endpoints, so a long link on a configured share or web origin counts
  * as one on the real hosts does. Short links live on v.douyin.com, jx.douyin.com and the
  * configured short-link host. Video IDs are ASCII digits.
+ *
+ * The forms of long links are one table in PlatformLink.cpp (a path pattern or a query item, and
+ * whether the form names a gallery), tried in its order: a new form is a row there.
  */
 class PlatformLink
 {

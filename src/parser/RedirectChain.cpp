@@ -27,10 +27,10 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
         QNetworkRequest hop = parser.request(url);
         hop.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-        BoundedRequest::get(*manager, hop, BoundedRequest::Body::Skip, 0, deadline,
-                            [self = shared_from_this()](const BoundedRequest::Answer &answer) {
-                                self->answered(answer);
-                            });
+        parser.get(*manager, hop, BoundedRequest::Body::Skip, 0, deadline,
+                   [self = shared_from_this()](const BoundedRequest::Answer &answer) {
+                       self->answered(answer);
+                   });
     }
 
     void answered(const BoundedRequest::Answer &answer)

@@ -1,88 +1,44 @@
 #include "ShareTextResolver.h"
 
-#include "ShareText.h"
 #include "VideoParser.h"
 
-#include <QMutex>
-
-#include <utility>
-
-// Where a parse, on the network thread, drops its answer: the resolver while it lives. The lock
-// keeps the resolver from going away while an answer is being posted to it; an answer posted to
-// a resolver that is destroyed before it runs is discarded with the resolver's events.
-struct ShareTextResolver::Inbox
-{
-    QMutex mutex;
-    ShareTextResolver *resolver = nullptr;
-
-    void post(quint64 serial, ShareTextResolver::Result result)
-    {
-        const QMutexLocker locker(&mutex);
-        if (resolver)
-            resolver->post(serial, std::move(result));
-    }
-};
-
 ShareTextResolver::ShareTextResolver(const Endpoints &endpoints, QObject *parent)
-    : QObject(parent)
-    , m_endpoints(endpoints)
-    , m_deadline(VideoParser::defaultDeadline)
-    , m_inbox(std::make_shared<Inbox>())
-{
-    m_inbox->resolver = this;
-}
+    : QObject(parent), m_endpoints(endpoints), m_deadline(VideoParser::defaultDeadline)
+{ }
 
-ShareTextResolver::~ShareTextResolver()
-{
-    const QMutexLocker locker(&m_inbox->mutex);
-    m_inbox->resolver = nullptr;
-}
+ShareTextResolver::~ShareTextResolver() = default;
 
 void ShareTextResolver::resolve(const QString &text)
 {
-    const quint64 serial = m_nextSerial++;
-    m_pending.insert(serial, text);
-    if (const std::optional<QString> address = ShareText::directPlayAddress(text)) {
-        post(serial, Result { text, address, std::nullopt, std::nullopt, std::nullopt });
-        return;
-    }
-    VideoParser parser(m_endpoints);
-    parser.setTransferTimeout(m_transferTimeout);
-    parser.setDeadline(m_deadline);
-    // The completion runs on the network thread, or right here when the text holds no video ID:
-    // either way the answer reaches this object through its event queue.
-    parser.fetchVideoInfoWithMessage(
-        ShareText::parserInput(text, m_endpoints),
-        [inbox = m_inbox, serial, text](const std::optional<QString> &videoId,
-                                        const VideoInfo &record,
-                                        const std::optional<FailureReason> &failure) {
-            inbox->post(serial, Result { text, record.video(), record, failure, videoId });
-        });
+    auto job = std::make_unique<ResolveJob>(m_endpoints);
+    job->setText(text);
+    job->setTransferTimeout(m_transferTimeout);
+    job->setDeadline(m_deadline);
+    ResolveJob *const started = job.get();
+    connect(started, &Job::finished, this, [this, started] { answer(started); });
+    m_jobs.emplace(started, std::move(job));
+    started->start();
 }
 
 void ShareTextResolver::cancel()
 {
-    // Taken out of the pending set first: what the parses still bring finds nothing to answer.
-    const QHash<quint64, QString> pending = std::exchange(m_pending, {});
-    const VideoInfo failureRecord = VideoParser(m_endpoints).failureRecord();
-    for (const QString &text : pending) {
-        Q_EMIT resolved(Result { text, std::nullopt, failureRecord,
-                                 FailureReason(FailureReason::Kind::Cancelled, QString()),
-                                 std::nullopt });
-    }
+    // Each job answers as it is cancelled, and leaves the map as it answers.
+    QList<ResolveJob *> running;
+    for (const auto &[job, owner] : m_jobs)
+        running.append(job);
+    for (ResolveJob *job : running)
+        job->cancel();
 }
 
-void ShareTextResolver::post(quint64 serial, Result result)
+void ShareTextResolver::answer(ResolveJob *job)
 {
-    QMetaObject::invokeMethod(
-        this, [this, serial, result = std::move(result)] { deliver(serial, result); },
-        Qt::QueuedConnection);
-}
-
-void ShareTextResolver::deliver(quint64 serial, const Result &result)
-{
-    // Nothing to do for a resolution that was cancelled meanwhile.
-    if (m_pending.remove(serial) == 0)
+    const auto found = m_jobs.find(job);
+    if (found == m_jobs.end())
         return;
+    // The job is deleted once its signal has returned.
+    std::unique_ptr<ResolveJob> finished = std::move(found->second);
+    m_jobs.erase(found);
+    const Result result = finished->result();
+    finished.release()->deleteLater();
     Q_EMIT resolved(result);
 }

@@ -16,7 +16,6 @@ QString VideoInfo::failureMessage()
 VideoInfo VideoInfo::failure(const QString &tips)
 {
     VideoInfo info;
-    info.m_msg = failureMessage();
     info.m_tips = tips;
     return info;
 }
@@ -25,26 +24,39 @@ VideoInfo VideoInfo::full(const QString &name, const QString &title, const QStri
                           const QString &cover, const QStringList &images, const QString &tips)
 {
     VideoInfo info;
-    info.m_msg = name.isEmpty() ? failureMessage() : successMessage();
     info.m_name = name;
     info.m_title = title;
     info.m_video = video;
     info.m_cover = cover;
     info.m_images = images;
-    info.m_type = images.isEmpty() ? QStringLiteral("视频") : QStringLiteral("图集");
+    info.m_kind = images.isEmpty() ? Kind::Video : Kind::Gallery;
     info.m_tips = tips;
     return info;
 }
 
+std::optional<QString> VideoInfo::msg() const
+{
+    // A record that was never built (default-constructed) has no entries at all.
+    if (!m_kind && !m_tips)
+        return std::nullopt;
+    return isSuccess() ? successMessage() : failureMessage();
+}
+
+std::optional<QString> VideoInfo::type() const
+{
+    if (!m_kind)
+        return std::nullopt;
+    return *m_kind == Kind::Gallery ? QStringLiteral("图集") : QStringLiteral("视频");
+}
+
 bool VideoInfo::isSuccess() const
 {
-    return m_msg == successMessage();
+    return m_kind && m_name && !m_name->isEmpty();
 }
 
 bool VideoInfo::isFailureRecord() const
 {
-    return m_msg == failureMessage() && m_tips && !m_name && !m_title && !m_video && !m_cover
-        && !m_images && !m_type;
+    return m_tips && !m_kind && !m_name && !m_title && !m_video && !m_cover && !m_images;
 }
 
 QJsonObject VideoInfo::toJson() const
@@ -54,14 +66,14 @@ QJsonObject VideoInfo::toJson() const
         if (value)
             json.insert(key, *value);
     };
-    put(QStringLiteral("msg"), m_msg);
+    put(QStringLiteral("msg"), msg());
     put(QStringLiteral("name"), m_name);
     put(QStringLiteral("title"), m_title);
     put(QStringLiteral("video"), m_video);
     put(QStringLiteral("cover"), m_cover);
     if (m_images)
         json.insert(QStringLiteral("images"), QJsonArray::fromStringList(*m_images));
-    put(QStringLiteral("type"), m_type);
+    put(QStringLiteral("type"), type());
     put(QStringLiteral("tips"), m_tips);
     return json;
 }
@@ -73,7 +85,7 @@ QString VideoInfo::toString() const
 
 bool operator==(const VideoInfo &a, const VideoInfo &b)
 {
-    return a.m_msg == b.m_msg && a.m_name == b.m_name && a.m_title == b.m_title
+    return a.m_kind == b.m_kind && a.m_name == b.m_name && a.m_title == b.m_title
         && a.m_video == b.m_video && a.m_cover == b.m_cover && a.m_images == b.m_images
-        && a.m_type == b.m_type && a.m_tips == b.m_tips;
+        && a.m_tips == b.m_tips;
 }

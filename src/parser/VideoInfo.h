@@ -10,11 +10,18 @@
  * \brief The Video info record: what a parse delivers, in its full form (eight entries) or as the
  * failure record (only "msg" and "tips"). An entry the record lacks reads as absent.
  *
- * Built once and not changed afterwards.
+ * Built once and not changed afterwards. Whether the parse succeeded and what kind of item it
+ * found are kept as fields; "msg" and "type" are their texts in the record, for display only.
  */
 class VideoInfo
 {
 public:
+    /*! What the item is: a video, or a picture gallery (it has images). */
+    enum class Kind {
+        Video,
+        Gallery,
+    };
+
     /*! "msg" of a record whose item has an author name. */
     static QString successMessage();
     /*! "msg" of every other record. */
@@ -22,22 +29,25 @@ public:
 
     /*! The failure record, crediting the data source with \a tips. */
     static VideoInfo failure(const QString &tips);
-    /*! The full record. "msg" and "type" follow from \a name and \a images; \a video is the play
-     *  address (empty when the item has no play identifier). */
+    /*! The full record. Success (and "msg") follows from \a name, the kind (and "type") from
+     *  \a images; \a video is the play address (empty when the item has no play identifier). */
     static VideoInfo full(const QString &name, const QString &title, const QString &video,
                           const QString &cover, const QStringList &images, const QString &tips);
 
-    std::optional<QString> msg() const { return m_msg; }
+    /*! "msg": successMessage() or failureMessage(). */
+    std::optional<QString> msg() const;
     std::optional<QString> name() const { return m_name; }
     std::optional<QString> title() const { return m_title; }
     std::optional<QString> video() const { return m_video; }
     std::optional<QString> cover() const { return m_cover; }
     std::optional<QStringList> images() const { return m_images; }
-    std::optional<QString> type() const { return m_type; }
+    std::optional<QString> type() const;
     std::optional<QString> tips() const { return m_tips; }
 
-    /*! True when "msg" reads as success. */
+    /*! True for a full record whose item has an author name. */
     bool isSuccess() const;
+    /*! The item's kind; absent in the failure record. */
+    std::optional<Kind> kind() const { return m_kind; }
     /*! True for the two-entry failure record. */
     bool isFailureRecord() const;
 
@@ -50,6 +60,7 @@ public:
     friend bool operator!=(const VideoInfo &a, const VideoInfo &b) { return !(a == b); }
 
 private:
-    std::optional<QString> m_msg, m_name, m_title, m_video, m_cover, m_type, m_tips;
+    std::optional<QString> m_name, m_title, m_video, m_cover, m_tips;
+    std::optional<Kind> m_kind;
     std::optional<QStringList> m_images;
 };

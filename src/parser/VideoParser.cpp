@@ -312,6 +312,14 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
     return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips);
 }
 
+void VideoParser::get(QNetworkAccessManager &manager, const QNetworkRequest &request,
+                      BoundedRequest::Body body, qint64 maximumBodySize,
+                      const QDeadlineTimer &deadline, BoundedRequest::Done done) const
+{
+    BoundedRequest::get(manager, request, body, maximumBodySize, deadline, std::move(done),
+                        m_requests);
+}
+
 QString VideoParser::playAddress(const QString &playId) const
 {
     // Encoded, so that the identifier stays one value of the query whatever a page puts in it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoundedRequest.h"
 #include "Endpoints.h"
 #include "FailureReason.h"
 #include "JsonItemReader.h"
@@ -15,9 +16,11 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QNetworkRequest;
+class RequestGroup;
 class QUrl;
 
 /*!
@@ -71,6 +74,9 @@ public:
     /*! How long a parse may take, whatever its requests are doing. */
     std::chrono::milliseconds deadline() const { return m_deadline; }
     void setDeadline(std::chrono::milliseconds deadline) { m_deadline = deadline; }
+    /*! The group the parse's requests join, so that cancelling it ends them all; none by
+     *  default. */
+    void setRequestGroup(const std::shared_ptr<RequestGroup> &group) { m_requests = group; }
 
     void fetchVideoInfoWithMessage(const std::optional<QString> &message, Completion completion);
     void fetchVideoInfoWithMessage(const std::optional<QString> &message,
@@ -132,10 +138,6 @@ public:
     std::optional<QString> redirectedURL() const { return m_redirectedURL; }
     void setRedirectedURL(const std::optional<QString> &url) { m_redirectedURL = url; }
 
-private:
-    friend class ItemFetch;
-    friend class RedirectChain;
-
     /*! What an answer held: the record, and when it holds no item, why. */
     struct Reading
     {
@@ -144,13 +146,22 @@ private:
         bool galleryType = false; //!< the item says it is a picture gallery
     };
 
-    /*! Finds the video ID of \a message; \a done runs at once when no request is needed. */
-    void findVideoId(const std::optional<QString> &message, const QDeadlineTimer &deadline,
-                     RedirectChain::Done done) const;
     /*! Reads a share page answered with \a status, writing "Kivora2  …" to "Kivora4  …". */
     Reading readSharePage(const QByteArray &body, int status) const;
     /*! Reads an item endpoint answer, writing "Kivora6  …". */
     Reading readItemAnswer(const QByteArray &body, int status) const;
+    /*! Sends one request of the parse on the network thread's \a manager, in its request group
+     *  (the roads and the redirect chain send theirs this way). */
+    void get(QNetworkAccessManager &manager, const QNetworkRequest &request,
+             BoundedRequest::Body body, qint64 maximumBodySize, const QDeadlineTimer &deadline,
+             BoundedRequest::Done done) const;
+
+private:
+    friend class RedirectChain;
+
+    /*! Finds the video ID of \a message; \a done runs at once when no request is needed. */
+    void findVideoId(const std::optional<QString> &message, const QDeadlineTimer &deadline,
+                     RedirectChain::Done done) const;
     VideoInfo recordFromItem(const std::optional<JsonItemReader::Item> &item,
                              const QString &tips) const;
     QNetworkRequest request(const QUrl &url) const;
@@ -160,4 +171,5 @@ private:
     std::chrono::milliseconds m_transferTimeout = defaultTransferTimeout;
     std::chrono::milliseconds m_deadline = defaultDeadline;
     std::optional<QString> m_redirectedURL;
+    std::shared_ptr<RequestGroup> m_requests;
 };

@@ -659,9 +659,11 @@ void tst_ViewController::cancelAParse_data()
 void tst_ViewController::cancelAParse()
 {
     QFETCH(bool, byEscape);
-    SamplePlatform::Faults slow;
-    slow.latencyMs = 3000;
-    m_platform.setFaults(slow);
+    SamplePlatform::Faults dripping;
+    dripping.bodyFault = SamplePlatform::BodyFault::Dripping;
+    dripping.bodyFaultSteps = SamplePlatform::SharePageStep;
+    dripping.dripIntervalMs = 50;
+    m_platform.setFaults(dripping);
     const auto screen = makeScreen();
     screen->show();
     QVERIFY(QTest::qWaitForWindowActive(screen.get()));
@@ -674,6 +676,8 @@ void tst_ViewController::cancelAParse()
     Fen_QorProgressHUD *waiting = screen->busyIndicator()->hud();
     QVERIFY(waiting);
     QCOMPARE(waiting->button()->text(), u"取消"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(m_platform.connectionOf("/share/video/") != 0, 20000);
+    const int sharePageConnection = m_platform.connectionOf("/share/video/");
     if (byEscape)
         QTest::keyClick(screen->textField(), Qt::Key_Escape);
     else
@@ -685,6 +689,8 @@ void tst_ViewController::cancelAParse()
     QCOMPARE(message->detailsLabel()->text(), u"已取消"_s);
     QCOMPARE(screen->videoUrl(), OptionalText(earlier)); // a cancel keeps what was there
     QVERIFY(button(*screen, u"copyPushButton"_s)->isEnabled());
+    // The parse's request ends with it: the server sees the client leave at once.
+    QTRY_VERIFY_WITH_TIMEOUT(m_platform.closedConnections().contains(sharePageConnection), 1000);
 }
 
 void tst_ViewController::keyboardIsIgnoredUnderTheWaitingIndicator()

@@ -29,6 +29,8 @@ inline void checkRecord(const VideoInfo &record, const VideoParser &parser, cons
             "the full record has eight entries and credits its source", record.toString());
     require(record.isSuccess() == !record.name()->isEmpty(), "success follows the name");
     require((*record.type() == u"图集"_s) == !record.images()->isEmpty(), "type follows images");
+    require((record.kind() == VideoInfo::Kind::Gallery) == !record.images()->isEmpty(),
+            "the kind follows images");
     require(record.images()->size() <= JsonItemReader::maximumImages, "a gallery is capped");
     const QString playPrefix = parser.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s;
     const QString video = *record.video();

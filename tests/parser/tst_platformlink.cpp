@@ -66,6 +66,10 @@ void TestPlatformLink::classify_data()
     row("web video", u"https://www.douyin.com/video/"_s + id, "real", Kind::ItemLink, id);
     row("web note", u"https://www.douyin.com/note/"_s + id + u"?previous_page=app"_s, "real",
         Kind::ItemLink, id, true);
+    row("web slides", u"https://www.douyin.com/slides/"_s + id, "real", Kind::ItemLink, id, true);
+    row("an item path wins over modal_id",
+        u"https://www.douyin.com/note/"_s + id + u"?modal_id=42"_s, "real", Kind::ItemLink, id,
+        true);
     row("jingxuan modal_id", u"https://www.douyin.com/jingxuan?modal_id="_s + id, "real",
         Kind::ItemLink, id);
     row("any douyin.com path with modal_id",

@@ -10,6 +10,9 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(VideoInfo)
+Q_DECLARE_METATYPE(std::optional<VideoInfo::Kind>)
+
 namespace {
 
 const QString tips = QStringLiteral("数据来自抖音公开分享页 www.iesdouyin.com");
@@ -55,6 +58,8 @@ private Q_SLOTS:
     void parseVideoInfoFromJSON();
     void absentRootGivesTheFailureRecord();
     void failureRecordHasOnlyTwoEntries();
+    void successAndKindComeFromTheFields_data();
+    void successAndKindComeFromTheFields();
     void tipsNameTheShareHost_data();
     void tipsNameTheShareHost();
     void playAddressEncodesTheIdentifier_data();
@@ -147,6 +152,49 @@ void TestVideoInfo::failureRecordHasOnlyTwoEntries()
     QCOMPARE(info.video(), OptionalText());
     QCOMPARE(info.images(), std::optional<QStringList>());
     QCOMPARE(info.toString(), failure);
+}
+
+void TestVideoInfo::successAndKindComeFromTheFields_data()
+{
+    using Kind = VideoInfo::Kind;
+    QTest::addColumn<VideoInfo>("record");
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<std::optional<Kind>>("kind");
+    QTest::addColumn<OptionalText>("msg");
+    QTest::addColumn<OptionalText>("type");
+
+    const QString ok = VideoInfo::successMessage(), failed = VideoInfo::failureMessage();
+    const QStringList pictures { u"https://p/1.jpg"_s };
+    QTest::newRow("video with an author")
+        << VideoInfo::full(u"n"_s, u"t"_s, u"v"_s, {}, {}, tips) << true
+        << std::optional(Kind::Video) << OptionalText(ok) << OptionalText(u"视频"_s);
+    QTest::newRow("gallery with an author")
+        << VideoInfo::full(u"n"_s, {}, {}, {}, pictures, tips) << true
+        << std::optional(Kind::Gallery) << OptionalText(ok) << OptionalText(u"图集"_s);
+    QTest::newRow("gallery without an author: a failed parse of a gallery")
+        << VideoInfo::full({}, {}, {}, {}, pictures, tips) << false
+        << std::optional(Kind::Gallery) << OptionalText(failed) << OptionalText(u"图集"_s);
+    // The author's name may read like the record's texts: only the fields decide.
+    QTest::newRow("author named like the failure text")
+        << VideoInfo::full(failed, {}, u"v"_s, {}, {}, tips) << true
+        << std::optional(Kind::Video) << OptionalText(ok) << OptionalText(u"视频"_s);
+    QTest::newRow("failure record") << VideoInfo::failure(tips) << false << std::optional<Kind>()
+                                    << OptionalText(failed) << OptionalText();
+    QTest::newRow("record never built: no entries")
+        << VideoInfo() << false << std::optional<Kind>() << OptionalText() << OptionalText();
+}
+
+void TestVideoInfo::successAndKindComeFromTheFields()
+{
+    QFETCH(VideoInfo, record);
+    QFETCH(bool, success);
+    QFETCH(std::optional<VideoInfo::Kind>, kind);
+    QFETCH(OptionalText, msg);
+    QFETCH(OptionalText, type);
+    QCOMPARE(record.isSuccess(), success);
+    QCOMPARE(record.kind(), kind);
+    QCOMPARE(record.msg(), msg);
+    QCOMPARE(record.type(), type);
 }
 
 void TestVideoInfo::tipsNameTheShareHost_data()

@@ -298,10 +298,6 @@
             <source>%1 either</source>
             <translation type="unfinished" />
         </message>
-        <message>
-            <source>the share page address is not valid: %1</source>
-            <translation type="unfinished" />
-        </message>
     </context>
     <context>
         <name>PartFile</name>
@@ -495,6 +491,13 @@
         </message>
         <message>
             <source>Choose a folder</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>SharePageRoad</name>
+        <message>
+            <source>the share page address is not valid: %1</source>
             <translation type="unfinished" />
         </message>
     </context>

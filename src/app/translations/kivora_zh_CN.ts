@@ -298,10 +298,6 @@
             <source>%1 either</source>
             <translation>%1</translation>
         </message>
-        <message>
-            <source>the share page address is not valid: %1</source>
-            <translation>分享页面地址无效：%1</translation>
-        </message>
     </context>
     <context>
         <name>PartFile</name>
@@ -496,6 +492,13 @@
         <message>
             <source>Choose a folder</source>
             <translation>选择文件夹</translation>
+        </message>
+    </context>
+    <context>
+        <name>SharePageRoad</name>
+        <message>
+            <source>the share page address is not valid: %1</source>
+            <translation>分享页面地址无效：%1</translation>
         </message>
     </context>
     <context>
