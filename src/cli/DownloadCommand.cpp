@@ -107,9 +107,8 @@ QString DownloadCommand::readOptions(const QCommandLineParser &parser)
     if (folder.isEmpty())
         return u"--paths needs a folder"_s;
     m_settings.directory = QDir(folder).absolutePath();
-    m_settings.customTemplate = parser.isSet(m_output);
     m_settings.nameTemplate = FileNameTemplate(parser.value(m_output));
-    if (m_settings.customTemplate && parser.value(m_output).isEmpty())
+    if (parser.isSet(m_output) && parser.value(m_output).isEmpty())
         return u"--output needs a template"_s;
     if (const QString error = m_settings.nameTemplate.error(); !error.isEmpty())
         return error;

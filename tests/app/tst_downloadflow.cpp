@@ -241,7 +241,7 @@ void TestDownloadFlow::progressIsShownUntilDone()
     ViewController screen;
     screen.setVideoUrl(chunked ? platform.mediaUrl() : platform.paddedMediaUrl(size));
     download(screen);
-    VideoDownloader *downloader = screen.currentDownload();
+    ItemDownloadJob *downloader = screen.currentDownload();
     QVERIFY(downloader);
     struct Step
     {
@@ -250,7 +250,7 @@ void TestDownloadFlow::progressIsShownUntilDone()
         QString details;
     };
     QList<Step> steps;
-    connect(downloader, &VideoDownloader::progress, this, [&screen, &steps] {
+    connect(downloader, &Job::progress, this, [&screen, &steps] {
         const Fen_QorProgressHUD *hud = screen.busyIndicator()->hud();
         if (hud)
             steps.append({ hud->mode(), hud->progress(), hud->detailsLabel()->text() });
@@ -344,7 +344,7 @@ void TestDownloadFlow::aPressWhileDownloadingIsIgnored()
     HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     download(screen);
-    const VideoDownloader *first = screen.currentDownload();
+    const ItemDownloadJob *first = screen.currentDownload();
     download(screen);
     QCOMPARE(screen.currentDownload(), first);
     QTRY_COMPARE(recorder.messages(), QStringList { savedMessage() });

@@ -151,15 +151,24 @@
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
-    </context>
-    <context>
-        <name>GalleryDownload</name>
         <message>
-            <source>Cancelled</source>
+            <source>The file could not be written</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Picture %1: %2</source>
+            <source>The download is not what it claims to be</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The transfer did not bring the whole file</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The copy into the album failed</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The item has neither a video nor pictures</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -211,6 +220,17 @@
         </message>
     </context>
     <context>
+        <name>ItemDownloadJob</name>
+        <message>
+            <source>Cover</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Picture %1 of %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -222,6 +242,17 @@
         </message>
         <message>
             <source>the share page address is not valid: %1</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>MediaFetch</name>
+        <message>
+            <source>%1 is not a web address</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>HTTP %1 from %2</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -266,6 +297,21 @@
     <context>
         <name>RedirectChain</name>
         <message>
+            <source>back to %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&quot;%1&quot; is not a valid address</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>RedirectRule</name>
+        <message>
             <source>to %1</source>
             <translation type="unfinished" />
         </message>
@@ -274,19 +320,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>back to %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>more than %1 redirects, the last to %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>"%1" is not a valid address</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -312,6 +346,10 @@
             <source>%1 changed while it was copied</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>%1 is not a picture</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>VideoDownloader</name>
@@ -333,10 +371,6 @@
         </message>
         <message>
             <source>The download is not a video</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The download was cancelled</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -364,22 +398,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The server redirected too many times (last to %1)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The server redirected from https to plain http (%1); such a redirect is not followed</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The server redirected to %1, which was not followed</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The download was stopped</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The download is larger than %1 bytes</source>
             <translation type="unfinished" />
         </message>
@@ -397,6 +415,10 @@
         </message>
         <message>
             <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>to %1</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -419,11 +441,11 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the share page's router data is not a JSON object</source>
+            <source>the share page&apos;s router data is not a JSON object</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the share page's router data holds no item</source>
+            <source>the share page&apos;s router data holds no item</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -443,7 +465,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the item endpoint's answer holds no item</source>
+            <source>the item endpoint&apos;s answer holds no item</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -548,10 +570,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Picture %1 of %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
@@ -577,6 +595,10 @@
         </message>
         <message>
             <source>Download video</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Picture %1: %2</source>
             <translation type="unfinished" />
         </message>
     </context>

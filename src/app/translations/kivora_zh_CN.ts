@@ -151,16 +151,25 @@
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
-    </context>
-    <context>
-        <name>GalleryDownload</name>
         <message>
-            <source>Cancelled</source>
-            <translation>已取消</translation>
+            <source>The file could not be written</source>
+            <translation>无法写入文件</translation>
         </message>
         <message>
-            <source>Picture %1: %2</source>
-            <translation>第 %1 张图片：%2</translation>
+            <source>The download is not what it claims to be</source>
+            <translation>下载的内容与声明的不符</translation>
+        </message>
+        <message>
+            <source>The transfer did not bring the whole file</source>
+            <translation>传输没有带来完整的文件</translation>
+        </message>
+        <message>
+            <source>The copy into the album failed</source>
+            <translation>复制到相册失败</translation>
+        </message>
+        <message>
+            <source>The item has neither a video nor pictures</source>
+            <translation>该作品既没有视频也没有图片</translation>
         </message>
     </context>
     <context>
@@ -211,6 +220,17 @@
         </message>
     </context>
     <context>
+        <name>ItemDownloadJob</name>
+        <message>
+            <source>Cover</source>
+            <translation>封面</translation>
+        </message>
+        <message>
+            <source>Picture %1 of %2</source>
+            <translation>第 %1 张，共 %2 张</translation>
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -223,6 +243,17 @@
         <message>
             <source>the share page address is not valid: %1</source>
             <translation>分享页面地址无效：%1</translation>
+        </message>
+    </context>
+    <context>
+        <name>MediaFetch</name>
+        <message>
+            <source>%1 is not a web address</source>
+            <translation>%1 不是网址</translation>
+        </message>
+        <message>
+            <source>HTTP %1 from %2</source>
+            <translation>%2 返回 HTTP %1</translation>
         </message>
     </context>
     <context>
@@ -266,6 +297,21 @@
     <context>
         <name>RedirectChain</name>
         <message>
+            <source>back to %1</source>
+            <translation>跳回 %1</translation>
+        </message>
+        <message>
+            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
+            <translation>链接最终到达 %1（HTTP %2），其中没有视频 ID</translation>
+        </message>
+        <message>
+            <source>&quot;%1&quot; is not a valid address</source>
+            <translation>“%1”不是有效的地址</translation>
+        </message>
+    </context>
+    <context>
+        <name>RedirectRule</name>
+        <message>
             <source>to %1</source>
             <translation>跳转到 %1</translation>
         </message>
@@ -274,20 +320,8 @@
             <translation>从 https 跳转到 %1</translation>
         </message>
         <message>
-            <source>back to %1</source>
-            <translation>跳回 %1</translation>
-        </message>
-        <message>
             <source>more than %1 redirects, the last to %2</source>
             <translation>超过 %1 次跳转，最后一次跳转到 %2</translation>
-        </message>
-        <message>
-            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
-            <translation>链接最终到达 %1（HTTP %2），其中没有视频 ID</translation>
-        </message>
-        <message>
-            <source>"%1" is not a valid address</source>
-            <translation>“%1”不是有效的地址</translation>
         </message>
     </context>
     <context>
@@ -312,6 +346,10 @@
             <source>%1 changed while it was copied</source>
             <translation>%1 在复制过程中被改动</translation>
         </message>
+        <message>
+            <source>%1 is not a picture</source>
+            <translation>%1 不是图片</translation>
+        </message>
     </context>
     <context>
         <name>VideoDownloader</name>
@@ -334,10 +372,6 @@
         <message>
             <source>The download is not a video</source>
             <translation>下载的内容不是视频</translation>
-        </message>
-        <message>
-            <source>The download was cancelled</source>
-            <translation>下载已取消</translation>
         </message>
         <message>
             <source>The server answered with status %1</source>
@@ -364,22 +398,6 @@
             <translation>服务器返回的跳转没有地址</translation>
         </message>
         <message>
-            <source>The server redirected too many times (last to %1)</source>
-            <translation>服务器跳转次数过多（最后跳转到 %1）</translation>
-        </message>
-        <message>
-            <source>The server redirected from https to plain http (%1); such a redirect is not followed</source>
-            <translation>服务器从 https 跳转到不加密的 http（%1），不会跟随这种跳转</translation>
-        </message>
-        <message>
-            <source>The server redirected to %1, which was not followed</source>
-            <translation>服务器跳转到 %1，没有跟随</translation>
-        </message>
-        <message>
-            <source>The download was stopped</source>
-            <translation>下载已停止</translation>
-        </message>
-        <message>
             <source>The download is larger than %1 bytes</source>
             <translation>下载内容大于 %1 字节</translation>
         </message>
@@ -398,6 +416,10 @@
         <message>
             <source>The transfer ended before the end of the file (the server sent it in chunks without a length)</source>
             <translation>传输在文件结束前中断（服务器分块发送且没有给出长度）</translation>
+        </message>
+        <message>
+            <source>to %1</source>
+            <translation>跳转到 %1</translation>
         </message>
     </context>
     <context>
@@ -419,11 +441,11 @@
             <translation>分享页面中没有路由数据</translation>
         </message>
         <message>
-            <source>the share page's router data is not a JSON object</source>
+            <source>the share page&apos;s router data is not a JSON object</source>
             <translation>分享页面的路由数据不是 JSON 对象</translation>
         </message>
         <message>
-            <source>the share page's router data holds no item</source>
+            <source>the share page&apos;s router data holds no item</source>
             <translation>分享页面的路由数据中没有作品</translation>
         </message>
         <message>
@@ -443,7 +465,7 @@
             <translation>作品接口返回 HTTP %1</translation>
         </message>
         <message>
-            <source>the item endpoint's answer holds no item</source>
+            <source>the item endpoint&apos;s answer holds no item</source>
             <translation>作品接口的应答中没有作品</translation>
         </message>
     </context>
@@ -546,10 +568,6 @@
             <translation>保存失败</translation>
         </message>
         <message>
-            <source>Picture %1 of %2</source>
-            <translation>第 %1 张，共 %2 张</translation>
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
@@ -576,6 +594,10 @@
         <message>
             <source>Download video</source>
             <translation>下载视频</translation>
+        </message>
+        <message>
+            <source>Picture %1: %2</source>
+            <translation>第 %1 张图片：%2</translation>
         </message>
     </context>
 </TS>
