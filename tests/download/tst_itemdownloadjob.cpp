@@ -195,9 +195,12 @@ void TestItemDownloadJob::outcomes()
     job.setCover(cover);
     QSignalSpy finished(&job, &Job::finished);
     QStringList seenLabels;
+    QStringList partsInAlbums; // a transfer is staged in the folder, never in an album
     connect(&job, &Job::progress, this, [&](qint64 received, qint64, const QString &label) {
         if (seenLabels.isEmpty() || seenLabels.constLast() != label)
             seenLabels.append(label);
+        for (const QString &folder : { VideoAlbum::directory(), VideoAlbum::picturesDirectory() })
+            partsInAlbums += entries(folder).filter(u".part"_s);
         if (interruption != Interruption::None && seenLabels.size() == interruptAt
             && received > 0) {
             if (interruption == Interruption::Cancel)
@@ -236,6 +239,7 @@ void TestItemDownloadJob::outcomes()
     QCOMPARE(outcome.isPartial(), status != Status::Done && !files.isEmpty());
     QCOMPARE(job.failedFile(), failedFile);
     QCOMPARE(seenLabels, labels);
+    QCOMPARE(partsInAlbums, QStringList());
     if (shape == Shape::Empty)
         QCOMPARE(outcome.reason()->kind(), Kind::NothingToSave);
     if (shape == Shape::GalleryWithText)
