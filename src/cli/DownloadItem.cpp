@@ -63,6 +63,11 @@ void DownloadItem::startJob()
         m_context.display->updateTransfer(m_progressKey, received, total);
     });
     connect(job, &ItemDownloadJob::retrying, this, &DownloadItem::noteRetry);
+    // Each path as soon as its file is in place: a long gallery shows its progress.
+    connect(job, &ItemDownloadJob::fileSaved, this, [this](const SavedFile &file) {
+        if (!m_context.json)
+            m_context.display->out(Console::escaped(file.path) + u'\n');
+    });
     connect(job, &Job::finished, this, [this, job](const JobOutcome &outcome) {
         job->deleteLater();
         jobFinished(*job, outcome);
@@ -101,8 +106,6 @@ void DownloadItem::jobFinished(const ItemDownloadJob &job, const JobOutcome &out
     for (const SavedFile &file : outcome.files()) {
         m_files.append(QJsonObject {
             { u"path"_s, file.path }, { u"size"_s, file.size }, { u"kind"_s, file.role } });
-        if (!m_context.json)
-            m_context.display->out(Console::escaped(file.path) + u'\n');
     }
     if (outcome.status() == JobOutcome::Status::Stopped && !job.keptPartialPath().isEmpty())
         m_context.display->note(u"%1: download: stopped; %2 is kept for resuming\n"_s.arg(

@@ -150,7 +150,7 @@ void ItemDownloadJob::fileFinished(const VideoDownloader::Result &result)
     }
     switch (result.status) {
     case JobOutcome::Status::Done:
-        fileSaved(result.filePath);
+        fileDownloaded(result.filePath);
         return;
     case JobOutcome::Status::Stopped:
         m_keptPartialPath = kept;
@@ -168,15 +168,15 @@ void ItemDownloadJob::fileFinished(const VideoDownloader::Result &result)
     }
 }
 
-void ItemDownloadJob::fileSaved(const QString &path)
+void ItemDownloadJob::fileDownloaded(const QString &path)
 {
     if (!goesToAlbum(current())) {
-        m_saved.append(savedFile(path, current().role));
+        keep(savedFile(path, current().role));
         next();
         return;
     }
     if (m_albumStep == AlbumStep::CopyVideos)
-        m_saved.append(savedFile(path, current().role));
+        keep(savedFile(path, current().role));
     copyToAlbum(path);
 }
 
@@ -210,7 +210,7 @@ void ItemDownloadJob::albumSaved(const QString &source, const QString &copy)
     const bool moved = m_albumStep == AlbumStep::SaveToAlbums;
     if (moved)
         QFile::remove(source);
-    m_saved.append(savedFile(copy, moved ? current().role : u"album"_s));
+    keep(savedFile(copy, moved ? current().role : u"album"_s));
     if (m_cancelling)
         finishCancelled();
     else
@@ -228,6 +228,12 @@ void ItemDownloadJob::albumFailed(const QString &source, const QString &error)
     }
     m_failedFile = int(m_next) + 1;
     finish(JobOutcome::failed(FailureReason(FailureReason::Kind::AlbumCopyFailed, error), m_saved));
+}
+
+void ItemDownloadJob::keep(const SavedFile &file)
+{
+    m_saved.append(file);
+    Q_EMIT fileSaved(file);
 }
 
 void ItemDownloadJob::next()

@@ -79,6 +79,8 @@ Q_SIGNALS:
     /*! File \a number of \a count begins downloading from \a url, under \a name (empty: the
      *  server's). */
     void fileStarted(int number, int count, const QString &name, const QUrl &url);
+    /*! \a file is in place (a cancel still removes it). */
+    void fileSaved(const SavedFile &file);
     /*! The running transfer failed for \a reason and is tried again after \a delay. */
     void retrying(int attempt, const QString &reason, std::chrono::milliseconds delay);
     /*! A downloaded file is being copied into its album. */
@@ -104,11 +106,12 @@ private:
     QString fileName(const PlannedFile &file) const;
     void downloadNext();
     void fileFinished(const VideoDownloader::Result &result);
-    void fileSaved(const QString &path);
+    void fileDownloaded(const QString &path);
     bool goesToAlbum(const PlannedFile &file) const;
     void copyToAlbum(const QString &path);
     void albumSaved(const QString &source, const QString &copy);
     void albumFailed(const QString &source, const QString &error);
+    void keep(const SavedFile &file);
     void next();
     void finishCancelled();
     const PlannedFile &current() const { return m_plan.at(m_next); }
