@@ -3,6 +3,8 @@
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
 #include "InterfaceLanguage.h"
+#include "ItemDownloadJob.h"
+#include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
@@ -145,6 +147,7 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void downloadIsSavedThenConfirmed();
+    void aParsedVideoIsNamedAfterItsItem();
     void progressIsShownUntilDone_data();
     void progressIsShownUntilDone();
     void cancelLeavesNothing_data();
@@ -218,6 +221,29 @@ void TestDownloadFlow::downloadIsSavedThenConfirmed()
     QCOMPARE(entries(VideoAlbum::directory()), QStringList { u"sample.mp4"_s });
     QCOMPARE(contents(VideoAlbum::directory() + u"/sample.mp4"_s), SamplePlatform::sampleVideo());
     // The album holds the file: the downloaded copy is gone from the caches.
+    QCOMPARE(filesBelow(cachesDirectory()), QStringList());
+}
+
+// Named as the command-line tool names it by default, not after the server's file.
+void TestDownloadFlow::aParsedVideoIsNamedAfterItsItem()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QString error;
+    QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
+             qPrintable(error));
+    const SamplePlatform::Item item = platform.items().constFirst();
+    ViewController screen;
+    screen.setEndpoints(platform.endpoints());
+    screen.textField()->setText(item.videoId);
+    screen.parse();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen.isBusy(), 20000);
+    download(screen);
+    QTRY_VERIFY_WITH_TIMEOUT(!screen.isBusy(), 20000);
+    const QString name
+        = item.nickname + u" - "_s + item.description + u" ["_s + item.videoId + u"].mp4"_s;
+    QCOMPARE(entries(VideoAlbum::directory()), QStringList { name });
+    QCOMPARE(contents(VideoAlbum::directory() + u'/' + name), SamplePlatform::sampleVideo());
     QCOMPARE(filesBelow(cachesDirectory()), QStringList());
 }
 
