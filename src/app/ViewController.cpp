@@ -316,19 +316,35 @@ void ViewController::downloadFinished(const ItemDownloadJob &job, const JobOutco
     endWork();
     const QString album
         = m_images.isEmpty() ? VideoAlbum::directory() : VideoAlbum::picturesDirectory();
-    const std::optional<FailureReason> reason = outcome.reason();
-    if (outcome.isDone()) {
+    switch (outcome.status()) {
+    case JobOutcome::Status::Done:
         showSaved(album);
-    } else if (!reason || reason->kind() == FailureReason::Kind::Cancelled) {
+        return;
+    case JobOutcome::Status::Cancelled:
+    case JobOutcome::Status::Stopped:
         showCancelled();
-    } else if (reason->kind() == FailureReason::Kind::AlbumCopyFailed && m_images.isEmpty()) {
-        StickyMessage::show(this, tr("Saving failed"), reason->description());
-    } else {
-        const QString text = m_images.isEmpty() || job.failedFile() == 0
-            ? reason->description()
-            : tr("Picture %1: %2").arg(QString::number(job.failedFile()), reason->description());
-        showDownloadError(text + savedBeforeTheFailure(outcome, album));
+        return;
+    case JobOutcome::Status::Failed:
+        showDownloadFailure(job, outcome, album);
+        return;
     }
+}
+
+// A gallery's failure names its picture; a video that arrived but could not be copied into the
+// album says so under its own heading.
+void ViewController::showDownloadFailure(const ItemDownloadJob &job, const JobOutcome &outcome,
+                                         const QString &album)
+{
+    const FailureReason reason
+        = outcome.reason().value_or(FailureReason(FailureReason::Kind::NetworkError, QString()));
+    if (reason.kind() == FailureReason::Kind::AlbumCopyFailed && m_images.isEmpty()) {
+        StickyMessage::show(this, tr("Saving failed"), reason.description());
+        return;
+    }
+    const QString text = m_images.isEmpty() || job.failedFile() == 0
+        ? reason.description()
+        : tr("Picture %1: %2").arg(QString::number(job.failedFile()), reason.description());
+    showDownloadError(text + savedBeforeTheFailure(outcome, album));
 }
 
 // The pictures saved before a failure stay in the album: the message says so, and where.

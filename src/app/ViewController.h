@@ -113,6 +113,8 @@ private:
     void placeOverPlaceholder(QWidget *view);
     bool makeStagingFolder();
     void downloadFinished(const ItemDownloadJob &job, const JobOutcome &outcome);
+    void showDownloadFailure(const ItemDownloadJob &job, const JobOutcome &outcome,
+                             const QString &album);
     void endWork();
     void showCancelled();
     void showNote(const QString &text);
