@@ -155,8 +155,8 @@ std::optional<Download> downloadWithKivora(const QString &url, const QString &di
     Download download { timer.nsecsElapsed() / 1e9 };
     if (peakReset && residentBefore >= 0)
         download.peakGrowth = statusValue("VmHWM") - residentBefore;
-    if (!result.ok) {
-        out() << "Kivora download failed: " << result.errorString << Qt::endl;
+    if (!result.ok()) {
+        out() << "Kivora download failed: " << result.errorString() << Qt::endl;
         return std::nullopt;
     }
     QFile::remove(result.filePath);

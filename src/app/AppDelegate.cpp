@@ -1,6 +1,5 @@
 #include "AppDelegate.h"
 
-#include "GalleryDownload.h"
 #include "PartFile.h"
 #include "VideoAlbum.h"
 
@@ -15,7 +14,7 @@ bool AppDelegate::didFinishLaunchingWithOptions(const QVariantMap &)
     // What downloads of a window that was killed left behind.
     PartFile::removeStaleInBackground(
         { QStandardPaths::writableLocation(QStandardPaths::CacheLocation), VideoAlbum::directory(),
-          GalleryDownload::albumDirectory() });
+          VideoAlbum::picturesDirectory() });
     return true;
 }
 

@@ -1,7 +1,6 @@
 #include "GalleryView.h"
 
-#include "BoundedRequest.h"
-#include "NetworkAccess.h"
+#include "MediaFetch.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -10,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QNetworkRequest>
 #include <QPromise>
 #include <QThreadPool>
 #include <QToolButton>
@@ -20,9 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int maximumRedirects = 5;
 constexpr int thumbnailSize = 56;
-constexpr std::chrono::seconds fetchDeadline { 30 };
 
 QImage decodeImage(const QByteArray &bytes)
 {
@@ -130,7 +126,7 @@ void GalleryView::setImages(const QStringList &addresses)
     }
     m_strip->setVisible(addresses.size() > 1);
     for (int i = 0; i < addresses.size(); ++i)
-        fetch(i, QUrl(addresses.at(i), QUrl::StrictMode), maximumRedirects);
+        fetch(i, QUrl(addresses.at(i), QUrl::StrictMode));
     showCurrent();
     Q_EMIT currentIndexChanged(m_current);
 }
@@ -226,34 +222,17 @@ bool GalleryView::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-// Redirects are followed here, at most maximumRedirects, never from https to plain http.
-void GalleryView::fetch(int index, const QUrl &url, int redirectsLeft)
+void GalleryView::fetch(int index, const QUrl &url)
 {
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http"_s && scheme != u"https"_s)) {
-        settle(index, QImage());
-        return;
-    }
-    BoundedRequest::get(
-        NetworkAccess::manager(), NetworkAccess::request(url), BoundedRequest::Body::Read,
-        maximumImageBytes, QDeadlineTimer(fetchDeadline),
-        [view = QPointer<GalleryView>(this), generation = m_generation, index, url,
-         redirectsLeft](const BoundedRequest::Answer &answer) {
-            if (!view || view->m_generation != generation)
+    MediaFetch::toMemory(
+        url, maximumImageBytes, this,
+        [this, generation = m_generation, index](const MediaFetch::Answer &answer) {
+            if (generation != m_generation)
                 return;
-            if (answer.isRedirect() && redirectsLeft > 0) {
-                const QUrl target = url.resolved(QUrl::fromEncoded(answer.location));
-                const bool downgrade = url.scheme().toLower() == u"https"_s
-                    && target.scheme().toLower() == u"http"_s;
-                if (!downgrade) {
-                    view->fetch(index, target, redirectsLeft - 1);
-                    return;
-                }
-            }
-            if (answer.failure || answer.status < 200 || answer.status >= 300)
-                view->settle(index, QImage());
+            if (answer.failure)
+                settle(index, QImage());
             else
-                view->decode(index, answer.body);
+                decode(index, answer.bytes);
         });
 }
 

@@ -16,9 +16,9 @@ class QUrl;
  * and a strip of thumbnails.
  *
  * Left and Right (also Home and End) move through the pictures, as do the buttons, the strip and
- * its arrow keys. The pictures are fetched as the addresses arrive, each bounded in size and time
- * like every request, and decoded off the screen's thread; one that cannot be fetched or decoded
- * says so in its place.
+ * its arrow keys. The pictures are fetched as the addresses arrive (MediaFetch: bounded in size
+ * and time, redirects as every request follows them), and decoded off the screen's thread; one that
+ * cannot be fetched or decoded says so in its place.
  */
 class GalleryView : public QWidget
 {
@@ -67,7 +67,7 @@ private:
         bool failed = false;
     };
 
-    void fetch(int index, const QUrl &url, int redirectsLeft);
+    void fetch(int index, const QUrl &url);
     void decode(int index, const QByteArray &bytes);
     void settle(int index, const QImage &image);
     void showCurrent();

@@ -5,8 +5,8 @@
 #include "BusyIndicator.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
-#include "GalleryDownload.h"
 #include "GalleryView.h"
+#include "ItemDownloadJob.h"
 #include "KivoraLog.h"
 #include "PlayerView.h"
 #include "ResolveJob.h"
@@ -114,6 +114,8 @@ std::optional<QString> ViewController::videoUrl() const
 void ViewController::setVideoUrl(const std::optional<QString> &videoUrl)
 {
     m_videoUrl = videoUrl;
+    m_item = {}; // an address set by itself has no record to name its file
+
     updateActions();
 }
 
@@ -122,9 +124,9 @@ QStringList ViewController::images() const
     return m_images;
 }
 
-VideoDownloader *ViewController::currentDownload() const
+ItemDownloadJob *ViewController::currentDownload() const
 {
-    return m_currentDownload;
+    return m_download;
 }
 
 BusyIndicator *ViewController::busyIndicator() const
@@ -134,7 +136,7 @@ BusyIndicator *ViewController::busyIndicator() const
 
 bool ViewController::isBusy() const
 {
-    return m_resolve->isRunning() || m_currentDownload || m_galleryDownload || m_saving;
+    return m_resolve->isRunning() || m_download;
 }
 
 Endpoints ViewController::endpoints() const
@@ -202,10 +204,9 @@ void ViewController::finishParse(const ResolveJob::Result &result)
     }
     // Stored before the playback starts; a failed parse clears an earlier address.
     m_images = result.record ? result.record->images().value_or(QStringList()) : QStringList();
-    m_galleryName = result.record ? result.record->title().value_or(QString()) : QString();
-    if (m_galleryName.trimmed().isEmpty())
-        m_galleryName = u"Kivora"_s;
     setVideoUrl(result.playAddress);
+    m_item = { result.record, result.playAddress.value_or(QString()),
+               result.videoId.value_or(QString()) };
     showItem(result.record);
     if (result.record && result.record->kind() == VideoInfo::Kind::Gallery)
         showGallery(m_images);
@@ -262,19 +263,9 @@ void ViewController::copyPlayAddress()
 
 void ViewController::download()
 {
-    if (isBusy())
+    if (isBusy() || (m_images.isEmpty() && !m_videoUrl))
         return;
-    m_cancelRequested = false;
-    if (!m_images.isEmpty())
-        downloadGallery();
-    else if (m_videoUrl)
-        downloadVideo();
-}
-
-void ViewController::downloadVideo()
-{
-    const QUrl url = urlFromText(m_videoUrl);
-    if (url.isEmpty()) {
+    if (m_images.isEmpty() && urlFromText(m_videoUrl).isEmpty()) {
         showDownloadError(m_videoUrl->isEmpty()
                               ? tr("There is no play address to download")
                               : tr("The play address is not a valid address: %1").arg(*m_videoUrl));
@@ -283,18 +274,30 @@ void ViewController::downloadVideo()
     if (!makeStagingFolder())
         return;
     m_busy->show();
-    auto *downloader = new VideoDownloader(this);
-    m_currentDownload = downloader;
-    downloader->setDirectory(m_staging->path());
-    connect(downloader, &VideoDownloader::progress, m_busy,
-            [this](qint64 received, qint64 total) { m_busy->setProgress(received, total); });
-    connect(downloader, &VideoDownloader::finished, this,
-            [this, downloader](const VideoDownloader::Result &result) {
-                downloadFinished(downloader, result);
+    auto *job = new ItemDownloadJob(this);
+    m_download = job;
+    ItemDownloadJob::Item item = m_item;
+    item.playAddress = m_videoUrl.value_or(QString());
+    job->setItem(item);
+    job->setDirectory(m_staging->path());
+    job->setAlbumStep(ItemDownloadJob::AlbumStep::SaveToAlbums);
+    connect(job, &Job::progress, m_busy,
+            [this](qint64 received, qint64 total, const QString &label) {
+                m_busy->setProgress(received, total, label);
             });
-    downloader->start(url);
+    connect(job, &ItemDownloadJob::copyingToAlbum, m_busy, [this] {
+        if (m_images.isEmpty())
+            m_busy->showSaving();
+    });
+    connect(job, &Job::finished, this, [this, job](const JobOutcome &outcome) {
+        job->deleteLater();
+        downloadFinished(*job, outcome);
+    });
+    job->start();
 }
 
+// The download is staged in its own folder in the caches directory; the folder goes, with
+// whatever a failure left there, once the job has ended.
 bool ViewController::makeStagingFolder()
 {
     const QString caches = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
@@ -308,81 +311,51 @@ bool ViewController::makeStagingFolder()
     return false;
 }
 
-void ViewController::downloadFinished(VideoDownloader *downloader,
-                                      const VideoDownloader::Result &result)
+void ViewController::downloadFinished(const ItemDownloadJob &job, const JobOutcome &outcome)
 {
-    downloader->deleteLater();
-    m_currentDownload = nullptr;
-    // A cancel that came while the finished file was being committed still cancels.
-    if (m_cancelRequested) {
-        endWork();
-        showCancelled();
-        return;
-    }
-    if (!result.ok) {
-        endWork();
-        showDownloadError(result.errorString);
-        return;
-    }
-    m_busy->showSaving();
-    saveToAlbum(result.filePath);
-}
-
-void ViewController::saveToAlbum(const QString &filePath)
-{
-    m_saving = true;
-    auto *album = new VideoAlbum(this);
-    connect(album, &VideoAlbum::saved, this, [this, album] {
-        album->deleteLater();
-        endWork();
-        showSaved(VideoAlbum::directory());
-    });
-    connect(album, &VideoAlbum::saveFailed, this,
-            [this, album](const QString &, const QString &error) {
-                album->deleteLater();
-                endWork();
-                StickyMessage::show(this, tr("Saving failed"), error);
-            });
-    album->save(filePath);
-}
-
-void ViewController::downloadGallery()
-{
-    m_busy->show();
-    auto *gallery = new GalleryDownload(this);
-    m_galleryDownload = gallery;
-    connect(gallery, &GalleryDownload::progress, m_busy,
-            [this](int index, int count, qint64 received, qint64 total) {
-                m_busy->setProgress(received, total,
-                                    tr("Picture %1 of %2").arg(index + 1).arg(count));
-            });
-    connect(gallery, &GalleryDownload::finished, this,
-            [this, gallery](const QStringList &savedPaths, const QString &errorString) {
-                gallery->deleteLater();
-                galleryFinished(savedPaths, errorString);
-            });
-    gallery->start(m_images, m_galleryName);
-}
-
-void ViewController::galleryFinished(const QStringList &savedPaths, const QString &errorString)
-{
-    m_galleryDownload = nullptr;
+    m_download = nullptr;
     endWork();
-    if (m_cancelRequested)
+    const QString album
+        = m_images.isEmpty() ? VideoAlbum::directory() : VideoAlbum::picturesDirectory();
+    switch (outcome.status()) {
+    case JobOutcome::Status::Done:
+        showSaved(album);
+        return;
+    case JobOutcome::Status::Cancelled:
+    case JobOutcome::Status::Stopped:
         showCancelled();
-    else if (!errorString.isEmpty())
-        showDownloadError(errorString + savedBeforeTheFailure(savedPaths));
-    else if (!savedPaths.isEmpty())
-        showSaved(GalleryDownload::albumDirectory());
+        return;
+    case JobOutcome::Status::Failed:
+        showDownloadFailure(job, outcome, album);
+        return;
+    }
+}
+
+// A gallery's failure names its picture; a video that arrived but could not be copied into the
+// album says so under its own heading.
+void ViewController::showDownloadFailure(const ItemDownloadJob &job, const JobOutcome &outcome,
+                                         const QString &album)
+{
+    const FailureReason reason
+        = outcome.reason().value_or(FailureReason(FailureReason::Kind::NetworkError, QString()));
+    if (reason.kind() == FailureReason::Kind::AlbumCopyFailed && m_images.isEmpty()) {
+        StickyMessage::show(this, tr("Saving failed"), reason.description());
+        return;
+    }
+    const QString text = m_images.isEmpty() || job.failedFile() == 0
+        ? reason.description()
+        : tr("Picture %1: %2").arg(QString::number(job.failedFile()), reason.description());
+    showDownloadError(text + savedBeforeTheFailure(outcome, album));
 }
 
 // The pictures saved before a failure stay in the album: the message says so, and where.
-QString ViewController::savedBeforeTheFailure(const QStringList &savedPaths) const
+QString ViewController::savedBeforeTheFailure(const JobOutcome &outcome, const QString &album) const
 {
-    if (savedPaths.isEmpty())
+    if (!outcome.isPartial())
         return QString();
-    const QString album = QDir::toNativeSeparators(GalleryDownload::albumDirectory());
-    return u'\n' + tr("%n picture(s) saved in %1", nullptr, int(savedPaths.size())).arg(album);
+    return u'\n'
+        + tr("%n picture(s) saved in %1", nullptr, int(outcome.files().size()))
+              .arg(QDir::toNativeSeparators(album));
 }
 
 void ViewController::cancel()
@@ -391,20 +364,14 @@ void ViewController::cancel()
         m_resolve->cancel(); // ends the parse's requests too
         return;
     }
-    if (m_saving || (!m_currentDownload && !m_galleryDownload))
-        return; // the album copy is quick and cannot be undone half-way
-    m_cancelRequested = true;
-    if (m_currentDownload)
-        m_currentDownload->abort();
-    if (m_galleryDownload)
-        m_galleryDownload->cancel();
+    if (m_download)
+        m_download->cancel();
 }
 
-// The end of a download, however it went: the cached copy goes (the album holds its own), the
-// indicator hides.
+// The end of a download, however it went: the staging folder goes (the album holds the files),
+// the indicator hides.
 void ViewController::endWork()
 {
-    m_saving = false;
     m_staging.reset();
     m_busy->hide();
 }

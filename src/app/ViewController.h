@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Endpoints.h"
+#include "ItemDownloadJob.h"
 #include "ResolveJob.h"
-#include "VideoDownloader.h"
 
 #include <QPointer>
 #include <QString>
@@ -14,7 +14,6 @@
 #include <optional>
 
 class BusyIndicator;
-class GalleryDownload;
 class GalleryView;
 class PlayerView;
 class QLabel;
@@ -65,11 +64,11 @@ public:
     void setVideoUrl(const std::optional<QString> &videoUrl);
     /*! The pictures of the parsed gallery item; empty for a video. */
     QStringList images() const;
-    /*! The most recent download, while it runs. */
-    VideoDownloader *currentDownload() const;
+    /*! The download, while it runs. */
+    ItemDownloadJob *currentDownload() const;
     /*! The waiting indicator of parses and downloads. */
     BusyIndicator *busyIndicator() const;
-    /*! True while a parse, a download or an album copy runs. */
+    /*! True while a parse or a download (with its album copy) runs. */
     bool isBusy() const;
 
     /*! The platform the parse talks to; the real one by default. */
@@ -112,16 +111,14 @@ private:
     bool takePastedText();
     void keepHUDsOnTop();
     void placeOverPlaceholder(QWidget *view);
-    void downloadVideo();
-    void downloadGallery();
     bool makeStagingFolder();
-    void downloadFinished(VideoDownloader *downloader, const VideoDownloader::Result &result);
-    void saveToAlbum(const QString &filePath);
-    void galleryFinished(const QStringList &savedPaths, const QString &errorString);
+    void downloadFinished(const ItemDownloadJob &job, const JobOutcome &outcome);
+    void showDownloadFailure(const ItemDownloadJob &job, const JobOutcome &outcome,
+                             const QString &album);
     void endWork();
     void showCancelled();
     void showNote(const QString &text);
-    QString savedBeforeTheFailure(const QStringList &savedPaths) const;
+    QString savedBeforeTheFailure(const JobOutcome &outcome, const QString &album) const;
     void showSaved(const QString &albumDirectory);
     void showDownloadError(const QString &reason);
 
@@ -133,13 +130,10 @@ private:
     GalleryView *m_galleryView = nullptr;
     std::optional<QString> m_videoUrl;
     QStringList m_images;
-    QString m_galleryName; // the pictures are saved as "NAME 1.jpg", …
-    QPointer<VideoDownloader> m_currentDownload;
-    QPointer<GalleryDownload> m_galleryDownload;
-    bool m_saving = false;
-    bool m_cancelRequested = false;
-    // The download's own folder in the caches directory: the file keeps the name the server
-    // suggests, and the folder goes, file and all, once the album holds its copy.
+    ItemDownloadJob::Item m_item; // what the download saves and names its files after
+    QPointer<ItemDownloadJob> m_download;
+    // The download's own folder in the caches directory: the files are staged there, and the
+    // folder goes once the album holds them.
     std::unique_ptr<QTemporaryDir> m_staging;
     Endpoints m_endpoints;
     ResolveJob *m_resolve;

@@ -115,7 +115,6 @@ QString DownloadCommand::readOptions(const QCommandLineParser &parser)
         return u"--output needs a template"_s;
     const QString nameTemplate
         = parser.isSet(m_output) ? parser.value(m_output) : Settings().nameTemplate();
-    m_settings.customTemplate = !nameTemplate.isEmpty();
     m_settings.nameTemplate = FileNameTemplate(nameTemplate);
     if (const QString error = m_settings.nameTemplate.error(); !error.isEmpty())
         return error;

@@ -4,11 +4,9 @@
 #include "DownloadArchive.h"
 #include "ParseItem.h"
 #include "ProgressDisplay.h"
-#include "VideoAlbum.h"
 #include "VideoInfo.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
@@ -20,8 +18,7 @@ DownloadItem::DownloadItem(const QString &input, const RunContext &context,
 
 DownloadItem::~DownloadItem()
 {
-    if (m_progressKey)
-        m_context.display->endTransfer(m_progressKey);
+    endTransfer();
 }
 
 void DownloadItem::useResolution(const ResolveJob::Result &result)
@@ -29,7 +26,7 @@ void DownloadItem::useResolution(const ResolveJob::Result &result)
     m_resolution = result;
     if (const std::optional<QString> failure = ParseItem::failureOf(result)) {
         fail(u"the parse failed: "_s + *failure);
-        complete();
+        complete(JobOutcome::Status::Failed);
         return;
     }
     const QString videoId = result.videoId.value_or(QString());
@@ -42,151 +39,86 @@ void DownloadItem::useResolution(const ResolveJob::Result &result)
         finish(Outcome::Skipped);
         return;
     }
-    if (!plan(result)) {
-        fail(u"the item has no video and no pictures (%1)"_s.arg(
-            result.record->type().value_or(QString())));
-        complete();
-        return;
-    }
-    downloadNext();
+    startJob();
 }
 
-// The files of the item in the order they are saved: the video, or the gallery's pictures; then
-// the cover when asked for.
-bool DownloadItem::plan(const ResolveJob::Result &result)
+void DownloadItem::startJob()
 {
-    if (result.isDirectPlayAddress()) {
-        m_plan.push_back({ QUrl(*result.playAddress), MediaKind::Video, QString() });
-        return true;
-    }
-    const VideoInfo &record = *result.record;
-    const QStringList images = record.images().value_or(QStringList());
-    for (qsizetype i = 0; i < images.size(); ++i)
-        m_plan.push_back({ QUrl(images.at(i)), MediaKind::Image, QString::number(i + 1) });
-    const QString video = record.video().value_or(QString());
-    if (images.isEmpty() && !video.isEmpty())
-        m_plan.push_back({ QUrl(video), MediaKind::Video, QString() });
-    const QString cover = record.cover().value_or(QString());
-    if (m_settings.cover && !cover.isEmpty() && !m_plan.empty())
-        m_plan.push_back({ QUrl(cover), MediaKind::Image, u"cover"_s });
-    return !m_plan.empty();
-}
-
-// Empty for a play address without --output: the response names the file then.
-QString DownloadItem::fileName(const PlannedFile &file) const
-{
-    if (m_resolution.isDirectPlayAddress() && !m_settings.customTemplate)
-        return {};
-    FileNameTemplate::Fields fields;
-    fields.id = m_resolution.videoId.value_or(QString());
-    if (m_resolution.record) {
-        fields.name = m_resolution.record->name().value_or(QString());
-        fields.title = m_resolution.record->title().value_or(QString());
-        fields.type = m_resolution.record->type().value_or(QString());
-    }
-    fields.index = file.index;
-    fields.ext = file.kind == MediaKind::Image ? u"jpg"_s : u"mp4"_s;
-    return m_settings.nameTemplate.render(fields);
-}
-
-void DownloadItem::downloadNext()
-{
-    if (m_plan.empty() || isStopping()) {
-        complete();
-        return;
-    }
-    const PlannedFile file = m_plan.front();
-    m_plan.pop_front();
-    if (!file.url.isValid() || file.url.scheme().isEmpty()) {
-        fail(u"the address is not a valid address: %1"_s.arg(file.url.toString()));
-        downloadNext();
-        return;
-    }
-    auto *downloader = new VideoDownloader(this);
-    m_downloader = downloader;
-    downloader->setDirectory(m_settings.directory);
-    downloader->setFileName(fileName(file));
-    downloader->setExpectedKind(file.kind);
-    downloader->setInactivityTimeout(m_context.timeout);
-    downloader->setRetries(m_settings.retries);
-    downloader->setContinuePartial(m_settings.continuePartial);
-    downloader->setUserAgent(m_settings.userAgent);
-    const QString shown
-        = downloader->fileName().isEmpty() ? file.url.fileName() : downloader->fileName();
-    m_progressKey = m_context.display->beginTransfer(shown);
-    connect(downloader, &VideoDownloader::progress, this, [this](qint64 received, qint64 total) {
+    auto *job = new ItemDownloadJob(this);
+    m_job = job;
+    job->setItem({ m_resolution.record, m_resolution.playAddress.value_or(QString()),
+                   m_resolution.videoId.value_or(QString()) });
+    job->setDirectory(m_settings.directory);
+    job->setNameTemplate(m_settings.nameTemplate);
+    job->setAlbumStep(m_settings.album ? ItemDownloadJob::AlbumStep::CopyVideos
+                                       : ItemDownloadJob::AlbumStep::None);
+    job->setCover(m_settings.cover);
+    job->setInactivityTimeout(m_context.timeout);
+    job->setRetries(m_settings.retries);
+    job->setContinuePartial(m_settings.continuePartial);
+    job->setUserAgent(m_settings.userAgent);
+    connect(job, &ItemDownloadJob::fileStarted, this,
+            [this](int, int, const QString &name, const QUrl &url) { fileStarted(name, url); });
+    connect(job, &Job::progress, this, [this](qint64 received, qint64 total) {
         m_context.display->updateTransfer(m_progressKey, received, total);
     });
-    connect(downloader, &VideoDownloader::retrying, this,
-            [this, shown](int attempt, const QString &reason, std::chrono::milliseconds delay) {
-                m_context.display->note(
-                    u"%1: download: %2: %3; trying again in %4 s (retry %5 of %6)\n"_s
-                        .arg(QCoreApplication::applicationName(), Console::escaped(shown),
-                             Console::escaped(reason))
-                        .arg(double(delay.count()) / 1000.0)
-                        .arg(attempt)
-                        .arg(m_settings.retries));
-            });
-    connect(downloader, &VideoDownloader::finished, this,
-            [this, file](const VideoDownloader::Result &result) { fileFinished(file, result); });
-    downloader->start(file.url);
-}
-
-void DownloadItem::fileFinished(const PlannedFile &file, const VideoDownloader::Result &result)
-{
-    m_context.display->endTransfer(m_progressKey);
-    m_progressKey = 0;
-    const QString kept = m_downloader ? m_downloader->keptPartialPath() : QString();
-    if (m_downloader)
-        m_downloader->deleteLater();
-    if (!result.ok) {
-        if (isStopping()) {
-            if (!kept.isEmpty())
-                m_context.display->note(u"%1: download: stopped; %2 is kept for resuming\n"_s.arg(
-                    QCoreApplication::applicationName(), Console::escaped(kept)));
-            complete();
-            return;
-        }
-        fail(result.errorString);
-        downloadNext();
-        return;
-    }
-    m_files.append(QJsonObject { { u"path"_s, result.filePath },
-                                 { u"size"_s, QFileInfo(result.filePath).size() },
-                                 { u"kind"_s, mediaKindName(file.kind) } });
-    if (!m_context.json)
-        m_context.display->out(Console::escaped(result.filePath) + u'\n');
-    if (m_settings.album && file.kind == MediaKind::Video)
-        copyToAlbum(result.filePath);
-    else
-        downloadNext();
-}
-
-void DownloadItem::copyToAlbum(const QString &path)
-{
-    auto *album = new VideoAlbum(this);
-    connect(album, &VideoAlbum::saved, this, [this, album](const QString &, const QString &copy) {
-        album->deleteLater();
+    connect(job, &ItemDownloadJob::retrying, this, &DownloadItem::noteRetry);
+    // Each path as soon as its file is in place: a long gallery shows its progress.
+    connect(job, &ItemDownloadJob::fileSaved, this, [this](const SavedFile &file) {
         if (!m_context.json)
-            m_context.display->out(Console::escaped(copy) + u'\n');
-        m_files.append(QJsonObject { { u"path"_s, copy },
-                                     { u"size"_s, QFileInfo(copy).size() },
-                                     { u"kind"_s, u"album"_s } });
-        downloadNext();
+            m_context.display->out(Console::escaped(file.path) + u'\n');
     });
-    connect(album, &VideoAlbum::saveFailed, this,
-            [this, album](const QString &, const QString &error) {
-                album->deleteLater();
-                fail(u"the album copy failed: "_s + error);
-                downloadNext();
-            });
-    album->save(path);
+    connect(job, &Job::finished, this, [this, job](const JobOutcome &outcome) {
+        job->deleteLater();
+        jobFinished(*job, outcome);
+    });
+    job->start();
+}
+
+void DownloadItem::fileStarted(const QString &name, const QUrl &url)
+{
+    endTransfer();
+    m_shownName = name.isEmpty() ? url.fileName() : name;
+    m_progressKey = m_context.display->beginTransfer(m_shownName);
+}
+
+void DownloadItem::noteRetry(int attempt, const QString &reason,
+                             std::chrono::milliseconds delay) const
+{
+    m_context.display->note(u"%1: download: %2: %3; trying again in %4 s (retry %5 of %6)\n"_s
+                                .arg(QCoreApplication::applicationName(),
+                                     Console::escaped(m_shownName), Console::escaped(reason))
+                                .arg(double(delay.count()) / 1000.0)
+                                .arg(attempt)
+                                .arg(m_settings.retries));
+}
+
+void DownloadItem::endTransfer()
+{
+    if (m_progressKey)
+        m_context.display->endTransfer(m_progressKey);
+    m_progressKey = 0;
+}
+
+void DownloadItem::jobFinished(const ItemDownloadJob &job, const JobOutcome &outcome)
+{
+    endTransfer();
+    for (const SavedFile &file : outcome.files()) {
+        m_files.append(QJsonObject {
+            { u"path"_s, file.path }, { u"size"_s, file.size }, { u"kind"_s, file.role } });
+    }
+    if (outcome.status() == JobOutcome::Status::Stopped && !job.keptPartialPath().isEmpty())
+        m_context.display->note(u"%1: download: stopped; %2 is kept for resuming\n"_s.arg(
+            QCoreApplication::applicationName(), Console::escaped(job.keptPartialPath())));
+    if (outcome.status() == JobOutcome::Status::Failed && outcome.reason())
+        fail(outcome.reason()->description());
+    complete(outcome.status());
 }
 
 void DownloadItem::stopWork()
 {
-    if (m_downloader)
-        m_downloader->stop();
+    if (m_job)
+        m_job->stop();
 }
 
 void DownloadItem::fail(const QString &reason)
@@ -196,9 +128,11 @@ void DownloadItem::fail(const QString &reason)
     reportError(reason);
 }
 
-void DownloadItem::complete()
+void DownloadItem::complete(const JobOutcome::Status status)
 {
-    const bool saved = m_error.isEmpty() && !isStopping();
+    const bool saved = status == JobOutcome::Status::Done;
+    const bool stopped
+        = status == JobOutcome::Status::Stopped || status == JobOutcome::Status::Cancelled;
     const QString videoId = m_resolution.videoId.value_or(QString());
     QString archiveError;
     if (saved && m_settings.archive && !m_settings.archive->add(videoId, &archiveError))
@@ -208,11 +142,11 @@ void DownloadItem::complete()
         if (!videoId.isEmpty())
             object.insert(u"id"_s, videoId);
         object.insert(u"input"_s, m_input);
-        object.insert(u"status"_s, saved ? u"saved"_s : isStopping() ? u"stopped"_s : u"failed"_s);
+        object.insert(u"status"_s, saved ? u"saved"_s : stopped ? u"stopped"_s : u"failed"_s);
         object.insert(u"files"_s, m_files);
         if (!m_error.isEmpty())
             object.insert(u"error"_s, m_error);
         m_context.display->out(Console::jsonLine(object));
     }
-    finish(saved ? Outcome::Done : isStopping() ? Outcome::Stopped : Outcome::Failed);
+    finish(saved ? Outcome::Done : stopped ? Outcome::Stopped : Outcome::Failed);
 }

@@ -1,16 +1,11 @@
 #pragma once
 
 #include "FileNameTemplate.h"
-#include "MediaKind.h"
+#include "ItemDownloadJob.h"
 #include "ResolvingItem.h"
-#include "VideoDownloader.h"
 
 #include <QJsonArray>
 #include <QPointer>
-#include <QUrl>
-
-#include <deque>
-#include <optional>
 
 class DownloadArchive;
 
@@ -18,7 +13,6 @@ class DownloadArchive;
 struct DownloadSettings
 {
     FileNameTemplate nameTemplate;
-    bool customTemplate = false; //!< --output or the settings file named one
     QString directory;
     bool album = false;
     bool cover = false;
@@ -29,8 +23,8 @@ struct DownloadSettings
 };
 
 /*!
- * \brief "download" for one input: resolves it, then saves its video, or every picture of a
- * gallery in order, and with --cover the cover too, each checked for being what it claims.
+ * \brief "download" for one input: resolves it, then saves its files with an ItemDownloadJob
+ * (the video, or every picture of a gallery in order, and with --cover the cover too).
  *
  * A failed parse (the record's "msg") never downloads. An item whose ID is in the download archive
  * is skipped; one saved whole is added to it. The saved paths go to standard output, one a line,
@@ -51,26 +45,19 @@ protected:
     void stopWork() override;
 
 private:
-    struct PlannedFile
-    {
-        QUrl url;
-        MediaKind kind;
-        QString index; //!< a picture's number, "cover", or empty for the video
-    };
-
-    bool plan(const ResolveJob::Result &result);
-    QString fileName(const PlannedFile &file) const;
-    void downloadNext();
-    void fileFinished(const PlannedFile &file, const VideoDownloader::Result &result);
-    void copyToAlbum(const QString &path);
+    void startJob();
+    void fileStarted(const QString &name, const QUrl &url);
+    void noteRetry(int attempt, const QString &reason, std::chrono::milliseconds delay) const;
+    void endTransfer();
+    void jobFinished(const ItemDownloadJob &job, const JobOutcome &outcome);
     void fail(const QString &reason);
-    void complete();
+    void complete(const JobOutcome::Status status);
 
     DownloadSettings m_settings;
     ResolveJob::Result m_resolution;
-    std::deque<PlannedFile> m_plan;
-    QPointer<VideoDownloader> m_downloader;
+    QPointer<ItemDownloadJob> m_job;
     int m_progressKey = 0;
+    QString m_shownName; // the running transfer's name in messages
     QJsonArray m_files;
     QString m_error;
 };

@@ -31,6 +31,8 @@ public:
     /*! The template \a text; empty means the default. */
     explicit FileNameTemplate(const QString &text = QString());
 
+    /*! True for the default template. */
+    bool isDefault() const { return m_text.isEmpty(); }
     /*! Why the template cannot be used (an unknown field, a path separator), or empty. */
     QString error() const;
     /*! The file name for \a fields. */

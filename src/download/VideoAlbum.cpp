@@ -32,14 +32,16 @@ SaveOutcome copyFailure(const QString &reason)
 
 // Runs on a worker thread: copies through a VerifiedSaveFile, so the album never holds a partial
 // copy and a copy is called saved only once its size on disk is checked.
-SaveOutcome copyIntoAlbum(const QString &sourcePath, const QString &albumDirectory)
+SaveOutcome copyIntoAlbum(const QString &sourcePath, MediaKind kind, const QString &albumDirectory)
 {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return copyFailure(
             VideoAlbum::tr("Cannot read %1: %2").arg(sourcePath, source.errorString()));
-    if (!VideoAlbum::isCompatible(sourcePath))
-        return copyFailure(VideoAlbum::tr("%1 is not a video").arg(sourcePath));
+    if (!isMediaOfKind(source.peek(VideoAlbum::sniffingBytes), kind))
+        return copyFailure(kind == MediaKind::Image
+                               ? VideoAlbum::tr("%1 is not a picture").arg(sourcePath)
+                               : VideoAlbum::tr("%1 is not a video").arg(sourcePath));
     if (!QDir().mkpath(albumDirectory))
         return copyFailure(VideoAlbum::tr("Cannot create the folder %1").arg(albumDirectory));
 
@@ -78,6 +80,16 @@ QString VideoAlbum::directory()
     return QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + u"/Kivora"_s;
 }
 
+QString VideoAlbum::picturesDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + u"/Kivora"_s;
+}
+
+QString VideoAlbum::directoryFor(MediaKind kind)
+{
+    return kind == MediaKind::Image ? picturesDirectory() : directory();
+}
+
 bool VideoAlbum::isCompatible(const QString &path)
 {
     QFile file(path);
@@ -91,7 +103,7 @@ bool VideoAlbum::isCompatibleData(const QByteArray &head)
     return isMediaOfKind(head, MediaKind::Video);
 }
 
-void VideoAlbum::save(const QString &path)
+void VideoAlbum::save(const QString &path, MediaKind kind)
 {
     auto promise = std::make_shared<QPromise<SaveOutcome>>();
     auto *watcher = new QFutureWatcher<SaveOutcome>(this);
@@ -104,9 +116,10 @@ void VideoAlbum::save(const QString &path)
             Q_EMIT saveFailed(path, outcome.errorString);
     });
     watcher->setFuture(promise->future());
-    QThreadPool::globalInstance()->start([promise, path, albumDirectory = directory()] {
-        promise->start();
-        promise->addResult(copyIntoAlbum(path, albumDirectory));
-        promise->finish();
-    });
+    QThreadPool::globalInstance()->start(
+        [promise, path, kind, albumDirectory = directoryFor(kind)] {
+            promise->start();
+            promise->addResult(copyIntoAlbum(path, kind, albumDirectory));
+            promise->finish();
+        });
 }

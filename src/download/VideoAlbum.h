@@ -6,11 +6,12 @@
 #include <QString>
 
 /*!
- * \brief The album videos are saved to: QStandardPaths::MoviesLocation + "/Kivora".
+ * \brief The albums downloads are saved to: videos in QStandardPaths::MoviesLocation + "/Kivora",
+ * pictures in QStandardPaths::PicturesLocation + "/Kivora".
  *
- * save() copies a file into the album on a worker thread and reports back on the album's
- * thread. A save never replaces anything: a name that is taken becomes "name (1).mp4", and a copy
- * that fails half-way leaves nothing behind.
+ * save() copies a file into the album of its kind on a worker thread and reports back on the
+ * album's thread. A save never replaces anything: a name that is taken becomes "name (1).mp4", and
+ * a copy that fails half-way leaves nothing behind.
  */
 class VideoAlbum : public QObject
 {
@@ -18,15 +19,21 @@ class VideoAlbum : public QObject
 public:
     explicit VideoAlbum(QObject *parent = nullptr);
 
+    /*! The video album. */
     static QString directory();
+    /*! The picture album. */
+    static QString picturesDirectory();
+    /*! The album that takes files of \a kind. */
+    static QString directoryFor(MediaKind kind);
     /*! True when the content of \a path is a video (its sniffed MIME type is video/…). */
     static bool isCompatible(const QString &path);
     /*! The same test on the first bytes of a file (sniffingBytes are enough). */
     static bool isCompatibleData(const QByteArray &head);
     static constexpr qint64 sniffingBytes = mediaSniffingBytes;
 
-    /*! Copies \a path into the album; saved() or saveFailed() follows. */
-    void save(const QString &path);
+    /*! Copies \a path, which must be of \a kind, into its album; saved() or saveFailed()
+     *  follows. */
+    void save(const QString &path, MediaKind kind = MediaKind::Video);
 
 Q_SIGNALS:
     void saved(const QString &sourcePath, const QString &albumPath);

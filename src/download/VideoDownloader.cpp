@@ -92,14 +92,17 @@ bool VideoDownloader::isRunning() const
 void VideoDownloader::start(const QUrl &url)
 {
     if (m_running) {
-        const Result busy { false, {}, tr("Another download is running"), url };
+        const Result busy { JobOutcome::Status::Failed,
+                            {},
+                            FailureReason(Kind::NetworkError, tr("Another download is running")),
+                            url };
         QMetaObject::invokeMethod(
             this, [this, busy] { Q_EMIT finished(busy); }, Qt::QueuedConnection);
         return;
     }
     m_running = true;
     m_url = url;
-    m_failure.clear();
+    m_failure.reset();
     m_aborted = false;
     m_stopping = false;
     m_attempt = 0;
@@ -113,11 +116,11 @@ void VideoDownloader::start(const QUrl &url)
 
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != u"http"_s && scheme != u"https"_s)) {
-        failLater(url, tr("The address is not a web address"));
+        failLater(Kind::NetworkError, tr("The address is not a web address"));
         return;
     }
     if (!QDir().mkpath(targetDirectory())) {
-        failLater(url, tr("Cannot create the folder %1").arg(targetDirectory()));
+        failLater(Kind::WriteFailed, tr("Cannot create the folder %1").arg(targetDirectory()));
         return;
     }
     if (!m_fileName.isEmpty() && !claimNamedFile())
@@ -134,7 +137,7 @@ bool VideoDownloader::claimNamedFile()
         = m_continuePartial ? PartFile::Existing::Resume : PartFile::Existing::Restart;
     m_file = PartFile::claim(targetDirectory(), m_fileName, existing, &error);
     if (!m_file) {
-        failLater(m_url, error);
+        failLater(Kind::WriteFailed, error);
         return false;
     }
     m_finalName = m_fileName;
@@ -171,7 +174,7 @@ void VideoDownloader::request(const QUrl &url)
     m_bodyOffset = 0;
     m_total = -1;
     m_received = 0;
-    m_failure.clear();
+    m_failure.reset();
     m_failureRetryable = false;
     m_restart = false;
     QNetworkRequest request = NetworkAccess::request(url, m_inactivityTimeout);
@@ -194,22 +197,22 @@ void VideoDownloader::request(const QUrl &url)
 void VideoDownloader::abort()
 {
     if (m_running)
-        interrupt(m_aborted, tr("The download was cancelled"));
+        interrupt(m_aborted);
 }
 
 void VideoDownloader::stop()
 {
     if (m_running && !m_commitWatcher.isRunning())
-        interrupt(m_stopping, tr("The download was stopped"));
+        interrupt(m_stopping);
 }
 
-// Ends the transfer now; \a flag says how, and transferFailure() gives \a reason.
-void VideoDownloader::interrupt(bool &flag, const QString &reason)
+// Ends the transfer now; \a flag says how (interruptedStatus()).
+void VideoDownloader::interrupt(bool &flag)
 {
     flag = true;
     if (m_retryTimer.isActive()) {
         m_retryTimer.stop();
-        finishFailed(reason);
+        finishUnsaved(std::nullopt);
     } else if (m_reply) {
         m_reply->abort();
     }
@@ -223,9 +226,9 @@ QString VideoDownloader::targetDirectory() const
 
 // Failures found before any transfer still end through the event loop, so a caller always
 // receives finished() after start() has returned.
-void VideoDownloader::failLater(const QUrl &url, const QString &reason)
+void VideoDownloader::failLater(Kind kind, const QString &reason)
 {
-    const Result failure { false, {}, reason, url };
+    const Result failure { JobOutcome::Status::Failed, {}, FailureReason(kind, reason), m_url };
     QMetaObject::invokeMethod(
         this, [this, failure] { complete(failure); }, Qt::QueuedConnection);
 }
@@ -233,7 +236,7 @@ void VideoDownloader::failLater(const QUrl &url, const QString &reason)
 void VideoDownloader::onReadyRead()
 {
     // The body of an error answer or a redirect is not kept; onFinished() reports the status.
-    if (!m_failure.isEmpty() || !hasSuccessStatus()) {
+    if (m_failure || !hasSuccessStatus()) {
         m_reply->readAll();
         return;
     }
@@ -243,21 +246,22 @@ void VideoDownloader::onReadyRead()
     // Copied through one fixed buffer: no allocation per arrival, however much has arrived.
     char buffer[copyBufferBytes];
     qint64 count = 0;
-    while (m_failure.isEmpty() && (count = m_reply->read(buffer, sizeof buffer)) > 0) {
+    while (!m_failure && (count = m_reply->read(buffer, sizeof buffer)) > 0) {
         m_received += count;
         if (m_bodyOffset + m_received > m_maximumSize) {
-            fail(tr("The download is larger than %1 bytes").arg(m_maximumSize));
+            fail(Kind::TooLarge, tr("The download is larger than %1 bytes").arg(m_maximumSize));
             return;
         }
         const bool ok = m_decoder ? m_decoder->decode(
                             buffer, count,
                             [this](const char *data, qint64 size) { return receive(data, size); })
                                   : receive(buffer, count);
-        if (!ok && m_failure.isEmpty())
-            fail(tr("The download could not be decompressed: %1").arg(m_decoder->errorString()));
+        if (!ok && !m_failure)
+            fail(Kind::DecompressionFailed,
+                 tr("The download could not be decompressed: %1").arg(m_decoder->errorString()));
     }
     // A failure above may have ended the download already (abort() finishes the reply at once).
-    if (!m_failure.isEmpty())
+    if (m_failure)
         return;
     Q_EMIT progress(m_bodyOffset + m_received, m_total);
     if (runaway) {
@@ -298,7 +302,8 @@ bool VideoDownloader::startBody()
     m_bodyStarted = true;
     const QByteArray encoding = m_reply->rawHeader("Content-Encoding");
     if (!ContentDecoder::isSupported(encoding)) {
-        fail(tr("The server sent the download in an encoding that is not supported (%1)")
+        fail(Kind::DecompressionFailed,
+             tr("The server sent the download in an encoding that is not supported (%1)")
                  .arg(QString::fromLatin1(encoding)));
         return false;
     }
@@ -315,7 +320,7 @@ bool VideoDownloader::startBody()
             return false;
     }
     if (m_total > m_maximumSize) {
-        fail(tr("The download is larger than %1 bytes").arg(m_maximumSize));
+        fail(Kind::TooLarge, tr("The download is larger than %1 bytes").arg(m_maximumSize));
         return false;
     }
     return true;
@@ -335,7 +340,8 @@ bool VideoDownloader::takeRange()
     if (!match.hasMatch() || m_decoder || first != m_requestedOffset || last != total - 1
         || total <= first) {
         if (startOver())
-            fail(tr("The server did not resume the download where it stopped"), true);
+            fail(Kind::IncompleteTransfer,
+                 tr("The server did not resume the download where it stopped"), true);
         return false;
     }
     const ResumeValidators answer = ResumeValidators::fromReply(*m_reply);
@@ -356,7 +362,7 @@ bool VideoDownloader::keepValidators(const ResumeValidators &validators)
     // them (a ".part" without them is resumed with the overlap check).
     if (m_file && !m_fileName.isEmpty() && m_continuePartial
         && !m_file->setValidators(validators)) {
-        fail(m_file->errorString());
+        fail(Kind::WriteFailed, m_file->errorString());
         return false;
     }
     return true;
@@ -375,7 +381,7 @@ void VideoDownloader::restartFromZero(const QString &reason)
 void VideoDownloader::askAgain(const QString &reason)
 {
     m_restart = true;
-    fail(reason, true);
+    fail(Kind::IncompleteTransfer, reason, true);
 }
 
 bool VideoDownloader::restartLater()
@@ -398,7 +404,7 @@ bool VideoDownloader::startOver()
     m_overlap.clear();
     m_validators = {};
     if (m_file && !m_file->truncate()) {
-        fail(m_file->errorString());
+        fail(Kind::WriteFailed, m_file->errorString());
         return false;
     }
     return true;
@@ -433,7 +439,7 @@ bool VideoDownloader::receive(const char *data, qint64 size)
     if (m_head.size() < mediaSniffingBytes)
         m_head.append(data, qsizetype(std::min(size, mediaSniffingBytes - m_head.size())));
     if (!m_file->write(data, size)) {
-        fail(m_file->errorString());
+        fail(Kind::WriteFailed, m_file->errorString());
         return false;
     }
     return m_kindChecked || m_head.size() < mediaSniffingBytes || checkKind();
@@ -444,7 +450,8 @@ bool VideoDownloader::checkKind()
     m_kindChecked = true;
     if (isMediaOfKind(m_head, m_expectedKind))
         return true;
-    fail(m_expectedKind == MediaKind::Image ? tr("The download is not an image")
+    fail(Kind::WrongContent,
+         m_expectedKind == MediaKind::Image ? tr("The download is not an image")
                                             : tr("The download is not a video"));
     return false;
 }
@@ -459,20 +466,20 @@ bool VideoDownloader::openTarget()
     QString error;
     m_file = PartFile::claim(targetDirectory(), m_finalName, PartFile::Existing::Avoid, &error);
     if (!m_file) {
-        fail(error);
+        fail(Kind::WriteFailed, error);
         return false;
     }
     if (!m_file->write(m_head)) {
-        fail(m_file->errorString());
+        fail(Kind::WriteFailed, m_file->errorString());
         return false;
     }
     return keepValidators(m_validators);
 }
 
-void VideoDownloader::fail(const QString &reason, bool retryable)
+void VideoDownloader::fail(Kind kind, const QString &reason, bool retryable)
 {
-    if (m_failure.isEmpty()) {
-        m_failure = reason;
+    if (!m_failure) {
+        m_failure = FailureReason(kind, reason);
         m_failureRetryable = retryable;
     }
     if (m_reply && m_reply->isRunning())
@@ -481,29 +488,30 @@ void VideoDownloader::fail(const QString &reason, bool retryable)
 
 void VideoDownloader::onFinished()
 {
-    if (m_failure.isEmpty() && m_reply->bytesAvailable() > 0)
+    if (!m_failure && m_reply->bytesAvailable() > 0)
         onReadyRead();
-    if (m_failure.isEmpty() && m_resuming && status() == 416)
+    if (!m_failure && m_resuming && status() == 416)
         restartFromZero(tr("The server cannot resume the download (status 416)"));
     if (restartLater() || followRedirect())
         return;
-    QString failure = transferFailure();
-    if (failure.isEmpty() && !m_file && !openTarget())
+    const bool interrupted = m_aborted || m_stopping;
+    std::optional<FailureReason> failure = transferFailure();
+    if (!failure && !interrupted && !m_file && !openTarget())
         failure = m_failure;
-    if (failure.isEmpty() && !m_kindChecked && !checkKind())
+    if (!failure && !interrupted && !m_kindChecked && !checkKind())
         failure = m_failure;
-    if (failure.isEmpty()) {
+    if (!failure && !interrupted) {
         releaseReply();
         commitInBackground();
         return;
     }
-    if (!retryLater(failure))
-        finishFailed(failure);
+    if (!failure || !retryLater(*failure))
+        finishUnsaved(failure);
 }
 
 // Waits, then tries the transfer again: from where the file on disk ends when the answer allows
 // it, else from the start.
-bool VideoDownloader::retryLater(const QString &reason)
+bool VideoDownloader::retryLater(const FailureReason &reason)
 {
     if (!m_failureRetryable || m_attempt >= m_retries || m_aborted || m_stopping)
         return false;
@@ -513,7 +521,7 @@ bool VideoDownloader::retryLater(const QString &reason)
         return false;
     ++m_attempt;
     const auto delay = m_retryDelay * (1 << std::min(m_attempt - 1, longestBackOffDoubling));
-    Q_EMIT retrying(m_attempt, reason, delay);
+    Q_EMIT retrying(m_attempt, reason.detail(), delay);
     m_retryTimer.start(delay);
     return true;
 }
@@ -537,14 +545,19 @@ void VideoDownloader::commitInBackground()
 
 void VideoDownloader::finishCommit(const CommitOutcome &outcome)
 {
-    if (outcome.filePath.isEmpty() || m_aborted) {
+    if (m_aborted) {
         if (!outcome.filePath.isEmpty())
             QFile::remove(outcome.filePath);
-        complete({ false, QString(),
-                   m_aborted ? tr("The download was cancelled") : outcome.errorString, m_url });
+        complete({ JobOutcome::Status::Cancelled, QString(),
+                   FailureReason(Kind::Cancelled, QString()), m_url });
         return;
     }
-    complete({ true, outcome.filePath, QString(), m_url });
+    if (outcome.filePath.isEmpty()) {
+        complete({ JobOutcome::Status::Failed, QString(),
+                   FailureReason(Kind::WriteFailed, outcome.errorString), m_url });
+        return;
+    }
+    complete({ JobOutcome::Status::Done, outcome.filePath, std::nullopt, m_url });
 }
 
 // Starts the request for the address a 3xx answer names, unless it must not be followed; then
@@ -553,14 +566,11 @@ bool VideoDownloader::followRedirect()
 {
     const QByteArray location = m_reply->rawHeader("Location");
     const int code = status();
-    if (!m_failure.isEmpty() || m_aborted || m_stopping
-        || m_reply->error() != QNetworkReply::NoError || code < 300 || code >= 400
-        || location.isEmpty() || m_redirects >= maximumRedirects)
+    if (m_failure || m_aborted || m_stopping || m_reply->error() != QNetworkReply::NoError
+        || code < 300 || code >= 400 || location.isEmpty())
         return false;
     const QUrl target = m_reply->url().resolved(QUrl::fromEncoded(location));
-    const QString scheme = target.scheme().toLower();
-    const bool downgrade = m_reply->url().scheme().toLower() == u"https"_s && scheme == u"http"_s;
-    if (downgrade || !target.isValid() || (scheme != u"http"_s && scheme != u"https"_s))
+    if (RedirectRule(maximumRedirects).refusal(m_reply->url(), target, m_redirects))
         return false;
     ++m_redirects;
     releaseReply();
@@ -568,80 +578,98 @@ bool VideoDownloader::followRedirect()
     return true;
 }
 
-// Why the transfer did not bring the whole file, or empty when it did; sets whether trying
-// again may help.
-QString VideoDownloader::transferFailure()
+// Why the transfer did not bring the whole file, or nothing when it did; sets whether trying
+// again may help. A stopped or cancelled transfer has no reason of its own (interruptedStatus()).
+std::optional<FailureReason> VideoDownloader::transferFailure()
 {
-    if (!m_failure.isEmpty())
+    if (m_failure)
         return m_failure;
-    if (m_stopping)
-        return tr("The download was stopped");
-    if (m_aborted)
-        return tr("The download was cancelled");
+    if (m_stopping || m_aborted)
+        return std::nullopt;
     // A redirect that was not followed leaves its own 3xx status on the reply: the reason is the
     // redirect, never that status.
     const int code = status();
-    const QString redirect = redirectFailure(code);
-    if (!redirect.isEmpty())
+    if (const std::optional<FailureReason> redirect = redirectFailure(code))
         return redirect;
     if (code != 0 && (code < 200 || code >= 300)) {
         m_failureRetryable = code == 429 || code >= 500;
-        return tr("The server answered with status %1").arg(code);
+        return FailureReason(Kind::HttpStatus, tr("The server answered with status %1").arg(code));
     }
     if (m_reply->error() == QNetworkReply::OperationCanceledError) {
         m_failureRetryable = true;
-        return tr("No data arrived for %1 ms").arg(m_inactivityTimeout.count());
+        return FailureReason(Kind::TimedOut,
+                             tr("No data arrived for %1 ms").arg(m_inactivityTimeout.count()));
     }
     if (m_reply->error() != QNetworkReply::NoError) {
         m_failureRetryable = isRetryableNetworkError();
-        return m_reply->errorString();
+        return FailureReason(networkErrorKind(), m_reply->errorString());
     }
     if (m_bodyOffset + m_received == 0)
-        return tr("The server sent an empty file");
+        return FailureReason(Kind::WrongContent, tr("The server sent an empty file"));
     return lengthFailure();
 }
 
-// Empty when the whole body is known to have arrived.
-QString VideoDownloader::lengthFailure()
+// Nothing when the whole body is known to have arrived.
+std::optional<FailureReason> VideoDownloader::lengthFailure()
 {
     const qint64 length = contentLength();
     if (length >= 0 && length != m_received) {
         m_failureRetryable = true;
-        return tr("The transfer ended after %1 of %2 bytes")
-            .arg(m_bodyOffset + m_received)
-            .arg(m_bodyOffset + length);
+        return FailureReason(Kind::IncompleteTransfer,
+                             tr("The transfer ended after %1 of %2 bytes")
+                                 .arg(QString::number(m_bodyOffset + m_received),
+                                      QString::number(m_bodyOffset + length)));
     }
     m_failureRetryable = true;
-    if (m_decoder)
-        return m_decoder->finish()
-            ? QString()
-            : tr("The download could not be decompressed: %1").arg(m_decoder->errorString());
+    if (m_decoder) {
+        if (m_decoder->finish())
+            return std::nullopt;
+        return FailureReason(
+            Kind::DecompressionFailed,
+            tr("The download could not be decompressed: %1").arg(m_decoder->errorString()));
+    }
     if (length >= 0 || m_structure.endsCleanly())
-        return {};
+        return std::nullopt;
     const bool chunked
         = m_reply->rawHeader("Transfer-Encoding").trimmed().toLower().endsWith("chunked");
-    return chunked ? tr("The transfer ended before the end of the file (the server sent it in "
-                        "chunks without a length)")
-                   : tr("The transfer ended before the end of the file (the server sent no "
-                        "length and closed the connection)");
+    return FailureReason(Kind::IncompleteTransfer,
+                         chunked ? tr("The transfer ended before the end of the file (the server "
+                                      "sent it in chunks without a length)")
+                                 : tr("The transfer ended before the end of the file (the server "
+                                      "sent no length and closed the connection)"));
 }
 
-QString VideoDownloader::redirectFailure(int code) const
+std::optional<FailureReason> VideoDownloader::redirectFailure(int code) const
 {
     if (code < 300 || code >= 400 || m_reply->error() != QNetworkReply::NoError)
-        return {};
+        return std::nullopt;
     const QByteArray location = m_reply->rawHeader("Location");
-    const QUrl target = m_reply->url().resolved(QUrl::fromEncoded(location));
-    const QString shown = target.toDisplayString();
     if (location.isEmpty())
-        return tr("The server answered with a redirect that names no address");
-    if (m_redirects >= maximumRedirects)
-        return tr("The server redirected too many times (last to %1)").arg(shown);
-    if (target.scheme().toLower() == u"http"_s)
-        return tr("The server redirected from https to plain http (%1); such a redirect is not "
-                  "followed")
-            .arg(shown);
-    return tr("The server redirected to %1, which was not followed").arg(shown);
+        return FailureReason(Kind::RefusedRedirect,
+                             tr("The server answered with a redirect that names no address"));
+    const QUrl target = m_reply->url().resolved(QUrl::fromEncoded(location));
+    if (std::optional<FailureReason> refusal
+        = RedirectRule(maximumRedirects).refusal(m_reply->url(), target, m_redirects))
+        return refusal;
+    return FailureReason(Kind::RefusedRedirect, tr("to %1").arg(target.toDisplayString()));
+}
+
+// The failure kinds of the connection, so that a caller can tell them apart: a server that closes
+// the connection in the middle of the body has sent an incomplete file.
+FailureReason::Kind VideoDownloader::networkErrorKind() const
+{
+    switch (m_reply->error()) {
+    case QNetworkReply::RemoteHostClosedError:
+        return m_received > 0 ? Kind::IncompleteTransfer : Kind::NetworkError;
+    case QNetworkReply::ConnectionRefusedError:
+        return Kind::ConnectionRefused;
+    case QNetworkReply::SslHandshakeFailedError:
+        return Kind::TlsError;
+    case QNetworkReply::TimeoutError:
+        return Kind::TimedOut;
+    default:
+        return Kind::NetworkError;
+    }
 }
 
 // Failures of the connection, which a later attempt may not meet; not those of names, TLS or
@@ -672,20 +700,31 @@ void VideoDownloader::releaseReply()
     }
 }
 
-// Ends a download that failed or stopped. A stopped one keeps its ".part" for a resume, and so
-// does a named one that broke on the way and ran out of retries, when resuming is wanted: the
-// next run goes on from there.
-void VideoDownloader::finishFailed(const QString &reason)
+// Ends a download that failed for \a reason, or without one was stopped or cancelled. A stopped
+// one keeps its ".part" for a resume, and so does a named one that broke on the way and ran out
+// of retries, when resuming is wanted: the next run goes on from there.
+void VideoDownloader::finishUnsaved(const std::optional<FailureReason> &reason)
 {
+    const JobOutcome::Status status = reason ? JobOutcome::Status::Failed : interruptedStatus();
     const bool resumable = !m_fileName.isEmpty() && m_continuePartial && !m_decoder;
-    const bool keep = m_file && !m_aborted && (m_stopping || (m_failureRetryable && resumable));
+    const bool keep = m_file && !m_aborted
+        && (status == JobOutcome::Status::Stopped || (m_failureRetryable && resumable));
     if (keep && m_file->size() > 0)
         m_keptPartialPath = m_file->path();
     if (keep)
         m_file->keep();
     else if (m_file)
         m_file->discard();
-    complete({ false, QString(), reason, m_url });
+    const std::optional<FailureReason> failure = status == JobOutcome::Status::Cancelled
+        ? std::optional<FailureReason>(FailureReason(Kind::Cancelled, QString()))
+        : reason;
+    complete({ status, QString(), failure, m_url });
+}
+
+// A cancel wins over a stop that came first: the caller asked to drop everything.
+JobOutcome::Status VideoDownloader::interruptedStatus() const
+{
+    return m_aborted ? JobOutcome::Status::Cancelled : JobOutcome::Status::Stopped;
 }
 
 void VideoDownloader::complete(const Result &result)

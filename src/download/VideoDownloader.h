@@ -1,8 +1,11 @@
 #pragma once
 
+#include "FailureReason.h"
+#include "JobOutcome.h"
 #include "MediaKind.h"
 #include "MediaStructure.h"
 #include "NetworkAccess.h"
+#include "RedirectRule.h"
 #include "ResumeValidators.h"
 
 #include <QFutureWatcher>
@@ -14,6 +17,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class ContentDecoder;
 class PartFile;
@@ -30,8 +34,8 @@ class QNetworkReply;
  * length, chunked or ended by the server's close, is judged by the file itself (MediaStructure:
  * MP4 boxes, the JPEG end-of-image marker, PNG's IEND chunk, WebP's RIFF size): Qt 6.4 now and
  * then takes a chunked body cut between two chunks for a whole one, and a close cannot tell a
- * whole body from a cut one. Redirects are followed here (at most
- * maximumRedirects), never from https to plain http.
+ * whole body from a cut one. Redirects are followed here as RedirectRule allows (at most
+ * maximumRedirects, never from https to plain http).
  *
  * The first bytes must be of the expected kind (setExpectedKind(): a video by default; an image
  * is JPEG, PNG or WebP) and decide the file's extension. The name is the one given with
@@ -39,8 +43,8 @@ class QNetworkReply;
  * the one of the sniffed type. The bytes go into "NAME.part" (PartFile), which takes the final
  * name only when a complete transfer (status 2xx) of the expected kind has been written and its
  * size checked on disk, and never replaces a file: a second download of the same address becomes
- * "name (1).mp4". Anything else ends with an error result (the system's reason for a failed
- * write, such as "No space left on device") and leaves no file behind.
+ * "name (1).mp4". Anything else ends with a failed result and its FailureReason (the system's
+ * reason for a failed write, such as "No space left on device") and leaves no file behind.
  *
  * With setRetries() a transfer that fails on the way (a network error, a cut or stalled body, or
  * the status 429 or 5xx) is tried again after 1×, 2×, 4×, … retryDelay(); bytes already on disk
@@ -71,10 +75,14 @@ public:
     /*! The outcome of one download. */
     struct Result
     {
-        bool ok = false;
-        QString filePath; //!< the saved file, when ok
-        QString errorString; //!< a short reason, when not ok
+        JobOutcome::Status status = JobOutcome::Status::Failed;
+        QString filePath; //!< the saved file, when done
+        std::optional<FailureReason> failure; //!< why, when failed or cancelled
         QUrl url; //!< the address start() was given
+
+        bool ok() const { return status == JobOutcome::Status::Done; }
+        /*! The failure's readable sentence; empty when there is none. */
+        QString errorString() const { return failure ? failure->description() : QString(); }
     };
 
     explicit VideoDownloader(QObject *parent = nullptr);
@@ -116,7 +124,7 @@ public:
     QByteArray userAgent() const { return m_userAgent; }
     void setUserAgent(const QByteArray &userAgent) { m_userAgent = userAgent; }
 
-    static constexpr int maximumRedirects = 20;
+    static constexpr int maximumRedirects = RedirectRule::defaultMaximum;
 
     /*! Starts downloading \a url (http or https); fails if a download is already running. */
     void start(const QUrl &url);
@@ -140,6 +148,7 @@ Q_SIGNALS:
     void finished(const VideoDownloader::Result &result);
 
 private:
+    using Kind = FailureReason::Kind;
     struct CommitOutcome
     {
         QString filePath;
@@ -147,8 +156,8 @@ private:
     };
 
     QString targetDirectory() const;
-    void failLater(const QUrl &url, const QString &reason);
-    void interrupt(bool &flag, const QString &reason);
+    void failLater(Kind kind, const QString &reason);
+    void interrupt(bool &flag);
     bool claimNamedFile();
     void request(const QUrl &url);
     void sendAttempt();
@@ -169,16 +178,18 @@ private:
     bool openTarget();
     void onFinished();
     bool followRedirect();
-    void fail(const QString &reason, bool retryable = false);
-    QString transferFailure();
-    QString lengthFailure();
-    QString redirectFailure(int status) const;
+    void fail(Kind kind, const QString &reason, bool retryable = false);
+    std::optional<FailureReason> transferFailure();
+    std::optional<FailureReason> lengthFailure();
+    std::optional<FailureReason> redirectFailure(int status) const;
+    Kind networkErrorKind() const;
     bool isRetryableNetworkError() const;
-    bool retryLater(const QString &reason);
+    bool retryLater(const FailureReason &reason);
     void releaseReply();
     void commitInBackground();
     void finishCommit(const CommitOutcome &outcome);
-    void finishFailed(const QString &reason);
+    void finishUnsaved(const std::optional<FailureReason> &reason);
+    JobOutcome::Status interruptedStatus() const;
     void complete(const Result &result);
 
     QString m_directory;
@@ -213,7 +224,7 @@ private:
     qint64 m_bodyOffset = 0; // where this attempt's body starts in the file
     qint64 m_total = -1; // the file's size as this attempt's answer gives it, when known
     qint64 m_received = 0; // this attempt's body bytes as sent
-    QString m_failure;
+    std::optional<FailureReason> m_failure;
     bool m_failureRetryable = false;
     bool m_aborted = false;
     bool m_stopping = false;

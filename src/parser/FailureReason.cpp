@@ -43,6 +43,16 @@ QString FailureReason::summary(Kind kind)
         return tr("The platform refused to answer");
     case Kind::Cancelled:
         return tr("Cancelled");
+    case Kind::WriteFailed:
+        return tr("The file could not be written");
+    case Kind::WrongContent:
+        return tr("The download is not what it claims to be");
+    case Kind::IncompleteTransfer:
+        return tr("The transfer did not bring the whole file");
+    case Kind::AlbumCopyFailed:
+        return tr("The copy into the album failed");
+    case Kind::NothingToSave:
+        return tr("The item has neither a video nor pictures");
     }
     return QString();
 }

@@ -6,8 +6,9 @@
 #include <QString>
 
 /*!
- * \brief Why a parse ended in the failure record: a kind, and a detail text that says what was
- * seen (an address, a status, the certificate's complaint).
+ * \brief Why a parse ended in the failure record, or a download failed: a kind, and a detail text
+ * that says what was seen (an address, a status, the certificate's complaint, the system's
+ * reason).
  *
  * The failure record itself keeps exactly its two entries; this value travels beside it. The
  * kind is for code and for translation tables; description() is a readable English sentence
@@ -37,7 +38,12 @@ public:
         NoRouterData, //!< a share page without router data (or with router data that is not JSON)
         NoItem, //!< neither the share page nor the item endpoint holds the item
         PlatformRefused, //!< the item endpoint answered 403 or with an empty body
-        Cancelled, //!< the user stopped the parse
+        Cancelled, //!< the user stopped the parse or the download
+        WriteFailed, //!< a file or folder could not be written (the system's reason in the detail)
+        WrongContent, //!< a download that is not what it claims to be (not a video, no picture)
+        IncompleteTransfer, //!< a transfer that ended before the whole file was there
+        AlbumCopyFailed, //!< the downloaded file could not be copied into its album
+        NothingToSave, //!< an item with neither a video nor pictures
     };
     Q_ENUM(Kind)
 

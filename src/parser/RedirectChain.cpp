@@ -3,6 +3,7 @@
 #include "BoundedRequest.h"
 #include "NetworkThread.h"
 #include "PlatformLink.h"
+#include "RedirectRule.h"
 #include "VideoParser.h"
 
 #include <QNetworkRequest>
@@ -48,24 +49,18 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
         request(target);
     }
 
-    // Why the redirect from \a from to \a target is not followed, if it is not.
+    // Why the redirect from \a from to \a target is not followed, if it is not: the common rule,
+    // and no address twice.
     std::optional<FailureReason> refusalOf(const QUrl &from, const QUrl &target) const
     {
-        const QString shown = target.toDisplayString();
-        const bool web = target.scheme() == u"https" || target.scheme() == u"http";
-        if (!target.isValid() || !web || target.host().isEmpty())
-            return FailureReason(Kind::RefusedRedirect, tr("to %1").arg(shown));
-        if (from.scheme() == u"https" && target.scheme() == u"http") {
-            return FailureReason(Kind::RefusedRedirect, tr("from https to %1").arg(shown));
+        const RedirectRule rule(VideoParser::maximumRedirects);
+        if (const std::optional<FailureReason> refusal
+            = rule.refusal(from, target, int(visited.size()) - 1)) {
+            return refusal;
         }
         if (visited.contains(target))
-            return FailureReason(Kind::RedirectLoop, tr("back to %1").arg(shown));
-        if (visited.size() > VideoParser::maximumRedirects) {
-            return FailureReason(Kind::TooManyRedirects,
-                                 tr("more than %1 redirects, the last to %2")
-                                     .arg(VideoParser::maximumRedirects)
-                                     .arg(shown));
-        }
+            return FailureReason(Kind::RedirectLoop,
+                                 tr("back to %1").arg(target.toDisplayString()));
         return std::nullopt;
     }
 

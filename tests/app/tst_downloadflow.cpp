@@ -3,6 +3,8 @@
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
 #include "InterfaceLanguage.h"
+#include "ItemDownloadJob.h"
+#include "NetworkTrust.h"
 #include "SamplePlatform.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
@@ -145,6 +147,7 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void downloadIsSavedThenConfirmed();
+    void aParsedVideoIsNamedAfterItsItem();
     void progressIsShownUntilDone_data();
     void progressIsShownUntilDone();
     void cancelLeavesNothing_data();
@@ -221,6 +224,29 @@ void TestDownloadFlow::downloadIsSavedThenConfirmed()
     QCOMPARE(filesBelow(cachesDirectory()), QStringList());
 }
 
+// Named as the command-line tool names it by default, not after the server's file.
+void TestDownloadFlow::aParsedVideoIsNamedAfterItsItem()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QString error;
+    QVERIFY2(NetworkTrust::addCaCertificates(SamplePlatform::caCertificatesPath(), &error),
+             qPrintable(error));
+    const SamplePlatform::Item item = platform.items().constFirst();
+    ViewController screen;
+    screen.setEndpoints(platform.endpoints());
+    screen.textField()->setText(item.videoId);
+    screen.parse();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen.isBusy(), 20000);
+    download(screen);
+    QTRY_VERIFY_WITH_TIMEOUT(!screen.isBusy(), 20000);
+    const QString name
+        = item.nickname + u" - "_s + item.description + u" ["_s + item.videoId + u"].mp4"_s;
+    QCOMPARE(entries(VideoAlbum::directory()), QStringList { name });
+    QCOMPARE(contents(VideoAlbum::directory() + u'/' + name), SamplePlatform::sampleVideo());
+    QCOMPARE(filesBelow(cachesDirectory()), QStringList());
+}
+
 void TestDownloadFlow::progressIsShownUntilDone_data()
 {
     QTest::addColumn<bool>("chunked"); // no length: the spinner, bytes only
@@ -241,7 +267,7 @@ void TestDownloadFlow::progressIsShownUntilDone()
     ViewController screen;
     screen.setVideoUrl(chunked ? platform.mediaUrl() : platform.paddedMediaUrl(size));
     download(screen);
-    VideoDownloader *downloader = screen.currentDownload();
+    ItemDownloadJob *downloader = screen.currentDownload();
     QVERIFY(downloader);
     struct Step
     {
@@ -250,7 +276,7 @@ void TestDownloadFlow::progressIsShownUntilDone()
         QString details;
     };
     QList<Step> steps;
-    connect(downloader, &VideoDownloader::progress, this, [&screen, &steps] {
+    connect(downloader, &Job::progress, this, [&screen, &steps] {
         const Fen_QorProgressHUD *hud = screen.busyIndicator()->hud();
         if (hud)
             steps.append({ hud->mode(), hud->progress(), hud->detailsLabel()->text() });
@@ -344,7 +370,7 @@ void TestDownloadFlow::aPressWhileDownloadingIsIgnored()
     HudRecorder recorder(Fen_QorHostView(&screen));
     screen.setVideoUrl(platform.mediaUrl());
     download(screen);
-    const VideoDownloader *first = screen.currentDownload();
+    const ItemDownloadJob *first = screen.currentDownload();
     download(screen);
     QCOMPARE(screen.currentDownload(), first);
     QTRY_COMPARE(recorder.messages(), QStringList { savedMessage() });

@@ -1,13 +1,14 @@
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
-#include "GalleryDownload.h"
 #include "GalleryView.h"
 #include "InterfaceLanguage.h"
+#include "ItemDownloadJob.h"
 #include "NetworkTrust.h"
 #include "PlayerView.h"
 #include "SamplePlatform.h"
 #include "TemporaryHome.h"
 #include "TestFiles.h"
+#include "VideoAlbum.h"
 #include "ViewController.h"
 
 #include <QClipboard>
@@ -54,12 +55,12 @@ private Q_SLOTS:
     void copyPutsEveryPictureAddressOnTheClipboard();
     void downloadSavesEveryPictureInOrder();
     void cancelRemovesWhatWasSaved();
-    void picturesAreNumberedAndNeverReplaceAFile();
-    void aFailedPictureEndsTheDownloadWithItsReason();
     void theFailureMessageSaysWhatWasSavedBeforeIt();
+    void aPictureRedirectedToPlainHttpFails();
 
 private:
     std::unique_ptr<ViewController> parsedGallery();
+    QString stem() const;
 
     TemporaryHome m_home;
     SamplePlatform m_platform;
@@ -81,8 +82,14 @@ void tst_Gallery::initTestCase()
 void tst_Gallery::init()
 {
     m_platform.setFaults({});
-    QVERIFY(GalleryDownload::albumDirectory().startsWith(m_home.path()));
-    QDir(GalleryDownload::albumDirectory()).removeRecursively();
+    QVERIFY(VideoAlbum::picturesDirectory().startsWith(m_home.path()));
+    QDir(VideoAlbum::picturesDirectory()).removeRecursively();
+}
+
+// The pictures are named as every download is: "author - title [id] 1.jpg", ….
+QString tst_Gallery::stem() const
+{
+    return m_item.nickname + u" - "_s + m_item.description + u" ["_s + m_item.videoId + u']';
 }
 
 std::unique_ptr<ViewController> tst_Gallery::parsedGallery()
@@ -193,8 +200,8 @@ void tst_Gallery::downloadSavesEveryPictureInOrder()
     QVERIFY(screen->isBusy());
     QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
 
-    const QString album = GalleryDownload::albumDirectory();
-    const QString stem = m_item.description;
+    const QString album = VideoAlbum::picturesDirectory();
+    const QString stem = this->stem();
     QCOMPARE(entries(album),
              (QStringList { stem + u" 1.jpg"_s, stem + u" 2.jpg"_s, stem + u" 3.jpg"_s }));
     for (int i = 1; i <= 3; ++i)
@@ -216,7 +223,7 @@ void tst_Gallery::cancelRemovesWhatWasSaved()
     slow.latencyMs = 400;
     m_platform.setFaults(slow);
     screen->download();
-    const QString album = GalleryDownload::albumDirectory();
+    const QString album = VideoAlbum::picturesDirectory();
     QTRY_COMPARE_WITH_TIMEOUT(entries(album).size(), 1, 10000);
     QTest::keyClick(screen->textField(), Qt::Key_Escape);
     QTRY_VERIFY(!screen->isBusy());
@@ -230,55 +237,16 @@ void tst_Gallery::cancelRemovesWhatWasSaved()
     QCOMPARE(entries(album), QStringList());
 }
 
-void tst_Gallery::picturesAreNumberedAndNeverReplaceAFile()
-{
-    const QString album = GalleryDownload::albumDirectory();
-    QVERIFY(QDir().mkpath(album));
-    QFile taken(album + u"/夜景 01.jpg"_s);
-    QVERIFY(taken.open(QIODevice::WriteOnly));
-    QCOMPARE(taken.write("mine"), 4);
-    taken.close();
-
-    QStringList addresses;
-    for (int i = 0; i < 10; ++i)
-        addresses.append(m_item.imageUrls.at(i % 3));
-    GalleryDownload download;
-    QSignalSpy finished(&download, &GalleryDownload::finished);
-    download.start(addresses, u"../夜景"_s); // a name is never a path
-    QVERIFY(finished.isEmpty()); // never from inside start()
-    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
-    QCOMPARE(finished.constFirst().at(1).toString(), QString());
-    const QStringList saved = finished.constFirst().at(0).toStringList();
-    QCOMPARE(saved.size(), 10);
-    QCOMPARE(QFileInfo(saved.constFirst()).fileName(), u"夜景 01 (1).jpg"_s);
-    QCOMPARE(QFileInfo(saved.constLast()).fileName(), u"夜景 10.jpg"_s);
-    QCOMPARE(contents(taken.fileName()), QByteArray("mine"));
-    for (int i = 0; i < 10; ++i)
-        QCOMPARE(contents(saved.at(i)), servedImage(i % 3 + 1));
-}
-
-void tst_Gallery::aFailedPictureEndsTheDownloadWithItsReason()
-{
-    const QString text = m_platform.customMediaUrl("just text", "text/plain");
-    GalleryDownload download;
-    QSignalSpy finished(&download, &GalleryDownload::finished);
-    download.start({ m_item.imageUrls.at(0), text, m_item.imageUrls.at(1) }, u"x"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
-    QCOMPARE(finished.constFirst().at(1).toString(), u"第 2 张图片：下载的内容不是图片"_s);
-    // What was saved before the failure stays.
-    QCOMPARE(entries(GalleryDownload::albumDirectory()), QStringList { u"x 1.jpg"_s });
-}
-
 void tst_Gallery::theFailureMessageSaysWhatWasSavedBeforeIt()
 {
     const auto screen = parsedGallery();
     QVERIFY(screen);
     screen->download();
-    auto *download = screen->findChild<GalleryDownload *>();
+    auto *download = screen->findChild<ItemDownloadJob *>();
     QVERIFY(download);
     // The second picture's request meets a missing file; the first is saved by then.
-    connect(download, &GalleryDownload::progress, this, [this](int index) {
-        if (index == 1) {
+    connect(download, &ItemDownloadJob::fileStarted, this, [this](int number) {
+        if (number == 2) {
             SamplePlatform::Faults missing;
             missing.errorStatus = 404;
             m_platform.setFaults(missing);
@@ -286,8 +254,8 @@ void tst_Gallery::theFailureMessageSaysWhatWasSavedBeforeIt()
     });
     QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
 
-    const QString album = GalleryDownload::albumDirectory();
-    QCOMPARE(entries(album), QStringList { m_item.description + u" 1.jpg"_s });
+    const QString album = VideoAlbum::picturesDirectory();
+    QCOMPARE(entries(album), QStringList { stem() + u" 1.jpg"_s });
     const Fen_QorProgressHUD *hud = Fen_QorProgressHUD::HUDForView(screen.get());
     QVERIFY(hud);
     QCOMPARE(hud->label()->text(), u"下载失败"_s);
@@ -295,6 +263,22 @@ void tst_Gallery::theFailureMessageSaysWhatWasSavedBeforeIt()
     QCOMPARE(details.size(), 2);
     QVERIFY2(details.at(0).startsWith(u"第 2 张图片："_s), qPrintable(details.at(0)));
     QCOMPARE(details.at(1), u"已保存 1 张图片到 "_s + QDir::toNativeSeparators(album));
+}
+
+// The view fetches through the library's media fetch, which refuses what every download refuses.
+void tst_Gallery::aPictureRedirectedToPlainHttpFails()
+{
+    m_platform.clearRequests();
+    GalleryView gallery;
+    // The play address on the HTTPS side redirects to the media on the plain HTTP web origin.
+    gallery.setImages({ m_platform.endpoints().shareOrigin + u"/aweme/v1/play/?video_id="_s
+                        + m_platform.items().constFirst().playUri });
+    QTRY_VERIFY_WITH_TIMEOUT(allSettled(gallery), 10000);
+    QVERIFY(gallery.hasFailed(0));
+    const QList<SamplePlatform::Request> requests = m_platform.requests();
+    QVERIFY(!requests.isEmpty());
+    QVERIFY(std::none_of(requests.cbegin(), requests.cend(),
+                         [](const auto &request) { return !request.https; }));
 }
 
 QTEST_MAIN(tst_Gallery)

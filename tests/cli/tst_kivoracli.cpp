@@ -493,7 +493,7 @@ void TestKivoraCli::albumCopy()
     QCOMPARE(contentOf(paths.constFirst()), SamplePlatform::sampleVideo());
     if (albumBlocked) {
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("kivora-cli: download: the album copy failed: "),
+        QVERIFY2(run.err.contains("kivora-cli: download: The copy into the album failed: "),
                  run.err.constData());
         return;
     }

@@ -190,9 +190,9 @@ void downloadOnce(const PlatformProcess &platform, const QString &directory, Tal
     run(tally, [&](std::function<void(bool, QString)> done) {
         QObject::connect(&downloader, &VideoDownloader::finished, &downloader,
                          [done](const VideoDownloader::Result &result) {
-                             if (result.ok)
+                             if (result.ok())
                                  QFile::remove(result.filePath);
-                             done(result.ok, result.errorString);
+                             done(result.ok(), result.errorString());
                          });
         downloader.start(QUrl(platform.mediaUrl()));
     });

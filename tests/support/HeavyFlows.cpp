@@ -67,8 +67,8 @@ Stalls measure(SamplePlatform &platform, const QString &directory, qint64 pageBy
                          });
         downloader.start(QUrl(platform.paddedMediaUrl(videoBytes)));
     });
-    if (!download.ok) {
-        stalls.error = u"the download failed: "_s + download.errorString;
+    if (!download.ok()) {
+        stalls.error = u"the download failed: "_s + download.errorString();
         return stalls;
     }
 

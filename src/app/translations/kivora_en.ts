@@ -78,6 +78,13 @@
         </message>
     </context>
     <context>
+        <name>DesktopNotifier</name>
+        <message>
+            <source>Open folder</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>FailureReason</name>
         <message>
             <source>%1: %2</source>
@@ -151,15 +158,24 @@
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
-    </context>
-    <context>
-        <name>GalleryDownload</name>
         <message>
-            <source>Cancelled</source>
+            <source>The file could not be written</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Picture %1: %2</source>
+            <source>The download is not what it claims to be</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The transfer did not bring the whole file</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The copy into the album failed</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The item has neither a video nor pictures</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -260,6 +276,10 @@
             <source>No file manager answered. The folder is %1</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Clear the search</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>HistoryModel</name>
@@ -289,6 +309,17 @@
         </message>
     </context>
     <context>
+        <name>ItemDownloadJob</name>
+        <message>
+            <source>Cover</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Picture %1 of %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -296,6 +327,17 @@
         </message>
         <message>
             <source>%1 either</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>MediaFetch</name>
+        <message>
+            <source>%1 is not a web address</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>HTTP %1 from %2</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -340,6 +382,21 @@
     <context>
         <name>RedirectChain</name>
         <message>
+            <source>back to %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>&quot;%1&quot; is not a valid address</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>RedirectRule</name>
+        <message>
             <source>to %1</source>
             <translation type="unfinished" />
         </message>
@@ -348,19 +405,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>back to %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>more than %1 redirects, the last to %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>"%1" is not a valid address</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -375,7 +420,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>A folder must be given as a full path, not "%1"</source>
+            <source>A folder must be given as a full path, not &quot;%1&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -383,23 +428,23 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The quality is best, worst or a height such as 720p, not "%1"</source>
+            <source>The quality is best, worst or a height such as 720p, not &quot;%1&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The codec is one of %1, not "%2"</source>
+            <source>The codec is one of %1, not &quot;%2&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Expected true or false, not "%1"</source>
+            <source>Expected true or false, not &quot;%1&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not "%1"</source>
+            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not &quot;%1&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The language is zh_CN or en (or empty for the system's), not "%1"</source>
+            <source>The language is zh_CN or en (or empty for the system&apos;s), not &quot;%1&quot;</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -450,7 +495,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The system's proxy</source>
+            <source>The system&apos;s proxy</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -462,7 +507,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The system's language</source>
+            <source>The system&apos;s language</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -523,6 +568,10 @@
             <source>%1 changed while it was copied</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>%1 is not a picture</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>VideoDownloader</name>
@@ -547,10 +596,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The download was cancelled</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>The server answered with status %1</source>
             <translation type="unfinished" />
         </message>
@@ -568,22 +613,6 @@
         </message>
         <message>
             <source>The server answered with a redirect that names no address</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The server redirected too many times (last to %1)</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The server redirected from https to plain http (%1); such a redirect is not followed</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The server redirected to %1, which was not followed</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The download was stopped</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -622,6 +651,10 @@
             <source>The read-ahead of the transfer was not bounded</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>to %1</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>VideoParser</name>
@@ -642,11 +675,11 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the share page's router data is not a JSON object</source>
+            <source>the share page&apos;s router data is not a JSON object</source>
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the share page's router data holds no item</source>
+            <source>the share page&apos;s router data holds no item</source>
             <translation type="unfinished" />
         </message>
         <message>
@@ -666,7 +699,7 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>the item endpoint's answer holds no item</source>
+            <source>the item endpoint&apos;s answer holds no item</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -771,10 +804,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>Picture %1 of %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
@@ -800,6 +829,10 @@
         </message>
         <message>
             <source>Download video</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Picture %1: %2</source>
             <translation type="unfinished" />
         </message>
     </context>

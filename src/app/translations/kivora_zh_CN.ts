@@ -78,6 +78,13 @@
         </message>
     </context>
     <context>
+        <name>DesktopNotifier</name>
+        <message>
+            <source>Open folder</source>
+            <translation>打开文件夹</translation>
+        </message>
+    </context>
+    <context>
         <name>FailureReason</name>
         <message>
             <source>%1: %2</source>
@@ -151,16 +158,25 @@
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
-    </context>
-    <context>
-        <name>GalleryDownload</name>
         <message>
-            <source>Cancelled</source>
-            <translation>已取消</translation>
+            <source>The file could not be written</source>
+            <translation>无法写入文件</translation>
         </message>
         <message>
-            <source>Picture %1: %2</source>
-            <translation>第 %1 张图片：%2</translation>
+            <source>The download is not what it claims to be</source>
+            <translation>下载的内容与声明的不符</translation>
+        </message>
+        <message>
+            <source>The transfer did not bring the whole file</source>
+            <translation>传输没有带来完整的文件</translation>
+        </message>
+        <message>
+            <source>The copy into the album failed</source>
+            <translation>复制到相册失败</translation>
+        </message>
+        <message>
+            <source>The item has neither a video nor pictures</source>
+            <translation>该作品既没有视频也没有图片</translation>
         </message>
     </context>
     <context>
@@ -260,6 +276,10 @@
             <source>No file manager answered. The folder is %1</source>
             <translation>没有文件管理器响应。文件夹位于 %1</translation>
         </message>
+        <message>
+            <source>Clear the search</source>
+            <translation>清除搜索</translation>
+        </message>
     </context>
     <context>
         <name>HistoryModel</name>
@@ -289,6 +309,17 @@
         </message>
     </context>
     <context>
+        <name>ItemDownloadJob</name>
+        <message>
+            <source>Cover</source>
+            <translation>封面</translation>
+        </message>
+        <message>
+            <source>Picture %1 of %2</source>
+            <translation>第 %1 张，共 %2 张</translation>
+        </message>
+    </context>
+    <context>
         <name>ItemFetch</name>
         <message>
             <source>%1, and %2</source>
@@ -297,6 +328,17 @@
         <message>
             <source>%1 either</source>
             <translation>%1</translation>
+        </message>
+    </context>
+    <context>
+        <name>MediaFetch</name>
+        <message>
+            <source>%1 is not a web address</source>
+            <translation>%1 不是网址</translation>
+        </message>
+        <message>
+            <source>HTTP %1 from %2</source>
+            <translation>%2 返回 HTTP %1</translation>
         </message>
     </context>
     <context>
@@ -340,6 +382,21 @@
     <context>
         <name>RedirectChain</name>
         <message>
+            <source>back to %1</source>
+            <translation>跳回 %1</translation>
+        </message>
+        <message>
+            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
+            <translation>链接最终到达 %1（HTTP %2），其中没有视频 ID</translation>
+        </message>
+        <message>
+            <source>&quot;%1&quot; is not a valid address</source>
+            <translation>“%1”不是有效的地址</translation>
+        </message>
+    </context>
+    <context>
+        <name>RedirectRule</name>
+        <message>
             <source>to %1</source>
             <translation>跳转到 %1</translation>
         </message>
@@ -348,20 +405,8 @@
             <translation>从 https 跳转到 %1</translation>
         </message>
         <message>
-            <source>back to %1</source>
-            <translation>跳回 %1</translation>
-        </message>
-        <message>
             <source>more than %1 redirects, the last to %2</source>
             <translation>超过 %1 次跳转，最后一次跳转到 %2</translation>
-        </message>
-        <message>
-            <source>the link ended at %1 (HTTP %2), which holds no video ID</source>
-            <translation>链接最终到达 %1（HTTP %2），其中没有视频 ID</translation>
-        </message>
-        <message>
-            <source>"%1" is not a valid address</source>
-            <translation>“%1”不是有效的地址</translation>
         </message>
     </context>
     <context>
@@ -375,7 +420,7 @@
             <translation>无法写入文件夹 %1</translation>
         </message>
         <message>
-            <source>A folder must be given as a full path, not "%1"</source>
+            <source>A folder must be given as a full path, not &quot;%1&quot;</source>
             <translation>文件夹须为完整路径，而不是“%1”</translation>
         </message>
         <message>
@@ -383,23 +428,23 @@
             <translation>同时下载数须为 1 到 %1 之间的数字</translation>
         </message>
         <message>
-            <source>The quality is best, worst or a height such as 720p, not "%1"</source>
+            <source>The quality is best, worst or a height such as 720p, not &quot;%1&quot;</source>
             <translation>画质须为 best、worst 或 720p 这样的高度，而不是“%1”</translation>
         </message>
         <message>
-            <source>The codec is one of %1, not "%2"</source>
+            <source>The codec is one of %1, not &quot;%2&quot;</source>
             <translation>编码须为 %1 之一，而不是“%2”</translation>
         </message>
         <message>
-            <source>Expected true or false, not "%1"</source>
+            <source>Expected true or false, not &quot;%1&quot;</source>
             <translation>须为 true 或 false，而不是“%1”</translation>
         </message>
         <message>
-            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not "%1"</source>
+            <source>The proxy is http://HOST[:PORT] or socks5://HOST[:PORT], not &quot;%1&quot;</source>
             <translation>代理须为 http://主机[:端口] 或 socks5://主机[:端口]，而不是“%1”</translation>
         </message>
         <message>
-            <source>The language is zh_CN or en (or empty for the system's), not "%1"</source>
+            <source>The language is zh_CN or en (or empty for the system&apos;s), not &quot;%1&quot;</source>
             <translation>语言须为 zh_CN 或 en（留空则跟随系统），而不是“%1”</translation>
         </message>
         <message>
@@ -450,7 +495,7 @@
             <translation>保存实况照片的视频片段(&amp;L)</translation>
         </message>
         <message>
-            <source>The system's proxy</source>
+            <source>The system&apos;s proxy</source>
             <translation>系统代理</translation>
         </message>
         <message>
@@ -462,7 +507,7 @@
             <translation>代理(&amp;X)</translation>
         </message>
         <message>
-            <source>The system's language</source>
+            <source>The system&apos;s language</source>
             <translation>跟随系统语言</translation>
         </message>
         <message>
@@ -523,6 +568,10 @@
             <source>%1 changed while it was copied</source>
             <translation>%1 在复制过程中被改动</translation>
         </message>
+        <message>
+            <source>%1 is not a picture</source>
+            <translation>%1 不是图片</translation>
+        </message>
     </context>
     <context>
         <name>VideoDownloader</name>
@@ -547,10 +596,6 @@
             <translation>下载的内容不是视频</translation>
         </message>
         <message>
-            <source>The download was cancelled</source>
-            <translation>下载已取消</translation>
-        </message>
-        <message>
             <source>The server answered with status %1</source>
             <translation>服务器返回状态 %1</translation>
         </message>
@@ -569,22 +614,6 @@
         <message>
             <source>The server answered with a redirect that names no address</source>
             <translation>服务器返回的跳转没有地址</translation>
-        </message>
-        <message>
-            <source>The server redirected too many times (last to %1)</source>
-            <translation>服务器跳转次数过多（最后跳转到 %1）</translation>
-        </message>
-        <message>
-            <source>The server redirected from https to plain http (%1); such a redirect is not followed</source>
-            <translation>服务器从 https 跳转到不加密的 http（%1），不会跟随这种跳转</translation>
-        </message>
-        <message>
-            <source>The server redirected to %1, which was not followed</source>
-            <translation>服务器跳转到 %1，没有跟随</translation>
-        </message>
-        <message>
-            <source>The download was stopped</source>
-            <translation>下载已停止</translation>
         </message>
         <message>
             <source>The download is larger than %1 bytes</source>
@@ -622,6 +651,10 @@
             <source>The read-ahead of the transfer was not bounded</source>
             <translation>传输的预读没有受到限制</translation>
         </message>
+        <message>
+            <source>to %1</source>
+            <translation>跳转到 %1</translation>
+        </message>
     </context>
     <context>
         <name>VideoParser</name>
@@ -642,11 +675,11 @@
             <translation>分享页面中没有路由数据</translation>
         </message>
         <message>
-            <source>the share page's router data is not a JSON object</source>
+            <source>the share page&apos;s router data is not a JSON object</source>
             <translation>分享页面的路由数据不是 JSON 对象</translation>
         </message>
         <message>
-            <source>the share page's router data holds no item</source>
+            <source>the share page&apos;s router data holds no item</source>
             <translation>分享页面的路由数据中没有作品</translation>
         </message>
         <message>
@@ -666,7 +699,7 @@
             <translation>作品接口返回 HTTP %1</translation>
         </message>
         <message>
-            <source>the item endpoint's answer holds no item</source>
+            <source>the item endpoint&apos;s answer holds no item</source>
             <translation>作品接口的应答中没有作品</translation>
         </message>
     </context>
@@ -769,10 +802,6 @@
             <translation>保存失败</translation>
         </message>
         <message>
-            <source>Picture %1 of %2</source>
-            <translation>第 %1 张，共 %2 张</translation>
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
@@ -799,6 +828,10 @@
         <message>
             <source>Download video</source>
             <translation>下载视频</translation>
+        </message>
+        <message>
+            <source>Picture %1: %2</source>
+            <translation>第 %1 张图片：%2</translation>
         </message>
     </context>
     <context>
