@@ -71,7 +71,41 @@ const ItemTemplate itemTemplates[] = {
     { PageVariant::EmptyItemList, u"7378901234567890123", u"El-Ts_Qa7Jo", u"", u"", u"", 0 },
     { PageVariant::HostilePlayId, u"7389012345678901234", u"Hp_Id-Qz9Xw", u"不速之客",
       u"播放标识里有 & # =", u"v0200&ratio=1080p#top=1 视频", 0 },
+    { PageVariant::LivePhotos, u"7390123456789012345", u"Lp_Ht-Wq4Zc", u"会动的照片🎞️",
+      u"实况图：海边 🌊", u"", 3 },
 };
+
+// What the platform lists beside the play address: renditions for the plain video, music for it
+// and the galleries, clips for the live photos.
+void addMedia(SamplePlatform::Item *item, const QString &media)
+{
+    using Codec = VideoGear::Codec;
+    const QString video = media + u"sample.mp4?gear="_s;
+    switch (item->variant) {
+    case PageVariant::Real:
+        item->gears = {
+            { 720, Codec::Bytevc1, 1100000, 620000, { video + u"720-h265"_s } },
+            { 1080, Codec::H264, 2100000, 1180000, { video + u"1080-a"_s, video + u"1080-b"_s } },
+            { 540, Codec::H264, 800000, 450000, { video + u"540"_s } },
+            { 1080, Codec::Bytevc2, 1500000, 840000, { video + u"1080-vc2"_s } }
+        };
+        item->music = ItemMusic { media + u"music-rain.mp3"_s, u"@小鹿乱撞创作的原声"_s, 16 };
+        break;
+    case PageVariant::Gallery:
+        // The music's own address list is empty: the gallery's MP3 is its address.
+        item->music = ItemMusic { QString(), u"城市之光"_s, 31 };
+        item->soundTrack = media + u"music-city.mp3"_s;
+        break;
+    case PageVariant::LivePhotos:
+        item->clipUrls
+            = { media + u"sample.mp4?clip=1"_s, QString(), media + u"sample.mp4?clip=3"_s };
+        item->music = ItemMusic { media + u"music-sea.mp3"_s, u"海浪"_s, 12.5 };
+        item->soundTrack = media + u"ies-music/no_sound.mp3"_s;
+        break;
+    default:
+        break;
+    }
+}
 
 QByteArray dataFile(const QString &name)
 {
@@ -718,6 +752,7 @@ QList<SamplePlatform::Item> SamplePlatform::items() const
             item.coverUrl = media + u"cover.jpg"_s;
         for (int i = 1; i <= t.images; ++i)
             item.imageUrls.append(media + u"image-"_s + QString::number(i) + u".jpg"_s);
+        addMedia(&item, media);
         items.append(item);
     }
     std::lock_guard<std::mutex> lock(d->mutex);
@@ -786,6 +821,12 @@ QString SamplePlatform::longLink(const Item &item, LongLinkForm form) const
         return endpoints.webOrigin + u"/jingxuan?modal_id="_s + id;
     }
     return QString();
+}
+
+QStringList SamplePlatform::pictureAddresses(const QString &jpeg)
+{
+    const QString stem = jpeg.chopped(jpeg.size() - jpeg.lastIndexOf(u'.'));
+    return { stem + u".webp"_s, stem + u"~tplv-dy-aweme-images:q75.webp"_s, jpeg };
 }
 
 QString SamplePlatform::itemEndpointUrl(const QString &videoId, bool withRequestSource) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Endpoints.h"
+#include "ItemMusic.h"
+#include "VideoGear.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 /*!
  * \brief A loopback HTTP and HTTPS server that plays the video platform's part, for the tests and
@@ -45,6 +48,8 @@ public:
         EmptyItemList,          //!< `item_list` is an empty array
         HostilePlayId,          //!< a video whose play identifier holds "&", "#", "=", a space
                                 //!< and Chinese text, as a hostile page may write it
+        LivePhotos,             //!< a slides post whose first and last pictures carry clips,
+                                //!< with the platform's silent MP3 as its "video"
     };
 
     /*! One item the platform knows. */
@@ -57,7 +62,12 @@ public:
         QString description;
         QString playUri;        //!< the play identifier; empty when the page has none
         QString coverUrl;       //!< empty when the page has none
-        QStringList imageUrls;  //!< gallery images, in order
+        QStringList imageUrls;  //!< gallery images, in order (the JPEG of each picture)
+        QStringList clipUrls;   //!< beside imageUrls: each picture's clip, empty where none
+        QList<VideoGear> gears; //!< the video's renditions ("bit_rate")
+        std::optional<ItemMusic> music; //!< "music"; its url empty: an empty "url_list"
+        QString soundTrack;     //!< a gallery's "video" address: its music's MP3 or the
+                                //!< platform's silent one
     };
 
     /*! What a share page holds in place of the item (every item's page). */
@@ -199,6 +209,10 @@ public:
     QString shortLink(const Item &item) const;
     /*! The long link of \a item in \a form. */
     QString longLink(const Item &item, LongLinkForm form) const;
+    /*! The addresses a picture's "url_list" gives for the JPEG \a jpeg, in the platform's order:
+     *  two WebP renditions, then the JPEG. */
+    static QStringList pictureAddresses(const QString &jpeg);
+
     /*! The item endpoint's address for \a videoId, with "request_source=200" when asked. */
     QString itemEndpointUrl(const QString &videoId, bool withRequestSource = false) const;
 

@@ -91,6 +91,7 @@ QString variantName(SamplePlatform::PageVariant variant)
         { V::NoRouterData, u"no router data"_s },
         { V::EmptyItemList, u"empty item list"_s },
         { V::HostilePlayId, u"hostile play identifier"_s },
+        { V::LivePhotos, u"live photos"_s },
     };
     for (const auto &[value, name] : names) {
         if (value == variant)

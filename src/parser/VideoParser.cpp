@@ -260,8 +260,8 @@ VideoParser::Reading VideoParser::readItemAnswer(const QByteArray &body, int sta
         = isText ? JsonItemReader::read(body, JsonItemReader::Path::ItemAnswer).item : std::nullopt;
     Reading reading { recordFromItem(item, itemEndpointTips()), std::nullopt };
     if (item) {
-        // Image posts: 2 in older answers, 68 in today's.
-        reading.galleryType = item->awemeType == 2 || item->awemeType == 68;
+        // Image posts: by their media type today; aweme_type 2 or 68 in older answers.
+        reading.galleryType = item->isGallery() || item->awemeType == 2 || item->awemeType == 68;
         return reading;
     }
     const bool empty = body.trimmed().isEmpty();
@@ -308,8 +308,24 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
                    .arg(item->images.size() + item->imagesLeftOut)
                    .arg(item->images.size());
     }
-    const QString video = item->playUri.isEmpty() ? QString() : playAddress(item->playUri);
-    return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips);
+    VideoInfo::Media media;
+    media.gallery = item->isGallery();
+    media.imageFallbacks = item->imageFallbacks;
+    media.clips = item->clips;
+    media.gears = item->gears;
+    media.music = item->music;
+    // A gallery's "video" is its music (or a silent placeholder), never a video to play.
+    if (media.gallery) {
+        const QString track = ItemMusic::galleryTrack(item->playUrl);
+        if (!track.isEmpty() && (!media.music || media.music->url.isEmpty())) {
+            media.music = media.music.value_or(ItemMusic());
+            media.music->url = track;
+        }
+    }
+    const QString video
+        = item->playUri.isEmpty() || media.gallery ? QString() : playAddress(item->playUri);
+    return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips,
+                           media);
 }
 
 QString VideoParser::playAddress(const QString &playId) const

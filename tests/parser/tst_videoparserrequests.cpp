@@ -155,8 +155,18 @@ VideoInfo expectedRecord(const SamplePlatform &platform, const SamplePlatform::I
         ? QString()
         : platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s
             + QString::fromLatin1(QUrl::toPercentEncoding(item.playUri));
+    VideoInfo::Media media;
+    media.gallery = !item.imageUrls.isEmpty();
+    media.clips = item.clipUrls;
+    media.gears = item.gears;
+    media.music = item.music;
+    // The sample galleries whose music lists no address name a real MP3 as their "video".
+    if (media.music && media.music->url.isEmpty())
+        media.music->url = item.soundTrack;
+    for (const QString &jpeg : item.imageUrls)
+        media.imageFallbacks.append(SamplePlatform::pictureAddresses(jpeg).mid(0, 2));
     return VideoInfo::full(item.nickname, item.description, video, item.coverUrl, item.imageUrls,
-                           source + u' ' + platform.hostName());
+                           source + u' ' + platform.hostName(), media);
 }
 
 // For messages of failed checks.
@@ -225,6 +235,7 @@ void TestVideoParserRequests::shareTextGivesTheItemsRecord_data()
         { "gallery", PageVariant::Gallery },
         { "missing fields", PageVariant::MissingFields },
         { "hostile play identifier", PageVariant::HostilePlayId },
+        { "slides with live photos and a silent MP3", PageVariant::LivePhotos },
     };
     for (const auto &[name, variant] : variants)
         addHostRows(name, [variant = variant](QTestData &row) { row << variant; });
@@ -425,6 +436,7 @@ void TestVideoParserRequests::secondRoad_data()
     for (const auto &[name, shape] : shapes) {
         QTest::addRow("%s, video", name) << shape << PageVariant::Real;
         QTest::addRow("%s, gallery", name) << shape << PageVariant::Gallery;
+        QTest::addRow("%s, live photos", name) << shape << PageVariant::LivePhotos;
     }
 }
 
@@ -447,7 +459,7 @@ void TestVideoParserRequests::secondRoad()
     QVERIFY(!outcome->failure());
 
     const QList<QByteArray> endpointRequests = targetsStartingWith(platform, itemEndpointPath);
-    const bool gallery = variant == PageVariant::Gallery;
+    const bool gallery = variant != PageVariant::Real;
     QCOMPARE(endpointRequests.size(), gallery ? 2 : 1);
     QVERIFY(!endpointRequests.first().contains("request_source"));
     if (gallery)
