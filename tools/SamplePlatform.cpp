@@ -248,6 +248,11 @@ struct SamplePlatform::Private
                         httplib::Response &response, const Faults &faults);
     void serveItemEndpoint(const httplib::Request &request, httplib::Response &response,
                            const Faults &faults);
+    static QJsonObject withStatus(QJsonObject item, ItemEndpointMode mode);
+    static QJsonObject withheldAnswer(const QJsonArray &details, const QString &videoId,
+                                      const Faults &faults);
+    void serveAnswer(const QJsonObject &answer, const httplib::Request &request,
+                     httplib::Response &response, const Faults &faults);
     void serveWebPage(httplib::Response &response);
     void servePlay(const httplib::Request &request, httplib::Response &response);
     void serveMedia(const httplib::Request &request, httplib::Response &response,
@@ -349,7 +354,9 @@ void SamplePlatform::Private::addRoutes(RecordingServer &server)
         });
     route(server, "/web/api/v2/aweme/slidesinfo/",
           std::bind(&Private::serveItemEndpoint, this, _1, _2, _3));
-    route(server, "/(?:(?:video|note)/[0-9]+/?|jingxuan|discover)",
+    route(server,
+          "/(?:(?:video|note|slides|m/video)/[0-9]+/?|(?:share/)?user/[A-Za-z0-9_-]+"
+          "|jingxuan|discover)",
           std::bind(&Private::serveWebPage, this, _2));
     route(server, "/aweme/v1/play/", std::bind(&Private::servePlay, this, _1, _2));
     route(server, "/media/([A-Za-z0-9_.-]+)", std::bind(&Private::serveMedia, this, _1, _2, _3));
@@ -428,6 +435,8 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
         return serveNotFound(response);
     if (faults.brokenCompression)
         return serveBrokenCompression(request, response, htmlType);
+    if (faults.pageShape == SamplePlatform::PageShape::ScriptCheck)
+        return response.set_content(SharePage::scriptCheckPage().toStdString(), htmlType);
     const SharePage page(*item, q->endpoints(), faults.pageShape);
     QByteArray first = page.firstHalf();
     if (faults.invalidUtf8)
@@ -442,13 +451,24 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
 void SamplePlatform::Private::serveItemEndpoint(const httplib::Request &request,
                                                 httplib::Response &response, const Faults &faults)
 {
-    if (faults.itemEndpoint == ItemEndpointMode::Forbidden) {
+    switch (faults.itemEndpoint) {
+    case ItemEndpointMode::Forbidden:
         response.status = 403;
-        response.set_content("<html><body><h1>403 Forbidden</h1></body></html>\n", htmlType);
-        return;
-    }
-    if (faults.itemEndpoint == ItemEndpointMode::Empty)
+        return response.set_content("<html><body><h1>403 Forbidden</h1></body></html>\n", htmlType);
+    case ItemEndpointMode::SecurityBlock:
+        response.status = 403;
+        return response.set_content("Blocked by ArgusSecurityPlugin: request id 2026120910",
+                                    "text/plain");
+    case ItemEndpointMode::TooManyRequests:
+        response.status = 429;
         return response.set_content(std::string(), jsonType);
+    case ItemEndpointMode::ScriptCheck:
+        return response.set_content(SharePage::scriptCheckPage().toStdString(), htmlType);
+    case ItemEndpointMode::Empty:
+        return response.set_content(std::string(), jsonType);
+    default:
+        break;
+    }
     if (faults.brokenCompression)
         return serveBrokenCompression(request, response, jsonType);
     // "aweme_ids=[<id>,…]": the first ID is answered.
@@ -466,11 +486,55 @@ void SamplePlatform::Private::serveItemEndpoint(const httplib::Request &request,
         // does.
         if (!item->imageUrls.isEmpty() && request.get_param_value("request_source") != "200")
             served.insert(u"images"_s, QJsonValue(QJsonValue::Null));
-        details.append(served);
+        details.append(withStatus(served, faults.itemEndpoint));
     }
-    const QJsonObject answer { { u"status_code"_s, 0 },
-                               { u"aweme_details"_s, details },
-                               { u"filter_detail"_s, QJsonArray() } };
+    serveAnswer(withheldAnswer(details, videoId, faults), request, response, faults);
+}
+
+// The item with the status the mode gives it.
+QJsonObject SamplePlatform::Private::withStatus(QJsonObject item, ItemEndpointMode mode)
+{
+    QJsonObject status { { u"is_delete"_s, mode == ItemEndpointMode::Deleted },
+                         { u"allow_share"_s, true },
+                         { u"private_status"_s,
+                           mode == ItemEndpointMode::OnlyMe            ? 1
+                               : mode == ItemEndpointMode::FriendsOnly ? 2
+                                                                       : 0 } };
+    item.insert(u"status"_s, status);
+    return item;
+}
+
+// The answer holding \a details, or in their place what the mode withholds them with.
+QJsonObject SamplePlatform::Private::withheldAnswer(const QJsonArray &details,
+                                                    const QString &videoId, const Faults &faults)
+{
+    const QJsonObject filter { { u"aweme_id"_s, videoId },
+                               { u"filter_reason"_s, faults.filterReason },
+                               { u"detail_msg"_s, u"作品不可见"_s } };
+    switch (faults.itemEndpoint) {
+    case ItemEndpointMode::Filtered:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, QJsonValue(QJsonValue::Null) },
+                 { u"filter_list"_s, QJsonArray { filter } } };
+    case ItemEndpointMode::FilterDetail:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, QJsonArray() },
+                 { u"filter_detail"_s, filter } };
+    case ItemEndpointMode::StatusCode:
+        return { { u"status_code"_s, faults.statusCode },
+                 { u"status_msg"_s, u"请稍后再试"_s },
+                 { u"aweme_details"_s, QJsonValue(QJsonValue::Null) } };
+    default:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, details },
+                 { u"filter_detail"_s, QJsonArray() } };
+    }
+}
+
+void SamplePlatform::Private::serveAnswer(const QJsonObject &answer,
+                                          const httplib::Request &request,
+                                          httplib::Response &response, const Faults &faults)
+{
     serveBody(std::make_shared<ResponseBody>(QJsonDocument(answer).toJson(QJsonDocument::Compact)),
               request, response, jsonType, faults, ItemEndpointStep);
 }
@@ -819,6 +883,17 @@ QString SamplePlatform::longLink(const Item &item, LongLinkForm form) const
         return endpoints.webOrigin + u"/note/"_s + id;
     case LongLinkForm::Jingxuan:
         return endpoints.webOrigin + u"/jingxuan?modal_id="_s + id;
+    case LongLinkForm::JingxuanMobile:
+        return endpoints.webOrigin + u"/m/video/"_s + id;
+    case LongLinkForm::WebSlides:
+        return endpoints.webOrigin + u"/slides/"_s + id;
+    case LongLinkForm::Profile:
+        // Profile addresses hold digits ("MS4w…") that are no video ID.
+        return endpoints.shareOrigin + u"/share/user/MS4wLjABAAAA4"_s + item.shortCode;
+    case LongLinkForm::OtherSite: {
+        const QString other = hostName() == u"localhost"_s ? u"127.0.0.1"_s : u"localhost"_s;
+        return u"https://"_s + other + u':' + QString::number(httpsPort()) + u"/video/"_s + id;
+    }
     }
     return QString();
 }

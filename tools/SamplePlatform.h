@@ -78,6 +78,7 @@ public:
         Shell, //!< a small page that renders itself in the browser, without router data
         ErrorPage, //!< "抱歉出错了": an error page, without router data
         WatchInApp, //!< "请尝试在抖音内观看": a page that sends the visitor to the app
+        ScriptCheck, //!< a page that sets the "__ac_nonce" cookie and runs a challenge script
     };
 
     /*! How the item endpoint answers. */
@@ -85,6 +86,16 @@ public:
         Serving, //!< the item; a gallery's images only with "request_source=200"
         Empty, //!< 200 with an empty body
         Forbidden, //!< 403
+        Filtered, //!< "aweme_details": null and a "filter_list" entry with filterReason
+        FilterDetail, //!< an empty "aweme_details" and "filter_detail" with filterReason
+        Deleted, //!< the item, its "status" saying "is_delete"
+        OnlyMe, //!< the item, its "private_status" 1
+        FriendsOnly, //!< the item, its "private_status" 2
+        StatusCode, //!< "aweme_details": null and "status_code" statusCode
+        TooManyRequests, //!< 429 with an empty body
+        SecurityBlock, //!< 403 text/plain "Blocked by ArgusSecurityPlugin", as signed
+                       //!< endpoints answer scripted clients
+        ScriptCheck, //!< a script-check page (see PageShape::ScriptCheck)
     };
 
     /*! Where a short link's redirect chain ends; the forms of the long links. */
@@ -96,6 +107,10 @@ public:
         WebVideo, //!< `{web origin}/video/<id>`
         WebNote, //!< `{web origin}/note/<id>`
         Jingxuan, //!< `{web origin}/jingxuan?modal_id=<id>`, where jx.douyin.com links end
+        JingxuanMobile, //!< `{web origin}/m/video/<id>`, as jingxuan.douyin.com writes it
+        WebSlides, //!< `{web origin}/slides/<id>`
+        Profile, //!< `{share origin}/share/user/MS4wLjABAAAA…`: a user's profile, no post
+        OtherSite, //!< a video page on another host (the other loopback name), no post
     };
 
     /*! The steps a body fault applies to. */
@@ -135,6 +150,8 @@ public:
         LongLinkForm shortLinkTarget = LongLinkForm::ShareVideo; //!< where short links end
         PageShape pageShape = PageShape::Full; //!< share pages: what they hold
         ItemEndpointMode itemEndpoint = ItemEndpointMode::Serving;
+        QString filterReason = QStringLiteral("status_deleted"); //!< for the filtering modes
+        int statusCode = 8;         //!< for ItemEndpointMode::StatusCode
         BodyFault bodyFault = BodyFault::None; //!< at the steps in bodyFaultSteps
         int bodyFaultSteps = EveryStep;
         int dripIntervalMs = 1000;  //!< the pause between two bytes of a dripping body

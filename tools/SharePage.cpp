@@ -301,6 +301,13 @@ bool SharePage::hasItemList() const
     return m_item.variant != PageVariant::EmptyItemList && m_shape != PageShape::EmptyItemList;
 }
 
+QByteArray SharePage::scriptCheckPage()
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head><body>"
+           "<script>document.cookie=\"__ac_nonce=0673b1c2d00a4f5e6b7c8;path=/\";</script>"
+           "<script src=\"/static/ac/challenge.js\"></script></body></html>\n";
+}
+
 QByteArray SharePage::invalidUtf8Bytes()
 {
     return QByteArrayLiteral("\xC3\x28\xFF\xFE\xA0\xA1");

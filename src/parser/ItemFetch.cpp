@@ -1,6 +1,7 @@
 #include "ItemFetch.h"
 
 #include "BoundedRequest.h"
+#include "ItemAnswer.h"
 #include "KivoraLog.h"
 #include "NetworkThread.h"
 
@@ -11,21 +12,6 @@
 namespace {
 
 using Kind = FailureReason::Kind;
-
-// Why neither road gave the item: what the item endpoint said when it refused or failed with a
-// status, else what the share page lacked (the endpoint having nothing either). The details are
-// phrases such as "the share page holds no router data".
-FailureReason neitherRoad(const FailureReason &page, const FailureReason &endpoint)
-{
-    if (endpoint.kind() != Kind::NoItem) {
-        return { endpoint.kind(),
-                 ItemFetch::tr("%1, and %2").arg(endpoint.detail(), page.detail()) };
-    }
-    // The kind's summary says what the page lacked, unless it is the page's status.
-    if (page.kind() == Kind::HttpStatus)
-        return { page.kind(), ItemFetch::tr("%1, and %2").arg(page.detail(), endpoint.detail()) };
-    return { page.kind(), ItemFetch::tr("%1 either").arg(endpoint.detail()) };
-}
 
 } // namespace
 
@@ -98,12 +84,19 @@ struct ItemFetch::Run : std::enable_shared_from_this<ItemFetch::Run>
         else if (firstRecord)
             finish(*firstRecord, std::nullopt);
         else
-            finish(parser.failureRecord(), neitherRoad(*pageProblem, *reading.problem));
+            unanswered(ItemAnswer::neitherRoad(*pageProblem, *reading.problem));
+    }
+
+    // Neither road gave the item: what each saw goes to the diagnostic line, not to the user.
+    void unanswered(const FailureReason &reason)
+    {
+        KivoraLog::line(u"Kivora1  ", [&] { return reason.technicalDescription(); });
+        finish(parser.failureRecord(), reason);
     }
 
     void transferFailed(const FailureReason &reason)
     {
-        KivoraLog::line(u"Kivora1  ", [&] { return reason.description(); });
+        KivoraLog::line(u"Kivora1  ", [&] { return reason.technicalDescription(); });
         // A gallery's item without its images is still the item.
         if (firstRecord)
             finish(*firstRecord, std::nullopt);

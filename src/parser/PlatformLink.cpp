@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <array>
+
 namespace {
 
 bool isHttp(const QUrl &url)
@@ -63,6 +65,29 @@ QString leadingDigits(const QString &text)
     return text.left(length);
 }
 
+// The paths of the item links on the platform's hosts; the video ID is the first capture.
+struct ItemForm
+{
+    QRegularExpression path;
+    bool gallery;
+};
+
+const std::array<ItemForm, 5> &itemForms()
+{
+    static const std::array<ItemForm, 5> forms { {
+        // www.douyin.com/video/<id>
+        { QRegularExpression(QStringLiteral("^/video/([0-9]+)")), false },
+        // www.douyin.com/note/<id>, www.douyin.com/slides/<id>
+        { QRegularExpression(QStringLiteral("^/(?:note|slides)/([0-9]+)")), true },
+        // the share pages: www.iesdouyin.com/share/video/<id>/, m.douyin.com/share/video/<id>
+        { QRegularExpression(QStringLiteral("^/share/video/([0-9]+)")), false },
+        { QRegularExpression(QStringLiteral("^/share/(?:note|slides)/([0-9]+)")), true },
+        // jingxuan.douyin.com/m/video/<id>
+        { QRegularExpression(QStringLiteral("^/m/video/([0-9]+)")), false },
+    } };
+    return forms;
+}
+
 } // namespace
 
 PlatformLink PlatformLink::classify(const QUrl &url, const Endpoints &endpoints)
@@ -74,18 +99,23 @@ PlatformLink PlatformLink::classify(const QUrl &url, const Endpoints &endpoints)
         link.m_kind = Kind::PlayAddress;
         return link;
     }
-    if (isPlatformHost(url, endpoints)) {
-        // "/video/<id>", "/note/<id>" on the web site; "/share/{video,note,slides}/<id>/" on the
-        // share pages (www.iesdouyin.com, m.douyin.com).
-        static const QRegularExpression itemPath(
-            QStringLiteral("^/(?:share/)?(video|note|slides)/([0-9]+)"));
-        const QRegularExpressionMatch match = itemPath.match(url.path());
+    link.m_onPlatform = isPlatformHost(url, endpoints);
+    if (link.m_onPlatform) {
+        for (const ItemForm &form : itemForms()) {
+            const QRegularExpressionMatch match = form.path.match(url.path());
+            if (match.hasMatch()) {
+                link.m_kind = Kind::ItemLink;
+                link.m_videoId = match.captured(1);
+                link.m_gallery = form.gallery;
+                return link;
+            }
+        }
+        // Any page may show an item over itself ("?modal_id=<id>", as jingxuan links do).
         const QString modalId
             = leadingDigits(QUrlQuery(url).queryItemValue(QStringLiteral("modal_id")));
-        if (match.hasMatch() || !modalId.isEmpty()) {
+        if (!modalId.isEmpty()) {
             link.m_kind = Kind::ItemLink;
-            link.m_videoId = match.hasMatch() ? match.captured(2) : modalId;
-            link.m_gallery = match.hasMatch() && match.captured(1) != u"video";
+            link.m_videoId = modalId;
             return link;
         }
     }

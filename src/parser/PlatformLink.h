@@ -15,7 +15,8 @@ class QUrl;
  * Platform hosts are the real platform's (douyin.com, iesdouyin.com and their subdomains) and
  * those of the configured endpoints, so a long link on a configured share or web origin counts
  * as one on the real hosts does. Short links live on v.douyin.com, jx.douyin.com and the
- * configured short-link host. Video IDs are ASCII digits.
+ * configured short-link host. Video IDs are ASCII digits. The item links' forms are rows of one
+ * table: add a form there.
  */
 class PlatformLink
 {
@@ -45,9 +46,13 @@ public:
     QString videoId() const { return m_videoId; }
     /*! True for an item link of a picture gallery ("note" and "slides" forms). */
     bool isGallery() const { return m_gallery; }
+    /*! True for any link on a platform host: one that is no item link is a page of the platform
+     *  that shows no post (a profile, the home page). */
+    bool isOnPlatform() const { return m_onPlatform; }
 
 private:
     Kind m_kind = Kind::Other;
     QString m_videoId;
     bool m_gallery = false;
+    bool m_onPlatform = false;
 };
