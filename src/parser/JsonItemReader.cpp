@@ -26,6 +26,19 @@ const QLatin1StringView routerDataPath[]
     = { "loaderData"_L1, "video_(id)/page"_L1, "videoInfoRes"_L1, "item_list"_L1 };
 const QLatin1StringView itemAnswerPath[] = { "aweme_details"_L1 };
 
+// A count the platform states (bytes, bits per second, pixels) as an integer within 0 and
+// \a maximum: a hostile number far out of range must not reach a conversion that is undefined.
+qint64 boundedCount(std::optional<double> value, qint64 maximum)
+{
+    if (!value || !(*value > 0))
+        return 0;
+    return *value >= double(maximum) ? maximum : qint64(*value);
+}
+
+// Larger than any real size or bit rate, and exact in a double.
+constexpr qint64 maximumCount = qint64(1) << 52;
+constexpr qint64 maximumPixels = 1 << 16;
+
 bool isJsonSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -476,14 +489,14 @@ private:
     {
         VideoGear gear;
         QString gearName, urlKey;
-        double pixelHeight = 0;
+        qint64 pixelHeight = 0;
         bool isBytevc1 = false, isH265 = false;
         members(depth, [&](const RawString &key) {
             const int inner = depth + 1;
             if (key.is("gear_name"_L1))
                 gearName = textOrEmpty(inner);
             else if (key.is("bit_rate"_L1))
-                gear.bitrate = qint64(numberOrNothing(inner).value_or(0));
+                gear.bitrate = boundedCount(numberOrNothing(inner), maximumCount);
             else if (key.is("is_bytevc1"_L1))
                 isBytevc1 = flag(inner);
             else if (key.is("is_h265"_L1))
@@ -493,9 +506,9 @@ private:
                     if (name.is("url_key"_L1))
                         urlKey = textOrEmpty(inner + 1);
                     else if (name.is("data_size"_L1))
-                        gear.size = qint64(numberOrNothing(inner + 1).value_or(0));
+                        gear.size = boundedCount(numberOrNothing(inner + 1), maximumCount);
                     else if (name.is("height"_L1))
-                        pixelHeight = numberOrNothing(inner + 1).value_or(0);
+                        pixelHeight = boundedCount(numberOrNothing(inner + 1), maximumPixels);
                     else if (name.is("url_list"_L1))
                         gear.urls = decoded(texts(inner + 1));
                     else

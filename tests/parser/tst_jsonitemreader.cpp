@@ -323,7 +323,8 @@ void TestJsonItemReader::gearsAsTheVideoListsThem()
                              R"("play_addr":{"height":1920,"url_list":["c"]}},)"
                              R"({"gear_name":"x","is_h265":true,"play_addr":{"height":720,)"
                              R"("url_key":"v_bytevc2_720p_1"}},)"
-                             R"(7,{"gear_name":"lowest","play_addr":{"height":360}}]}})";
+                             R"(7,{"gear_name":"lowest","play_addr":{"height":360}},)"
+                             R"({"bit_rate":1e300,"play_addr":{"height":1e300,"data_size":-5}}]}})";
     const JsonItemReader::Reading reading
         = JsonItemReader::read(routerData(video), Path::RouterData);
     QVERIFY(reading.item);
@@ -333,6 +334,8 @@ void TestJsonItemReader::gearsAsTheVideoListsThem()
         { 1080, Codec::Bytevc1, 1500, 0, { u"c"_s } },
         { 720, Codec::Bytevc2, 0, 0, {} },
         { 360, Codec::H264, 0, 0, {} },
+        // Numbers far out of range are bounded, never converted as they are.
+        { 65536, Codec::H264, qint64(1) << 52, 0, {} },
     };
     QCOMPARE(reading.item->gears, expected);
     QCOMPARE(reading.item->playUrl, u"play"_s);
