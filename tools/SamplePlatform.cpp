@@ -71,7 +71,41 @@ const ItemTemplate itemTemplates[] = {
     { PageVariant::EmptyItemList, u"7378901234567890123", u"El-Ts_Qa7Jo", u"", u"", u"", 0 },
     { PageVariant::HostilePlayId, u"7389012345678901234", u"Hp_Id-Qz9Xw", u"不速之客",
       u"播放标识里有 & # =", u"v0200&ratio=1080p#top=1 视频", 0 },
+    { PageVariant::LivePhotos, u"7390123456789012345", u"Lp_Ht-Wq4Zc", u"会动的照片🎞️",
+      u"实况图：海边 🌊", u"", 3 },
 };
+
+// What the platform lists beside the play address: renditions for the plain video, music for it
+// and the galleries, clips for the live photos.
+void addMedia(SamplePlatform::Item *item, const QString &media)
+{
+    using Codec = VideoGear::Codec;
+    const QString video = media + u"sample.mp4?gear="_s;
+    switch (item->variant) {
+    case PageVariant::Real:
+        item->gears = {
+            { 720, Codec::Bytevc1, 1100000, 620000, { video + u"720-h265"_s } },
+            { 1080, Codec::H264, 2100000, 1180000, { video + u"1080-a"_s, video + u"1080-b"_s } },
+            { 540, Codec::H264, 800000, 450000, { video + u"540"_s } },
+            { 1080, Codec::Bytevc2, 1500000, 840000, { video + u"1080-vc2"_s } }
+        };
+        item->music = ItemMusic { media + u"music-rain.mp3"_s, u"@小鹿乱撞创作的原声"_s, 16 };
+        break;
+    case PageVariant::Gallery:
+        // The music's own address list is empty: the gallery's MP3 is its address.
+        item->music = ItemMusic { QString(), u"城市之光"_s, 31 };
+        item->soundTrack = media + u"music-city.mp3"_s;
+        break;
+    case PageVariant::LivePhotos:
+        item->clipUrls
+            = { media + u"sample.mp4?clip=1"_s, QString(), media + u"sample.mp4?clip=3"_s };
+        item->music = ItemMusic { media + u"music-sea.mp3"_s, u"海浪"_s, 12.5 };
+        item->soundTrack = media + u"ies-music/no_sound.mp3"_s;
+        break;
+    default:
+        break;
+    }
+}
 
 QByteArray dataFile(const QString &name)
 {
@@ -216,6 +250,11 @@ struct SamplePlatform::Private
                         httplib::Response &response, const Faults &faults);
     void serveItemEndpoint(const httplib::Request &request, httplib::Response &response,
                            const Faults &faults);
+    static QJsonObject withStatus(QJsonObject item, ItemEndpointMode mode);
+    static QJsonObject withheldAnswer(const QJsonArray &details, const QString &videoId,
+                                      const Faults &faults);
+    void serveAnswer(const QJsonObject &answer, const httplib::Request &request,
+                     httplib::Response &response, const Faults &faults);
     void serveWebPage(httplib::Response &response);
     void servePlay(const httplib::Request &request, httplib::Response &response);
     void serveMedia(const httplib::Request &request, httplib::Response &response,
@@ -326,7 +365,9 @@ void SamplePlatform::Private::addRoutes(RecordingServer &server)
         });
     route(server, "/web/api/v2/aweme/slidesinfo/",
           std::bind(&Private::serveItemEndpoint, this, _1, _2, _3));
-    route(server, "/(?:(?:video|note)/[0-9]+/?|jingxuan|discover)",
+    route(server,
+          "/(?:(?:video|note|slides|m/video)/[0-9]+/?|(?:share/)?user/[A-Za-z0-9_-]+"
+          "|jingxuan|discover)",
           std::bind(&Private::serveWebPage, this, _2));
     route(server, "/aweme/v1/play/", std::bind(&Private::servePlay, this, _1, _2));
     route(server, "/media/([A-Za-z0-9_.-]+)", std::bind(&Private::serveMedia, this, _1, _2, _3));
@@ -405,6 +446,8 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
         return serveNotFound(response);
     if (faults.brokenCompression)
         return serveBrokenCompression(request, response, htmlType);
+    if (faults.pageShape == SamplePlatform::PageShape::ScriptCheck)
+        return response.set_content(SharePage::scriptCheckPage().toStdString(), htmlType);
     const SharePage page(*item, q->endpoints(), faults.pageShape);
     QByteArray first = page.firstHalf();
     if (faults.invalidUtf8)
@@ -419,13 +462,24 @@ void SamplePlatform::Private::serveSharePage(const QString &videoId,
 void SamplePlatform::Private::serveItemEndpoint(const httplib::Request &request,
                                                 httplib::Response &response, const Faults &faults)
 {
-    if (faults.itemEndpoint == ItemEndpointMode::Forbidden) {
+    switch (faults.itemEndpoint) {
+    case ItemEndpointMode::Forbidden:
         response.status = 403;
-        response.set_content("<html><body><h1>403 Forbidden</h1></body></html>\n", htmlType);
-        return;
-    }
-    if (faults.itemEndpoint == ItemEndpointMode::Empty)
+        return response.set_content("<html><body><h1>403 Forbidden</h1></body></html>\n", htmlType);
+    case ItemEndpointMode::SecurityBlock:
+        response.status = 403;
+        return response.set_content("Blocked by ArgusSecurityPlugin: request id 2026120910",
+                                    "text/plain");
+    case ItemEndpointMode::TooManyRequests:
+        response.status = 429;
         return response.set_content(std::string(), jsonType);
+    case ItemEndpointMode::ScriptCheck:
+        return response.set_content(SharePage::scriptCheckPage().toStdString(), htmlType);
+    case ItemEndpointMode::Empty:
+        return response.set_content(std::string(), jsonType);
+    default:
+        break;
+    }
     if (faults.brokenCompression)
         return serveBrokenCompression(request, response, jsonType);
     // "aweme_ids=[<id>,…]": the first ID is answered.
@@ -443,11 +497,55 @@ void SamplePlatform::Private::serveItemEndpoint(const httplib::Request &request,
         // does.
         if (!item->imageUrls.isEmpty() && request.get_param_value("request_source") != "200")
             served.insert(u"images"_s, QJsonValue(QJsonValue::Null));
-        details.append(served);
+        details.append(withStatus(served, faults.itemEndpoint));
     }
-    const QJsonObject answer { { u"status_code"_s, 0 },
-                               { u"aweme_details"_s, details },
-                               { u"filter_detail"_s, QJsonArray() } };
+    serveAnswer(withheldAnswer(details, videoId, faults), request, response, faults);
+}
+
+// The item with the status the mode gives it.
+QJsonObject SamplePlatform::Private::withStatus(QJsonObject item, ItemEndpointMode mode)
+{
+    QJsonObject status { { u"is_delete"_s, mode == ItemEndpointMode::Deleted },
+                         { u"allow_share"_s, true },
+                         { u"private_status"_s,
+                           mode == ItemEndpointMode::OnlyMe            ? 1
+                               : mode == ItemEndpointMode::FriendsOnly ? 2
+                                                                       : 0 } };
+    item.insert(u"status"_s, status);
+    return item;
+}
+
+// The answer holding \a details, or in their place what the mode withholds them with.
+QJsonObject SamplePlatform::Private::withheldAnswer(const QJsonArray &details,
+                                                    const QString &videoId, const Faults &faults)
+{
+    const QJsonObject filter { { u"aweme_id"_s, videoId },
+                               { u"filter_reason"_s, faults.filterReason },
+                               { u"detail_msg"_s, u"作品不可见"_s } };
+    switch (faults.itemEndpoint) {
+    case ItemEndpointMode::Filtered:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, QJsonValue(QJsonValue::Null) },
+                 { u"filter_list"_s, QJsonArray { filter } } };
+    case ItemEndpointMode::FilterDetail:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, QJsonArray() },
+                 { u"filter_detail"_s, filter } };
+    case ItemEndpointMode::StatusCode:
+        return { { u"status_code"_s, faults.statusCode },
+                 { u"status_msg"_s, u"请稍后再试"_s },
+                 { u"aweme_details"_s, QJsonValue(QJsonValue::Null) } };
+    default:
+        return { { u"status_code"_s, 0 },
+                 { u"aweme_details"_s, details },
+                 { u"filter_detail"_s, QJsonArray() } };
+    }
+}
+
+void SamplePlatform::Private::serveAnswer(const QJsonObject &answer,
+                                          const httplib::Request &request,
+                                          httplib::Response &response, const Faults &faults)
+{
     serveBody(std::make_shared<ResponseBody>(QJsonDocument(answer).toJson(QJsonDocument::Compact)),
               request, response, jsonType, faults, ItemEndpointStep);
 }
@@ -762,6 +860,7 @@ QList<SamplePlatform::Item> SamplePlatform::items() const
             item.coverUrl = media + u"cover.jpg"_s;
         for (int i = 1; i <= t.images; ++i)
             item.imageUrls.append(media + u"image-"_s + QString::number(i) + u".jpg"_s);
+        addMedia(&item, media);
         items.append(item);
     }
     std::lock_guard<std::mutex> lock(d->mutex);
@@ -828,8 +927,25 @@ QString SamplePlatform::longLink(const Item &item, LongLinkForm form) const
         return endpoints.webOrigin + u"/note/"_s + id;
     case LongLinkForm::Jingxuan:
         return endpoints.webOrigin + u"/jingxuan?modal_id="_s + id;
+    case LongLinkForm::JingxuanMobile:
+        return endpoints.webOrigin + u"/m/video/"_s + id;
+    case LongLinkForm::WebSlides:
+        return endpoints.webOrigin + u"/slides/"_s + id;
+    case LongLinkForm::Profile:
+        // Profile addresses hold digits ("MS4w…") that are no video ID.
+        return endpoints.shareOrigin + u"/share/user/MS4wLjABAAAA4"_s + item.shortCode;
+    case LongLinkForm::OtherSite: {
+        const QString other = hostName() == u"localhost"_s ? u"127.0.0.1"_s : u"localhost"_s;
+        return u"https://"_s + other + u':' + QString::number(httpsPort()) + u"/video/"_s + id;
+    }
     }
     return QString();
+}
+
+QStringList SamplePlatform::pictureAddresses(const QString &jpeg)
+{
+    const QString stem = jpeg.chopped(jpeg.size() - jpeg.lastIndexOf(u'.'));
+    return { stem + u".webp"_s, stem + u"~tplv-dy-aweme-images:q75.webp"_s, jpeg };
 }
 
 QString SamplePlatform::itemEndpointUrl(const QString &videoId, bool withRequestSource) const

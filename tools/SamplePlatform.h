@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Endpoints.h"
+#include "ItemMusic.h"
+#include "VideoGear.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 /*!
  * \brief A loopback HTTP and HTTPS server that plays the video platform's part, for the tests and
@@ -45,6 +48,8 @@ public:
         EmptyItemList,          //!< `item_list` is an empty array
         HostilePlayId,          //!< a video whose play identifier holds "&", "#", "=", a space
                                 //!< and Chinese text, as a hostile page may write it
+        LivePhotos,             //!< a slides post whose first and last pictures carry clips,
+                                //!< with the platform's silent MP3 as its "video"
     };
 
     /*! One item the platform knows. */
@@ -57,7 +62,12 @@ public:
         QString description;
         QString playUri;        //!< the play identifier; empty when the page has none
         QString coverUrl;       //!< empty when the page has none
-        QStringList imageUrls;  //!< gallery images, in order
+        QStringList imageUrls;  //!< gallery images, in order (the JPEG of each picture)
+        QStringList clipUrls;   //!< beside imageUrls: each picture's clip, empty where none
+        QList<VideoGear> gears; //!< the video's renditions ("bit_rate")
+        std::optional<ItemMusic> music; //!< "music"; its url empty: an empty "url_list"
+        QString soundTrack;     //!< a gallery's "video" address: its music's MP3 or the
+                                //!< platform's silent one
     };
 
     /*! What a share page holds in place of the item (every item's page). */
@@ -68,6 +78,7 @@ public:
         Shell, //!< a small page that renders itself in the browser, without router data
         ErrorPage, //!< "抱歉出错了": an error page, without router data
         WatchInApp, //!< "请尝试在抖音内观看": a page that sends the visitor to the app
+        ScriptCheck, //!< a page that sets the "__ac_nonce" cookie and runs a challenge script
     };
 
     /*! How the item endpoint answers. */
@@ -75,6 +86,16 @@ public:
         Serving, //!< the item; a gallery's images only with "request_source=200"
         Empty, //!< 200 with an empty body
         Forbidden, //!< 403
+        Filtered, //!< "aweme_details": null and a "filter_list" entry with filterReason
+        FilterDetail, //!< an empty "aweme_details" and "filter_detail" with filterReason
+        Deleted, //!< the item, its "status" saying "is_delete"
+        OnlyMe, //!< the item, its "private_status" 1
+        FriendsOnly, //!< the item, its "private_status" 2
+        StatusCode, //!< "aweme_details": null and "status_code" statusCode
+        TooManyRequests, //!< 429 with an empty body
+        SecurityBlock, //!< 403 text/plain "Blocked by ArgusSecurityPlugin", as signed
+                       //!< endpoints answer scripted clients
+        ScriptCheck, //!< a script-check page (see PageShape::ScriptCheck)
     };
 
     /*! Where a short link's redirect chain ends; the forms of the long links. */
@@ -86,6 +107,10 @@ public:
         WebVideo, //!< `{web origin}/video/<id>`
         WebNote, //!< `{web origin}/note/<id>`
         Jingxuan, //!< `{web origin}/jingxuan?modal_id=<id>`, where jx.douyin.com links end
+        JingxuanMobile, //!< `{web origin}/m/video/<id>`, as jingxuan.douyin.com writes it
+        WebSlides, //!< `{web origin}/slides/<id>`
+        Profile, //!< `{share origin}/share/user/MS4wLjABAAAA…`: a user's profile, no post
+        OtherSite, //!< a video page on another host (the other loopback name), no post
     };
 
     /*! The steps a body fault applies to. */
@@ -125,6 +150,8 @@ public:
         LongLinkForm shortLinkTarget = LongLinkForm::ShareVideo; //!< where short links end
         PageShape pageShape = PageShape::Full; //!< share pages: what they hold
         ItemEndpointMode itemEndpoint = ItemEndpointMode::Serving;
+        QString filterReason = QStringLiteral("status_deleted"); //!< for the filtering modes
+        int statusCode = 8;         //!< for ItemEndpointMode::StatusCode
         BodyFault bodyFault = BodyFault::None; //!< at the steps in bodyFaultSteps
         int bodyFaultSteps = EveryStep;
         int dripIntervalMs = 1000;  //!< the pause between two bytes of a dripping body
@@ -203,6 +230,10 @@ public:
     QString shortLink(const Item &item) const;
     /*! The long link of \a item in \a form. */
     QString longLink(const Item &item, LongLinkForm form) const;
+    /*! The addresses a picture's "url_list" gives for the JPEG \a jpeg, in the platform's order:
+     *  two WebP renditions, then the JPEG. */
+    static QStringList pictureAddresses(const QString &jpeg);
+
     /*! The item endpoint's address for \a videoId, with "request_source=200" when asked. */
     QString itemEndpointUrl(const QString &videoId, bool withRequestSource = false) const;
 

@@ -29,6 +29,55 @@ QJsonObject author(const SamplePlatform::Item &item)
              { u"follower_count"_s, 12873 } };
 }
 
+QJsonObject gear(const VideoGear &gear, const QString &uri)
+{
+    // url_key: "{uri}_{codec}_{height}p_{bitrate}"; a 540p stream is 544 pixels high.
+    const QString codec = VideoGear::codecName(gear.codec);
+    const QString key = uri + u'_' + codec + u'_' + QString::number(gear.height) + u"p_"_s
+        + QString::number(gear.bitrate);
+    QJsonObject playAddr = urlList(uri, gear.urls);
+    playAddr.insert(u"url_key"_s, key);
+    playAddr.insert(u"data_size"_s, gear.size);
+    playAddr.insert(u"height"_s, gear.height == 540 ? 544 : gear.height);
+    playAddr.insert(u"width"_s, gear.height * 9 / 16);
+    const QString quality = gear.height >= 1080 ? u"normal"_s : u"adapt_lowest"_s;
+    return { { u"gear_name"_s, QString(quality + u'_' + QString::number(gear.height) + u"_0"_s) },
+             { u"quality_type"_s, gear.height / 10 },
+             { u"bit_rate"_s, gear.bitrate },
+             { u"is_h265"_s, gear.codec == VideoGear::Codec::Bytevc1 ? 1 : 0 },
+             { u"is_bytevc1"_s, gear.codec == VideoGear::Codec::Bytevc1 ? 1 : 0 },
+             { u"FPS"_s, 30 },
+             { u"play_addr"_s, playAddr } };
+}
+
+QJsonArray gears(const QList<VideoGear> &gears, const QString &uri)
+{
+    QJsonArray list;
+    for (const VideoGear &entry : gears)
+        list.append(gear(entry, uri));
+    return list;
+}
+
+// A picture's clip, as slides posts carry it (durations in milliseconds).
+QJsonObject clip(const QString &url)
+{
+    const QString uri = u"v0d00fg10000clip"_s + QString::number(qHash(url) % 100000);
+    const VideoGear only { 720, VideoGear::Codec::H264, 900000, 0, { url } };
+    return { { u"play_addr"_s, urlList(uri, { url }) },
+             { u"bit_rate"_s, gears({ only }, uri) },
+             { u"duration"_s, 2000 },
+             { u"clip_type"_s, 4 } };
+}
+
+QJsonObject music(const ItemMusic &music)
+{
+    return { { u"title"_s, music.title },
+             { u"duration"_s, music.duration },
+             { u"play_url"_s,
+               urlList(u"ies-music/"_s + music.title,
+                       music.url.isEmpty() ? QStringList() : QStringList { music.url }) } };
+}
+
 QJsonObject video(const SamplePlatform::Item &item, const Endpoints &endpoints)
 {
     QJsonObject video { { u"width"_s, 160 },
@@ -39,9 +88,15 @@ QJsonObject video(const SamplePlatform::Item &item, const Endpoints &endpoints)
         return video;
     const QString playAddress = endpoints.webOrigin + u"/aweme/v1/play/?video_id="_s + item.playUri
         + u"&ratio=540p&line=0"_s;
-    video.insert(u"play_addr"_s,
-                 urlList(item.playUri,
-                         item.playUri.isEmpty() ? QStringList() : QStringList { playAddress }));
+    // A gallery's "video" names its music's MP3 (or a silent one), never a video.
+    if (!item.soundTrack.isEmpty())
+        video.insert(u"play_addr"_s, urlList(item.soundTrack, { item.soundTrack }));
+    else
+        video.insert(u"play_addr"_s,
+                     urlList(item.playUri,
+                             item.playUri.isEmpty() ? QStringList() : QStringList { playAddress }));
+    if (!item.gears.isEmpty())
+        video.insert(u"bit_rate"_s, gears(item.gears, item.playUri));
     video.insert(u"cover"_s, urlList(u"tos-cn-p-0015/cover_"_s + item.videoId, { item.coverUrl }));
     return video;
 }
@@ -49,11 +104,18 @@ QJsonObject video(const SamplePlatform::Item &item, const Endpoints &endpoints)
 QJsonArray images(const SamplePlatform::Item &item)
 {
     QJsonArray images;
-    for (const QString &url : item.imageUrls) {
-        QJsonObject image
-            = urlList(u"tos-cn-i-0813/"_s + url.section(u'/', -1), { url, url + u"?alt=1"_s });
+    for (qsizetype i = 0; i < item.imageUrls.size(); ++i) {
+        const QString &url = item.imageUrls.at(i);
+        QJsonObject image = urlList(u"tos-cn-i-0813/"_s + url.section(u'/', -1),
+                                    SamplePlatform::pictureAddresses(url));
+        // The download list carries a watermark: the one a client must not take.
+        image.insert(u"download_url_list"_s,
+                     QJsonArray { QString(url + u"~tplv-dy-aweme-images-watermark.jpeg"_s) });
         image.insert(u"width"_s, 160);
         image.insert(u"height"_s, 120);
+        const QString clipUrl = item.clipUrls.value(i);
+        if (!clipUrl.isEmpty())
+            image.insert(u"video"_s, clip(clipUrl));
         images.append(image);
     }
     return images;
@@ -64,7 +126,14 @@ QJsonObject itemObject(const SamplePlatform::Item &item, const Endpoints &endpoi
     QJsonObject object { { u"aweme_id"_s, item.videoId },
                          { u"desc"_s, item.description },
                          { u"create_time"_s, 1700000000 },
-                         { u"aweme_type"_s, item.imageUrls.isEmpty() ? 4 : 2 },
+                         // Today every item says 0; the media type tells a note (2) or
+                         // slides (42) from a video (4).
+                         { u"aweme_type"_s, 0 },
+                         { u"media_type"_s,
+                           item.variant == PageVariant::LivePhotos ? 42
+                               : item.imageUrls.isEmpty()          ? 4
+                                                                   : 2 },
+                         { u"is_slides"_s, item.variant == PageVariant::LivePhotos },
                          { u"video"_s, video(item, endpoints) },
                          { u"statistics"_s,
                            QJsonObject { { u"digg_count"_s, 4521 },
@@ -76,6 +145,8 @@ QJsonObject itemObject(const SamplePlatform::Item &item, const Endpoints &endpoi
                                    + u'/') } };
     if (item.variant != PageVariant::MissingFields)
         object.insert(u"author"_s, author(item));
+    if (item.music)
+        object.insert(u"music"_s, music(*item.music));
     object.insert(u"images"_s,
                   item.imageUrls.isEmpty() ? QJsonValue(QJsonValue::Null)
                                            : QJsonValue(images(item)));
@@ -228,6 +299,13 @@ QJsonObject SharePage::item() const
 bool SharePage::hasItemList() const
 {
     return m_item.variant != PageVariant::EmptyItemList && m_shape != PageShape::EmptyItemList;
+}
+
+QByteArray SharePage::scriptCheckPage()
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head><body>"
+           "<script>document.cookie=\"__ac_nonce=0673b1c2d00a4f5e6b7c8;path=/\";</script>"
+           "<script src=\"/static/ac/challenge.js\"></script></body></html>\n";
 }
 
 QByteArray SharePage::invalidUtf8Bytes()

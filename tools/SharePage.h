@@ -29,6 +29,10 @@ public:
     /*! The item as the router data holds it (also what the item endpoint serves). */
     QJsonObject item() const;
 
+    /*! A script-check page, as the platform serves suspected scripts in place of a page or an
+     *  answer. */
+    static QByteArray scriptCheckPage();
+
     /*! Bytes that are not valid UTF-8, placed in a comment by the invalid-UTF-8 fault. */
     static QByteArray invalidUtf8Bytes();
 

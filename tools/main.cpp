@@ -48,11 +48,21 @@ const QList<QPair<QString, PageShape>> pageShapes {
     { u"shell"_s, PageShape::Shell },
     { u"error"_s, PageShape::ErrorPage },
     { u"watch-in-app"_s, PageShape::WatchInApp },
+    { u"script-check"_s, PageShape::ScriptCheck },
 };
 const QList<QPair<QString, ItemEndpointMode>> itemEndpointModes {
     { u"serving"_s, ItemEndpointMode::Serving },
     { u"empty"_s, ItemEndpointMode::Empty },
     { u"forbidden"_s, ItemEndpointMode::Forbidden },
+    { u"filtered"_s, ItemEndpointMode::Filtered },
+    { u"filter-detail"_s, ItemEndpointMode::FilterDetail },
+    { u"deleted"_s, ItemEndpointMode::Deleted },
+    { u"only-me"_s, ItemEndpointMode::OnlyMe },
+    { u"friends-only"_s, ItemEndpointMode::FriendsOnly },
+    { u"status-code"_s, ItemEndpointMode::StatusCode },
+    { u"too-many-requests"_s, ItemEndpointMode::TooManyRequests },
+    { u"security-block"_s, ItemEndpointMode::SecurityBlock },
+    { u"script-check"_s, ItemEndpointMode::ScriptCheck },
 };
 const QList<QPair<QString, LongLinkForm>> longLinkForms {
     { u"share-video"_s, LongLinkForm::ShareVideo },
@@ -62,6 +72,10 @@ const QList<QPair<QString, LongLinkForm>> longLinkForms {
     { u"web-video"_s, LongLinkForm::WebVideo },
     { u"web-note"_s, LongLinkForm::WebNote },
     { u"jingxuan"_s, LongLinkForm::Jingxuan },
+    { u"jingxuan-mobile"_s, LongLinkForm::JingxuanMobile },
+    { u"web-slides"_s, LongLinkForm::WebSlides },
+    { u"profile"_s, LongLinkForm::Profile },
+    { u"other-site"_s, LongLinkForm::OtherSite },
 };
 const QList<QPair<QString, BodyFault>> bodyFaults {
     { u"none"_s, BodyFault::None },
@@ -91,6 +105,7 @@ QString variantName(SamplePlatform::PageVariant variant)
         { V::NoRouterData, u"no router data"_s },
         { V::EmptyItemList, u"empty item list"_s },
         { V::HostilePlayId, u"hostile play identifier"_s },
+        { V::LivePhotos, u"live photos"_s },
     };
     for (const auto &[value, name] : names) {
         if (value == variant)

@@ -146,6 +146,8 @@ void DownloadItem::complete(const JobOutcome::Status status)
         object.insert(u"files"_s, m_files);
         if (!m_error.isEmpty())
             object.insert(u"error"_s, m_error);
+        if (m_resolution.failure)
+            object.insert(u"reason"_s, m_resolution.failure->code());
         m_context.display->out(Console::jsonLine(object));
     }
     finish(saved ? Outcome::Done : stopped ? Outcome::Stopped : Outcome::Failed);

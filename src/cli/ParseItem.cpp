@@ -35,6 +35,9 @@ void ParseItem::useResolution(const ResolveJob::Result &result)
             object.insert(u"id"_s, *result.videoId);
         if (failure)
             object.insert(u"error"_s, *failure);
+        // Beside the sentence, the stable code scripts can tell the reasons by.
+        if (result.failure)
+            object.insert(u"reason"_s, result.failure->code());
         m_context.display->out(Console::jsonLine(object));
     } else {
         m_context.display->out(summaryText(*result.record, result.videoId)

@@ -11,9 +11,10 @@
  * reason).
  *
  * The failure record itself keeps exactly its two entries; this value travels beside it. The
- * kind is for code and for translation tables; description() is a readable English sentence
- * (translatable in the context "FailureReason"). The detail may hold text that came from the
- * network: escape it before it reaches a terminal.
+ * kind is for code and for translation tables, code() its stable name for scripts; description()
+ * is a readable English sentence for people (translatable in the context "FailureReason"), and
+ * technicalDescription() adds what was seen, for the diagnostic lines. The detail may hold text
+ * that came from the network: escape it before it reaches a terminal.
  */
 class FailureReason
 {
@@ -35,15 +36,24 @@ public:
         TooLarge, //!< an answer over its size limit
         NotUtf8, //!< a share page that is not UTF-8
         DecompressionFailed, //!< an answer whose compressed body could not be unpacked
-        NoRouterData, //!< a share page without router data (or with router data that is not JSON)
-        NoItem, //!< neither the share page nor the item endpoint holds the item
-        PlatformRefused, //!< the item endpoint answered 403 or with an empty body
         Cancelled, //!< the user stopped the parse or the download
         WriteFailed, //!< a file or folder could not be written (the system's reason in the detail)
         WrongContent, //!< a download that is not what it claims to be (not a video, no picture)
         IncompleteTransfer, //!< a transfer that ended before the whole file was there
         AlbumCopyFailed, //!< the downloaded file could not be copied into its album
         NothingToSave, //!< an item with neither a video nor pictures
+        // Why the platform gives no item; the detail says what was seen.
+        Removed, //!< the post was deleted
+        Private, //!< only its author sees the post
+        FriendsOnly, //!< only the author's friends see the post
+        ExpiredStory, //!< a story past its 24 hours
+        NotAvailableHere, //!< withheld for copyright or region
+        Withheld, //!< filtered out, no reason given
+        LoginRequired, //!< the platform wants a logged-in user
+        RateLimited, //!< too many requests (429, risk control): wait and retry
+        Refused, //!< scripted access blocked, or a script check instead of an answer
+        NotAPost, //!< the link leads to a profile or another site, not to a post
+        PlatformChanged, //!< no road found the item, and nothing says why
     };
     Q_ENUM(Kind)
 
@@ -54,8 +64,15 @@ public:
     /*! What was seen, for the description; may be empty. */
     QString detail() const { return m_detail; }
 
-    /*! A readable sentence: what went wrong, then the detail. */
+    /*! A stable name of the kind for scripts, such as "removed" or "rate_limited". */
+    QString code() const;
+    /*! A readable sentence for people: what went wrong, then the detail where it helps them (an
+     *  address, a status); the detail of why the platform gave no item is left out. */
     QString description() const;
+    /*! What went wrong, then the detail, always: for the diagnostic lines. */
+    QString technicalDescription() const;
+    /*! True for the kinds that say why the platform gives no item (Removed … PlatformChanged). */
+    bool isAboutTheItem() const;
     /*! What went wrong for \a kind, without any detail. */
     static QString summary(Kind kind);
 

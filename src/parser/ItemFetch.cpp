@@ -1,30 +1,11 @@
 #include "ItemFetch.h"
 
+#include "ItemAnswer.h"
 #include "ItemRoad.h"
 #include "KivoraLog.h"
 #include "NetworkThread.h"
 
 #include <memory>
-
-namespace {
-
-using Kind = FailureReason::Kind;
-
-// Why neither of two roads gave the item: what the later road said when it refused or failed with
-// a status, else what the earlier one lacked (the later having nothing either). The details are
-// phrases such as "the share page holds no router data".
-FailureReason neitherRoad(const FailureReason &earlier, const FailureReason &later)
-{
-    if (later.kind() != Kind::NoItem)
-        return { later.kind(), ItemFetch::tr("%1, and %2").arg(later.detail(), earlier.detail()) };
-    // The kind's summary says what the earlier road lacked, unless it is a status.
-    if (earlier.kind() == Kind::HttpStatus)
-        return { earlier.kind(),
-                 ItemFetch::tr("%1, and %2").arg(earlier.detail(), later.detail()) };
-    return { earlier.kind(), ItemFetch::tr("%1 either").arg(later.detail()) };
-}
-
-} // namespace
 
 // One fetch: the roads in their order, until one finds the item.
 struct ItemFetch::Run : std::enable_shared_from_this<ItemFetch::Run>
@@ -49,12 +30,14 @@ struct ItemFetch::Run : std::enable_shared_from_this<ItemFetch::Run>
         if (arrival.record)
             return finish(*arrival.record, std::nullopt);
         if (arrival.transferFailed) {
-            KivoraLog::line(u"Kivora1  ", [&] { return arrival.problem->description(); });
+            KivoraLog::line(u"Kivora1  ", [&] { return arrival.problem->technicalDescription(); });
             return finish(trail->parser.failureRecord(), arrival.problem);
         }
-        problem = problem ? neitherRoad(*problem, *arrival.problem) : *arrival.problem;
+        problem = problem ? ItemAnswer::neitherRoad(*problem, *arrival.problem) : *arrival.problem;
         if (next < roads->size())
             return takeNextRoad();
+        // What each road saw goes to the diagnostic line; people get the reason's plain sentence.
+        KivoraLog::line(u"Kivora1  ", [&] { return problem->technicalDescription(); });
         finish(trail->parser.failureRecord(), problem);
     }
 

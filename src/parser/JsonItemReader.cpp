@@ -1,5 +1,7 @@
 #include "JsonItemReader.h"
 
+#include "GearPreference.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -23,6 +25,19 @@ constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
 const QLatin1StringView routerDataPath[]
     = { "loaderData"_L1, "video_(id)/page"_L1, "videoInfoRes"_L1, "item_list"_L1 };
 const QLatin1StringView itemAnswerPath[] = { "aweme_details"_L1 };
+
+// A count the platform states (bytes, bits per second, pixels) as an integer within 0 and
+// \a maximum: a hostile number far out of range must not reach a conversion that is undefined.
+qint64 boundedCount(std::optional<double> value, qint64 maximum)
+{
+    if (!value || !(*value > 0))
+        return 0;
+    return *value >= double(maximum) ? maximum : qint64(*value);
+}
+
+// Larger than any real size or bit rate, and exact in a double.
+constexpr qint64 maximumCount = qint64(1) << 52;
+constexpr qint64 maximumPixels = 1 << 16;
 
 bool isJsonSpace(char c)
 {
@@ -365,6 +380,48 @@ private:
         return converted;
     }
 
+    // True for the literal true; any other value is read and ignored.
+    bool isTrue(int depth)
+    {
+        if (at('t'))
+            return literal("true");
+        value(depth);
+        return false;
+    }
+
+    // True for the literal true and for a number other than 0, as the platform writes flags.
+    bool flag(int depth)
+    {
+        if (at('t') || at('f') || at('n'))
+            return isTrue(depth);
+        const std::optional<double> number = numberOrNothing(depth);
+        return number && *number != 0;
+    }
+
+    // The texts of the array at the cursor, at most JsonItemReader::maximumAddresses of them.
+    QList<RawString> texts(int depth)
+    {
+        QList<RawString> found;
+        if (!at('[')) {
+            value(depth);
+            return found;
+        }
+        elements(depth, [&](qsizetype) {
+            const std::optional<RawString> entry = text(depth + 1);
+            if (entry && found.size() < JsonItemReader::maximumAddresses)
+                found.append(*entry);
+        });
+        return found;
+    }
+
+    static QStringList decoded(const QList<RawString> &raw)
+    {
+        QStringList texts;
+        for (const RawString &entry : raw)
+            texts.append(entry.decoded());
+        return texts;
+    }
+
     // The first element of the array at the cursor, when it is text.
     std::optional<RawString> firstText(int depth)
     {
@@ -410,43 +467,197 @@ private:
         return found;
     }
 
-    void video(int depth, Item *item)
+    // A play address object: "uri" and the first of "url_list".
+    void playAddr(int depth, Item *item)
     {
         item->playUri.clear();
-        item->cover.clear();
+        item->playUrl.clear();
         ifObject(depth, [&](const RawString &key) {
-            if (key.is("play_addr"_L1))
-                item->playUri = memberText(depth + 1, "uri"_L1);
-            else if (key.is("cover"_L1))
-                item->cover = memberFirstText(depth + 1, "url_list"_L1);
+            if (key.is("uri"_L1)) {
+                item->playUri = textOrEmpty(depth + 1);
+            } else if (key.is("url_list"_L1)) {
+                const std::optional<RawString> first = firstText(depth + 1);
+                item->playUrl = first ? first->decoded() : QString();
+            } else {
+                value(depth + 1);
+            }
+        });
+    }
+
+    // One element of "bit_rate".
+    VideoGear gear(int depth)
+    {
+        VideoGear gear;
+        QString gearName, urlKey;
+        qint64 pixelHeight = 0;
+        bool isBytevc1 = false, isH265 = false;
+        members(depth, [&](const RawString &key) {
+            const int inner = depth + 1;
+            if (key.is("gear_name"_L1))
+                gearName = textOrEmpty(inner);
+            else if (key.is("bit_rate"_L1))
+                gear.bitrate = boundedCount(numberOrNothing(inner), maximumCount);
+            else if (key.is("is_bytevc1"_L1))
+                isBytevc1 = flag(inner);
+            else if (key.is("is_h265"_L1))
+                isH265 = flag(inner);
+            else if (key.is("play_addr"_L1))
+                ifObject(inner, [&](const RawString &name) {
+                    if (name.is("url_key"_L1))
+                        urlKey = textOrEmpty(inner + 1);
+                    else if (name.is("data_size"_L1))
+                        gear.size = boundedCount(numberOrNothing(inner + 1), maximumCount);
+                    else if (name.is("height"_L1))
+                        pixelHeight = boundedCount(numberOrNothing(inner + 1), maximumPixels);
+                    else if (name.is("url_list"_L1))
+                        gear.urls = decoded(texts(inner + 1));
+                    else
+                        value(inner + 1);
+                });
+            else
+                value(inner);
+        });
+        gear.height = VideoGear::nominalHeight(gearName, urlKey, int(pixelHeight));
+        gear.codec = VideoGear::codecOf(urlKey, isBytevc1, isH265);
+        return gear;
+    }
+
+    void gears(int depth, Item *item)
+    {
+        item->gears.clear();
+        if (!at('[')) {
+            value(depth);
+            return;
+        }
+        elements(depth, [&](qsizetype) {
+            if (at('{') && item->gears.size() < JsonItemReader::maximumGears)
+                item->gears.append(gear(depth + 1));
             else
                 value(depth + 1);
         });
     }
 
+    void video(int depth, Item *item)
+    {
+        item->playUri.clear();
+        item->playUrl.clear();
+        item->cover.clear();
+        item->gears.clear();
+        ifObject(depth, [&](const RawString &key) {
+            if (key.is("play_addr"_L1))
+                playAddr(depth + 1, item);
+            else if (key.is("cover"_L1))
+                item->cover = memberFirstText(depth + 1, "url_list"_L1);
+            else if (key.is("bit_rate"_L1))
+                gears(depth + 1, item);
+            else
+                value(depth + 1);
+        });
+    }
+
+    // A picture's clip: its best H.264 rendition's first address, else its play address.
+    QString clip(int depth)
+    {
+        Item clip;
+        video(depth, &clip);
+        const std::optional<qsizetype> best = GearPreference().choose(clip.gears);
+        if (best && !clip.gears.at(*best).urls.isEmpty())
+            return clip.gears.at(*best).urls.first();
+        return clip.playUrl;
+    }
+
+    static bool isJpeg(const QString &address)
+    {
+        const QString path = address.section(u'?', 0, 0).section(u'#', 0, 0);
+        return path.endsWith(u".jpeg"_s, Qt::CaseInsensitive)
+            || path.endsWith(u".jpg"_s, Qt::CaseInsensitive);
+    }
+
+    // The picture's address and its fallbacks, from its "url_list" entries.
+    static std::optional<QStringList> orderedAddresses(const QList<RawString> &raw)
+    {
+        QStringList addresses;
+        for (const RawString &entry : raw) {
+            if (!entry.bytes.isEmpty())
+                addresses.append(entry.decoded());
+        }
+        if (addresses.isEmpty())
+            return std::nullopt;
+        const auto jpeg = std::find_if(addresses.begin(), addresses.end(), isJpeg);
+        if (jpeg != addresses.end())
+            std::rotate(addresses.begin(), jpeg, jpeg + 1);
+        return addresses;
+    }
+
     void images(int depth, Item *item)
     {
         item->images.clear();
+        item->imageFallbacks.clear();
+        item->clips.clear();
         item->imagesLeftOut = 0;
         if (!at('[')) {
             value(depth);
             return;
         }
         elements(depth, [&](qsizetype) {
-            std::optional<RawString> address;
+            const bool keep = item->images.size() < JsonItemReader::maximumImages;
+            std::optional<QList<RawString>> addresses;
+            QString clipAddress;
             ifObject(depth + 1, [&](const RawString &key) {
                 if (key.is("url_list"_L1))
-                    address = firstText(depth + 2);
+                    addresses = texts(depth + 2);
+                else if (key.is("video"_L1) && keep)
+                    clipAddress = clip(depth + 2);
                 else
                     value(depth + 2);
             });
-            if (!address)
-                return;
-            // Past the limit, an address is only counted: it is never decoded.
-            if (item->images.size() < JsonItemReader::maximumImages)
-                item->images.append(address->decoded());
-            else
+            // Past the limit, a picture is only counted: its addresses are never decoded.
+            const std::optional<QStringList> ordered
+                = addresses && keep ? orderedAddresses(*addresses) : std::nullopt;
+            if (ordered) {
+                item->images.append(ordered->first());
+                item->imageFallbacks.append(ordered->mid(1));
+                item->clips.append(clipAddress);
+            } else if (addresses && !keep
+                       && std::any_of(
+                           addresses->cbegin(), addresses->cend(),
+                           [](const RawString &entry) { return !entry.bytes.isEmpty(); })) {
                 ++item->imagesLeftOut;
+            }
+        });
+    }
+
+    std::optional<ItemMusic> music(int depth)
+    {
+        if (!at('{')) {
+            value(depth);
+            return std::nullopt;
+        }
+        ItemMusic music;
+        members(depth, [&](const RawString &key) {
+            if (key.is("title"_L1))
+                music.title = textOrEmpty(depth + 1);
+            else if (key.is("duration"_L1))
+                music.duration = numberOrNothing(depth + 1).value_or(0);
+            else if (key.is("play_url"_L1))
+                music.url = memberFirstText(depth + 1, "url_list"_L1);
+            else
+                value(depth + 1);
+        });
+        return music;
+    }
+
+    void status(int depth, Item *item)
+    {
+        item->isDeleted = false;
+        item->privateStatus.reset();
+        ifObject(depth, [&](const RawString &key) {
+            if (key.is("is_delete"_L1))
+                item->isDeleted = flag(depth + 1);
+            else if (key.is("private_status"_L1))
+                item->privateStatus = numberOrNothing(depth + 1);
+            else
+                value(depth + 1);
         });
     }
 
@@ -465,6 +676,14 @@ private:
                 images(inner, &item);
             else if (key.is("aweme_type"_L1))
                 item.awemeType = numberOrNothing(inner);
+            else if (key.is("media_type"_L1))
+                item.mediaType = numberOrNothing(inner);
+            else if (key.is("is_slides"_L1))
+                item.isSlides = isTrue(inner);
+            else if (key.is("status"_L1))
+                status(inner, &item);
+            else if (key.is("music"_L1))
+                item.music = music(inner);
             else
                 value(inner);
         });
@@ -504,6 +723,11 @@ private:
 };
 
 } // namespace
+
+bool JsonItemReader::Item::isGallery() const
+{
+    return !images.isEmpty() || mediaType == 2 || mediaType == 42 || isSlides;
+}
 
 JsonItemReader::Reading JsonItemReader::read(QByteArrayView json, Path path)
 {

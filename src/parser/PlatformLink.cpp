@@ -88,6 +88,8 @@ constexpr ItemLinkForm itemLinkForms[] = {
     // The share pages (www.iesdouyin.com, m.douyin.com).
     { u"^/share/video/([0-9]+)", {}, false },
     { u"^/share/(?:note|slides)/([0-9]+)", {}, true },
+    // The mobile pages of jingxuan.douyin.com.
+    { u"^/m/video/([0-9]+)", {}, false },
     // Pages that show the item over another one: /jingxuan, /discover, /user/….
     { {}, u"modal_id", false },
 };
@@ -119,7 +121,8 @@ PlatformLink PlatformLink::classify(const QUrl &url, const Endpoints &endpoints)
         link.m_kind = Kind::PlayAddress;
         return link;
     }
-    if (isPlatformHost(url, endpoints)) {
+    link.m_onPlatform = isPlatformHost(url, endpoints);
+    if (link.m_onPlatform) {
         for (std::size_t row = 0; row < std::size(itemLinkForms); ++row) {
             const QString videoId = videoIdIn(url, row);
             if (!videoId.isEmpty()) {

@@ -53,9 +53,13 @@ public:
     QString videoId() const { return m_videoId; }
     /*! True for an item link of a picture gallery ("note" and "slides" forms). */
     bool isGallery() const { return m_gallery; }
+    /*! True for any link on a platform host: one that is no item link is a page of the platform
+     *  that shows no post (a profile, the home page). */
+    bool isOnPlatform() const { return m_onPlatform; }
 
 private:
     Kind m_kind = Kind::Other;
     QString m_videoId;
     bool m_gallery = false;
+    bool m_onPlatform = false;
 };

@@ -66,14 +66,24 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
 
     void arrive(const QUrl &address, int status)
     {
-        const std::optional<QString> videoId
-            = VideoParser::videoIDFromFinalAddress(address, parser.endpoints());
+        // A short link that leads anywhere but to an item (a profile, another site's video) is
+        // not a post link, whatever digits its end holds.
+        const bool fromShortLink = visited.size() > 1
+            && PlatformLink::classify(visited.first(), parser.endpoints()).kind()
+                == PlatformLink::Kind::ShortLink;
+        const std::optional<QString> videoId = fromShortLink
+            ? std::nullopt
+            : VideoParser::videoIDFromFinalAddress(address, parser.endpoints());
         if (videoId) {
             done({ videoId, PlatformLink::classify(address, parser.endpoints()).isGallery(),
                    std::nullopt });
             return;
         }
-        fail({ Kind::NoVideoId,
+        // A short link that ends where it began is a dead link, not a page of the platform.
+        const PlatformLink end = PlatformLink::classify(address, parser.endpoints());
+        const bool notAPost
+            = fromShortLink || (end.isOnPlatform() && end.kind() != PlatformLink::Kind::ShortLink);
+        fail({ notAPost ? Kind::NotAPost : Kind::NoVideoId,
                tr("the link ended at %1 (HTTP %2), which holds no video ID")
                    .arg(address.toDisplayString())
                    .arg(status) });

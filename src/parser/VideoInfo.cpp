@@ -23,14 +23,25 @@ VideoInfo VideoInfo::failure(const QString &tips)
 VideoInfo VideoInfo::full(const QString &name, const QString &title, const QString &video,
                           const QString &cover, const QStringList &images, const QString &tips)
 {
+    return full(name, title, video, cover, images, tips, Media());
+}
+
+VideoInfo VideoInfo::full(const QString &name, const QString &title, const QString &video,
+                          const QString &cover, const QStringList &images, const QString &tips,
+                          const Media &media)
+{
     VideoInfo info;
     info.m_name = name;
     info.m_title = title;
     info.m_video = video;
     info.m_cover = cover;
     info.m_images = images;
-    info.m_kind = images.isEmpty() ? Kind::Video : Kind::Gallery;
+    info.m_kind = images.isEmpty() && !media.gallery ? Kind::Video : Kind::Gallery;
     info.m_tips = tips;
+    info.m_media = media;
+    // One entry per picture, whatever the caller gave.
+    info.m_media.clips.resize(images.size());
+    info.m_media.imageFallbacks.resize(images.size());
     return info;
 }
 
@@ -71,8 +82,16 @@ QJsonObject VideoInfo::toJson() const
     put(QStringLiteral("title"), m_title);
     put(QStringLiteral("video"), m_video);
     put(QStringLiteral("cover"), m_cover);
-    if (m_images)
+    if (m_images) {
         json.insert(QStringLiteral("images"), QJsonArray::fromStringList(*m_images));
+        json.insert(QStringLiteral("clips"), QJsonArray::fromStringList(m_media.clips));
+        QJsonArray gears;
+        for (const VideoGear &gear : m_media.gears)
+            gears.append(gear.toJson());
+        json.insert(QStringLiteral("gears"), gears);
+    }
+    if (m_media.music)
+        json.insert(QStringLiteral("music"), m_media.music->toJson());
     put(QStringLiteral("type"), type());
     put(QStringLiteral("tips"), m_tips);
     return json;
@@ -87,5 +106,5 @@ bool operator==(const VideoInfo &a, const VideoInfo &b)
 {
     return a.m_kind == b.m_kind && a.m_name == b.m_name && a.m_title == b.m_title
         && a.m_video == b.m_video && a.m_cover == b.m_cover && a.m_images == b.m_images
-        && a.m_tips == b.m_tips;
+        && a.m_tips == b.m_tips && a.m_media == b.m_media;
 }

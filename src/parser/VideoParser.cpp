@@ -1,5 +1,6 @@
 #include "VideoParser.h"
 
+#include "ItemAnswer.h"
 #include "ItemFetch.h"
 #include "JsonItemReader.h"
 #include "KivoraLog.h"
@@ -143,6 +144,10 @@ std::optional<QString> VideoParser::videoIDFromFinalAddress(const QUrl &address,
     const PlatformLink link = PlatformLink::classify(address, endpoints);
     if (link.kind() == PlatformLink::Kind::ItemLink)
         return link.videoId();
+    // A page of the platform that is no item (a profile: "/user/MS4wLjABAAAA…") holds digits
+    // that are no video ID.
+    if (link.isOnPlatform())
+        return std::nullopt;
     // Host and port are where the platform lives, not what it addresses: an address such as
     // 127.0.0.1:4443 must not have its digits taken for the video ID.
     static const QRegularExpression digits(QStringLiteral("[0-9]+"));
@@ -232,17 +237,23 @@ VideoParser::Reading VideoParser::readSharePage(const QByteArray &body, int stat
         return routerData.isObject ? compactJson(*json) : QStringLiteral("(null)");
     });
 
-    Reading reading { recordFromItem(routerData.item, tips()), std::nullopt };
-    if (!reading.record.isFailureRecord())
+    const std::optional<FailureReason> withheld
+        = routerData.item ? ItemAnswer::itemFailure(*routerData.item) : std::nullopt;
+    Reading reading { withheld ? failureRecord() : recordFromItem(routerData.item, tips()),
+                      withheld };
+    if (withheld || !reading.record.isFailureRecord())
         return reading;
+    if (const std::optional<FailureReason> said = ItemAnswer::pageFailure(status, body, json)) {
+        reading.problem = said;
+        return reading;
+    }
     const QString problem = !isText ? tr("the share page is not UTF-8")
         : !json                     ? tr("the share page holds no router data")
         : !routerData.isObject      ? tr("the share page's router data is not a JSON object")
                                     : tr("the share page's router data holds no item");
     const Kind kind = status >= 400 ? Kind::HttpStatus
         : !isText                   ? Kind::NotUtf8
-        : !routerData.isObject      ? Kind::NoRouterData
-                                    : Kind::NoItem;
+                                    : Kind::PlatformChanged;
     reading.problem = FailureReason(
         kind,
         status >= 400 ? tr("the share page answered HTTP %1 and holds no item").arg(status)
@@ -258,26 +269,15 @@ VideoParser::Reading VideoParser::readItemAnswer(const QByteArray &body, int sta
 
     const std::optional<JsonItemReader::Item> item
         = isText ? JsonItemReader::read(body, JsonItemReader::Path::ItemAnswer).item : std::nullopt;
-    Reading reading { recordFromItem(item, itemEndpointTips()), std::nullopt };
-    if (item) {
-        // Image posts: 2 in older answers, 68 in today's.
-        reading.galleryType = item->awemeType == 2 || item->awemeType == 68;
+    const std::optional<FailureReason> withheld
+        = item ? ItemAnswer::itemFailure(*item) : std::nullopt;
+    if (item && !withheld) {
+        Reading reading { recordFromItem(item, itemEndpointTips()), std::nullopt };
+        // Image posts: by their media type today; aweme_type 2 or 68 in older answers.
+        reading.galleryType = item->isGallery() || item->awemeType == 2 || item->awemeType == 68;
         return reading;
     }
-    const bool empty = body.trimmed().isEmpty();
-    if (status == 403 || (status < 300 && empty)) {
-        reading.problem
-            = FailureReason(Kind::PlatformRefused,
-                            status == 403 ? tr("the item endpoint answered HTTP 403")
-                                          : tr("the item endpoint answered with an empty body"));
-    } else if (status >= 400) {
-        reading.problem
-            = FailureReason(Kind::HttpStatus, tr("the item endpoint answered HTTP %1").arg(status));
-    } else {
-        reading.problem
-            = FailureReason(Kind::NoItem, tr("the item endpoint's answer holds no item"));
-    }
-    return reading;
+    return { failureRecord(), withheld ? withheld : ItemAnswer::endpointFailure(status, body) };
 }
 
 VideoInfo VideoParser::parseVideoInfoFromJSON(const std::optional<QJsonValue> &root) const
@@ -308,8 +308,24 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
                    .arg(item->images.size() + item->imagesLeftOut)
                    .arg(item->images.size());
     }
-    const QString video = item->playUri.isEmpty() ? QString() : playAddress(item->playUri);
-    return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips);
+    VideoInfo::Media media;
+    media.gallery = item->isGallery();
+    media.imageFallbacks = item->imageFallbacks;
+    media.clips = item->clips;
+    media.gears = item->gears;
+    media.music = item->music;
+    // A gallery's "video" is its music (or a silent placeholder), never a video to play.
+    if (media.gallery) {
+        const QString track = ItemMusic::galleryTrack(item->playUrl);
+        if (!track.isEmpty() && (!media.music || media.music->url.isEmpty())) {
+            media.music = media.music.value_or(ItemMusic());
+            media.music->url = track;
+        }
+    }
+    const QString video
+        = item->playUri.isEmpty() || media.gallery ? QString() : playAddress(item->playUri);
+    return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips,
+                           media);
 }
 
 void VideoParser::get(QNetworkAccessManager &manager, const QNetworkRequest &request,

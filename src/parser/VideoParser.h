@@ -96,8 +96,9 @@ public:
     static bool isNumeric(const QString &text);
     /*! The first "http://" or "https://" link of \a message, up to the next white space. */
     static std::optional<QString> firstLink(const std::optional<QString> &message);
-    /*! The video ID of the address a redirect chain ended at: an item link's ID, else the first
-     *  run of ASCII digits in the address's path and query (never its host or port). */
+    /*! The video ID of the address a redirect chain ended at: an item link's ID, else, off the
+     *  platform's hosts, the first run of ASCII digits in the address's path and query (never its
+     *  host or port). */
     static std::optional<QString> videoIDFromFinalAddress(const QUrl &address,
                                                           const Endpoints &endpoints = Endpoints());
 

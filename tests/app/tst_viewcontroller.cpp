@@ -589,8 +589,7 @@ void tst_ViewController::failuresShowTheirReason_data()
     QTest::newRow("dead link") << u"https://localhost:1/AbCdEf/"_s << u"连接被拒绝"_s;
     const SamplePlatform::Item noRouterData
         = m_platform.item(SamplePlatform::PageVariant::NoRouterData);
-    QTest::newRow("page without router data")
-        << m_platform.shareText(noRouterData) << u"分享页面中没有路由数据"_s;
+    QTest::newRow("item found on no road") << m_platform.shareText(noRouterData) << u"找不到作品"_s;
     const SamplePlatform::Item noPlay = m_platform.item(SamplePlatform::PageVariant::MissingFields);
     QTest::newRow("item without a video") << noPlay.videoId << u"该作品既没有视频也没有图片"_s;
 }

@@ -166,11 +166,15 @@ void TestKivoraCli::jsonRecord()
     // One line of UTF-8, the Chinese and emoji not escaped.
     QVERIFY2(run.out.contains(item.description.toUtf8()), run.out.constData());
     const QJsonObject record = jsonLine(run.out);
-    // The record's eight entries, its ID and, for a failed parse, the reason.
-    QStringList keys { u"cover"_s, u"id"_s,    u"images"_s, u"msg"_s,  u"name"_s,
-                       u"tips"_s,  u"title"_s, u"type"_s,   u"video"_s };
+    // The record's eight entries, the clips and renditions beside them, the music where the item
+    // has some, its ID and, for a failed parse, the reason.
+    QStringList keys { u"clips"_s, u"cover"_s, u"gears"_s, u"id"_s,   u"images"_s, u"msg"_s,
+                       u"name"_s,  u"tips"_s,  u"title"_s, u"type"_s, u"video"_s };
     if (exitCode != 0)
-        keys.insert(1, u"error"_s);
+        keys.append(u"error"_s);
+    if (item.music)
+        keys.append(u"music"_s);
+    keys.sort();
     QCOMPARE(record.keys(), keys);
     QCOMPARE(record.value(u"id").toString(), item.videoId);
     QCOMPARE(record.value(u"name").toString(), item.nickname);
@@ -206,7 +210,8 @@ void TestKivoraCli::failureRecordExitsWithOne()
                              QStringLiteral("复制打开抖音，看看 https://example.invalid/abc/") });
     QCOMPARE(run.exitCode, 1);
     const QJsonObject record = jsonLine(run.out);
-    QCOMPARE(record.keys(), QStringList({ u"error"_s, u"msg"_s, u"tips"_s }));
+    QCOMPARE(record.keys(), QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
+    QCOMPARE(record.value(u"reason").toString(), u"no_video_id"_s);
     QCOMPARE(record.value(u"msg").toString(), QStringLiteral("解析失败！💦"));
     QCOMPARE(record.value(u"tips").toString(),
              QStringLiteral("数据来自抖音公开分享页 www.iesdouyin.com"));
@@ -232,8 +237,10 @@ void TestKivoraCli::textsWithoutVideoId()
     const Run run
         = runCli(endpointOptions(platform) << u"parse"_s << u"--json"_s << text, QString());
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(jsonLine(run.out).keys(), QStringList({ u"error"_s, u"msg"_s, u"tips"_s }));
+    QCOMPARE(jsonLine(run.out).keys(),
+             QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
     QCOMPARE(jsonLine(run.out).value(u"error").toString(), reason);
+    QCOMPARE(jsonLine(run.out).value(u"reason").toString(), u"no_video_id"_s);
     QCOMPARE(QString::fromUtf8(run.err), u"kivora-cli: parse: "_s + reason + u'\n');
     QVERIFY(platform.requests().isEmpty());
 }
@@ -244,12 +251,17 @@ void TestKivoraCli::reasonsReachStandardError_data()
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<bool>("trusted"); // --ca-certificates given
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("code"); // the row's name up to a colon, its spaces as "_"
 
     const QString link = u"LINK"_s;
     const auto add = [](const char *name, const QString &text, const Faults &faults,
                         const char *reason, bool trusted = true) {
-        QTest::newRow(name) << text << faults << trusted << QString::fromUtf8(reason);
+        QTest::newRow(name) << text << faults << trusted << QString::fromUtf8(reason)
+                            << QString::fromLatin1(name).section(u':', 0, 0).replace(u' ', u'_');
     };
+    // Why the platform gave no item: the plain sentence alone, the rest for --verbose.
+    const char notFound[]
+        = "The post could not be found: the platform may have changed how it serves posts\n";
     Faults faults;
     faults.redirectLoop = true;
     add("redirect loop", link, faults, "The short link redirects in a loop: back to https://");
@@ -259,31 +271,32 @@ void TestKivoraCli::reasonsReachStandardError_data()
     faults = {};
     faults.insecureRedirect = true;
     add("refused redirect", link, faults, "A redirect was refused: from https to http://");
-    add("certificate not trusted", link, {}, "The secure connection failed: https://", false);
+    add("tls error", link, {}, "The secure connection failed: https://", false);
     add("connection refused", u"https://CLOSED/AbC/"_s, {}, "The connection was refused");
     // The inactivity time-out is 15 s and cannot be changed: this case takes that long.
     faults.latencyMs = 16000;
-    add("time-out", link, faults, "The server stopped answering: no progress from https://");
-    add("HTTP status", u"123"_s, {}, "The server answered with an error status");
+    add("timed out", link, faults, "The server stopped answering: no progress from https://");
+    add("platform changed: unknown ID, 404 page", u"123"_s, {}, notFound);
     faults = {};
     faults.hugePage = true;
-    add("page too large", link, faults, "The answer is too large");
+    add("too large", link, faults, "The answer is too large");
     faults = {};
     faults.invalidUtf8 = true;
-    add("page not UTF-8", u"7367890123456789012"_s, faults, "The share page is not UTF-8 text");
+    add("platform changed: page not UTF-8", u"7367890123456789012"_s, faults, notFound);
     faults = {};
     faults.brokenCompression = true;
     add("decompression failed", link, faults, "The answer could not be decompressed");
-    add("no router data", u"7367890123456789012"_s, {}, "The share page holds no router data");
-    add("no item on either road", u"7378901234567890123"_s, {},
-        "Neither the share page nor the item endpoint holds the item");
+    add("platform changed: no router data", u"7367890123456789012"_s, {}, notFound);
+    add("removed", u"7378901234567890123"_s, {}, "The post has been deleted\n");
     faults = {};
     faults.pageShape = PageShape::ErrorPage;
     faults.itemEndpoint = SamplePlatform::ItemEndpointMode::Forbidden;
-    add("platform refused", link, faults, "The platform refused to answer");
+    add("refused", link, faults, "The platform refused to answer a program\n");
+    faults.itemEndpoint = SamplePlatform::ItemEndpointMode::FriendsOnly;
+    add("friends only", link, faults, "Only the author's friends can see this post\n");
     faults = {};
     faults.resetMidBody = true;
-    add("connection reset", link, faults, "The request failed");
+    add("network error", link, faults, "The request failed");
 }
 
 void TestKivoraCli::reasonsReachStandardError()
@@ -292,6 +305,7 @@ void TestKivoraCli::reasonsReachStandardError()
     QFETCH(Faults, faults);
     QFETCH(bool, trusted);
     QFETCH(QString, reason);
+    QFETCH(QString, code);
     SamplePlatform platform;
     platform.setFaults(faults);
     QVERIFY(platform.start());
@@ -306,10 +320,11 @@ void TestKivoraCli::reasonsReachStandardError()
 
     const Run run = runCli(options << u"parse"_s << u"--json"_s << text);
     QCOMPARE(run.exitCode, 1);
-    // The failure record, its reason, and the video ID when one was found.
+    // The failure record, its reason and its code, and the video ID when one was found.
     QStringList keys = jsonLine(run.out).keys();
     keys.removeOne(u"id"_s);
-    QCOMPARE(keys, QStringList({ u"error"_s, u"msg"_s, u"tips"_s }));
+    QCOMPARE(keys, QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
+    QCOMPARE(jsonLine(run.out).value(u"reason").toString(), code);
     QVERIFY2(QString::fromUtf8(run.err).startsWith(u"kivora-cli: parse: "_s + reason),
              run.err.constData());
     QCOMPARE(run.err.count('\n'), 1);
@@ -526,7 +541,8 @@ void TestKivoraCli::downloadFailures_data()
         << QStringLiteral("the parse failed: The item has no author");
     QTest::newRow("page without router data")
         << PageVariant::NoRouterData << QStringLiteral("share text") << Faults()
-        << QStringLiteral("the parse failed: The share page holds no router data");
+        << QStringLiteral("the parse failed: The post could not be found: the platform may have "
+                          "changed how it serves posts");
 }
 
 void TestKivoraCli::downloadFailures()

@@ -156,7 +156,7 @@ void TestItemRoads::eachRoad_data()
         << page << none << PageVariant::Gallery << true << found << false << 3
         << QStringList { u"page"_s };
     QTest::newRow("page: no router data, no item")
-        << page << noRouterData << PageVariant::Real << false << std::optional(Kind::NoRouterData)
+        << page << noRouterData << PageVariant::Real << false << std::optional(Kind::PlatformChanged)
         << false << 0 << QStringList { u"page"_s };
     QTest::newRow("page: error status, no item")
         << page << serverError << PageVariant::Real << false << std::optional(Kind::HttpStatus)
@@ -171,14 +171,14 @@ void TestItemRoads::eachRoad_data()
         << endpoint << none << PageVariant::Gallery << true << found << false << 3
         << QStringList { u"endpoint"_s, u"endpoint 200"_s };
     QTest::newRow("endpoint: no such item, asked twice")
-        << endpoint << none << PageVariant::NoRouterData << false << std::optional(Kind::NoItem)
+        << endpoint << none << PageVariant::NoRouterData << false << std::optional(Kind::PlatformChanged)
         << false << 0 << QStringList { u"endpoint"_s, u"endpoint 200"_s };
     QTest::newRow("endpoint: forbidden, refused")
         << endpoint << forbidden << PageVariant::Real << false
-        << std::optional(Kind::PlatformRefused) << false << 0
+        << std::optional(Kind::Refused) << false << 0
         << QStringList { u"endpoint"_s, u"endpoint 200"_s };
     QTest::newRow("endpoint: empty answers, refused")
-        << endpoint << empty << PageVariant::Real << false << std::optional(Kind::PlatformRefused)
+        << endpoint << empty << PageVariant::Real << false << std::optional(Kind::Refused)
         << false << 0 << QStringList { u"endpoint"_s, u"endpoint 200"_s };
 }
 

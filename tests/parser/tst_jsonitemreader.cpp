@@ -6,6 +6,7 @@
 
 using namespace Qt::StringLiterals;
 using Path = JsonItemReader::Path;
+Q_DECLARE_METATYPE(std::optional<ItemMusic>)
 
 namespace {
 
@@ -41,6 +42,11 @@ private Q_SLOTS:
     void galleryKeepsTheFirstImagesAndCountsTheRest();
     void itemAnswerGivesTheItemAndItsType_data();
     void itemAnswerGivesTheItemAndItsType();
+    void picturesAndTheirClips_data();
+    void picturesAndTheirClips();
+    void kindMusicAndStatus_data();
+    void kindMusicAndStatus();
+    void gearsAsTheVideoListsThem();
 };
 
 void TestJsonItemReader::acceptsWhatQJsonDocumentReadsAsAnObject_data()
@@ -191,6 +197,149 @@ void TestJsonItemReader::itemAnswerGivesTheItemAndItsType()
     QCOMPARE(reading.item.has_value(), hasItem);
     if (reading.item)
         QCOMPARE(reading.item->awemeType, type);
+}
+
+void TestJsonItemReader::picturesAndTheirClips_data()
+{
+    QTest::addColumn<QByteArray>("images");
+    QTest::addColumn<QStringList>("pictures");
+    QTest::addColumn<QList<QStringList>>("fallbacks");
+    QTest::addColumn<QStringList>("clips");
+    QTest::newRow("WebP, WebP, JPEG: the JPEG, the WebPs behind it")
+        << QByteArray(R"([{"url_list":["a.webp","b~q75.webp?x=1","c~q75.jpeg?x-expires=9"],)"
+                      R"("download_url_list":["watermarked.jpeg"]}])")
+        << QStringList { u"c~q75.jpeg?x-expires=9"_s }
+        << QList<QStringList> { { u"a.webp"_s, u"b~q75.webp?x=1"_s } } << QStringList { QString() };
+    QTest::newRow("a .jpg in capitals counts")
+        << QByteArray(R"([{"url_list":["a.webp","b.JPG"]}])") << QStringList { u"b.JPG"_s }
+        << QList<QStringList> { { u"a.webp"_s } } << QStringList { QString() };
+    QTest::newRow("jpeg only in the query is no JPEG")
+        << QByteArray(R"([{"url_list":["a.webp?f=.jpeg","b.webp"]}])")
+        << QStringList { u"a.webp?f=.jpeg"_s } << QList<QStringList> { { u"b.webp"_s } }
+        << QStringList { QString() };
+    QTest::newRow("no JPEG: the first non-empty entry")
+        << QByteArray(R"([{"url_list":["",1,"a.webp","b.webp"]}])") << QStringList { u"a.webp"_s }
+        << QList<QStringList> { { u"b.webp"_s } } << QStringList { QString() };
+    QTest::newRow("only empty entries: no picture, and so no clip")
+        << QByteArray(R"([{"url_list":[""],"video":{"play_addr":{"url_list":["c"]}}}])")
+        << QStringList() << QList<QStringList>() << QStringList();
+    QTest::newRow("live photos: a clip where a picture has a video, its best H.264 rendition")
+        << QByteArray(
+               R"([{"url_list":["p1.jpeg"],"video":{"play_addr":{"url_list":["plain1"]},)"
+               R"("bit_rate":[{"play_addr":{"url_key":"u_bytevc1_1080p_9","url_list":["hevc"]}},)"
+               R"({"play_addr":{"url_key":"u_h264_720p_5","url_list":["avc720","avc720b"]}}]}},)"
+               R"({"url_list":["p2.jpeg"]},)"
+               R"({"url_list":["p3.jpeg"],"video":{"play_addr":{"url_list":["plain3"]}}},)"
+               R"({"url_list":["p4.jpeg"],"video":{"play_addr":{"url_list":[]}}}])")
+        << QStringList { u"p1.jpeg"_s, u"p2.jpeg"_s, u"p3.jpeg"_s, u"p4.jpeg"_s }
+        << QList<QStringList> { {}, {}, {}, {} }
+        << QStringList { u"avc720"_s, QString(), u"plain3"_s, QString() };
+}
+
+void TestJsonItemReader::picturesAndTheirClips()
+{
+    QFETCH(QByteArray, images);
+    QFETCH(QStringList, pictures);
+    QFETCH(QList<QStringList>, fallbacks);
+    QFETCH(QStringList, clips);
+    const JsonItemReader::Reading reading
+        = JsonItemReader::read(routerData(R"({"images":)" + images + '}'), Path::RouterData);
+    QVERIFY(reading.item);
+    QCOMPARE(reading.item->images, pictures);
+    QCOMPARE(reading.item->imageFallbacks, fallbacks);
+    QCOMPARE(reading.item->clips, clips);
+}
+
+void TestJsonItemReader::kindMusicAndStatus_data()
+{
+    QTest::addColumn<QByteArray>("item");
+    QTest::addColumn<bool>("gallery");
+    QTest::addColumn<std::optional<ItemMusic>>("music");
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<std::optional<double>>("privateStatus");
+    const std::optional<ItemMusic> none;
+    QTest::newRow("video: media type 4, type 0")
+        << QByteArray(R"({"aweme_type":0,"media_type":4,"images":null})") << false << none << false
+        << std::optional<double>();
+    QTest::newRow("note: media type 2, pictures withheld")
+        << QByteArray(R"({"aweme_type":0,"media_type":2,"images":null})") << true << none << false
+        << std::optional<double>();
+    QTest::newRow("slides: media type 42")
+        << QByteArray(R"({"media_type":42})") << true << none << false << std::optional<double>();
+    QTest::newRow("slides flag alone")
+        << QByteArray(R"({"is_slides":true})") << true << none << false << std::optional<double>();
+    QTest::newRow("slides flag as a number is no flag")
+        << QByteArray(R"({"is_slides":1,"media_type":"2"})") << false << none << false
+        << std::optional<double>();
+    QTest::newRow("pictures, whatever the types say")
+        << QByteArray(R"({"aweme_type":4,"media_type":4,"images":[{"url_list":["p.jpeg"]}]})")
+        << true << none << false << std::optional<double>();
+    QTest::newRow("music with an address, duration in seconds")
+        << QByteArray(R"({"music":{"title":"海浪","duration":12.5,)"
+                      R"("play_url":{"uri":"m","url_list":["m.mp3","m2.mp3"]}}})")
+        << false << std::optional<ItemMusic>(ItemMusic { u"m.mp3"_s, u"海浪"_s, 12.5 }) << false
+        << std::optional<double>();
+    QTest::newRow("music with an empty address list")
+        << QByteArray(R"({"music":{"title":"t","play_url":{"url_list":[]}}})") << false
+        << std::optional<ItemMusic>(ItemMusic { QString(), u"t"_s, 0 }) << false
+        << std::optional<double>();
+    QTest::newRow("music that is not an object, after one that is")
+        << QByteArray(R"({"music":{"title":"t"},"music":null})") << false << none << false
+        << std::optional<double>();
+    QTest::newRow("deleted") << QByteArray(R"({"status":{"is_delete":true,"private_status":0}})")
+                             << false << none << true << std::optional<double>(0);
+    QTest::newRow("friends only, delete flag as a number")
+        << QByteArray(R"({"status":{"is_delete":0,"private_status":2}})") << false << none << false
+        << std::optional<double>(2);
+    QTest::newRow("delete flag as a number") << QByteArray(R"({"status":{"is_delete":1}})") << false
+                                             << none << true << std::optional<double>();
+}
+
+void TestJsonItemReader::kindMusicAndStatus()
+{
+    QFETCH(QByteArray, item);
+    QFETCH(bool, gallery);
+    QFETCH(std::optional<ItemMusic>, music);
+    QFETCH(bool, deleted);
+    QFETCH(std::optional<double>, privateStatus);
+    const QByteArray answer = R"({"aweme_details":[)" + item + "]}";
+    QVERIFY(QJsonDocument::fromJson(answer).isObject());
+    const JsonItemReader::Reading reading = JsonItemReader::read(answer, Path::ItemAnswer);
+    QVERIFY(reading.item);
+    QCOMPARE(reading.item->isGallery(), gallery);
+    QCOMPARE(reading.item->music, music);
+    QCOMPARE(reading.item->isDeleted, deleted);
+    QCOMPARE(reading.item->privateStatus, privateStatus);
+}
+
+// Height from url_key, else gear_name, else the pixels; codec from url_key, else the flags.
+void TestJsonItemReader::gearsAsTheVideoListsThem()
+{
+    const QByteArray video = R"({"video":{"play_addr":{"uri":"v","url_list":["play"]},"bit_rate":[)"
+                             R"({"gear_name":"normal_540_0","bit_rate":800,"is_h265":0,)"
+                             R"("play_addr":{"height":544,"data_size":450,)"
+                             R"("url_key":"v_h264_540p_800","url_list":["a","b"]}},)"
+                             R"({"gear_name":"normal_1080_0","bit_rate":1500,"is_bytevc1":1,)"
+                             R"("play_addr":{"height":1920,"url_list":["c"]}},)"
+                             R"({"gear_name":"x","is_h265":true,"play_addr":{"height":720,)"
+                             R"("url_key":"v_bytevc2_720p_1"}},)"
+                             R"(7,{"gear_name":"lowest","play_addr":{"height":360}},)"
+                             R"({"bit_rate":1e300,"play_addr":{"height":1e300,"data_size":-5}}]}})";
+    const JsonItemReader::Reading reading
+        = JsonItemReader::read(routerData(video), Path::RouterData);
+    QVERIFY(reading.item);
+    using Codec = VideoGear::Codec;
+    const QList<VideoGear> expected {
+        { 540, Codec::H264, 800, 450, { u"a"_s, u"b"_s } },
+        { 1080, Codec::Bytevc1, 1500, 0, { u"c"_s } },
+        { 720, Codec::Bytevc2, 0, 0, {} },
+        { 360, Codec::H264, 0, 0, {} },
+        // Numbers far out of range are bounded, never converted as they are.
+        { 65536, Codec::H264, qint64(1) << 52, 0, {} },
+    };
+    QCOMPARE(reading.item->gears, expected);
+    QCOMPARE(reading.item->playUrl, u"play"_s);
+    QCOMPARE(reading.item->playUri, u"v"_s);
 }
 
 QTEST_GUILESS_MAIN(TestJsonItemReader)

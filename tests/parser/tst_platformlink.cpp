@@ -81,6 +81,11 @@ void TestPlatformLink::classify_data()
         Kind::ItemLink, id, true);
     row("share slides", u"https://www.iesdouyin.com/share/slides/"_s + id + u'/', "real",
         Kind::ItemLink, id, true);
+    row("jingxuan mobile video", u"https://jingxuan.douyin.com/m/video/"_s + id + u"?a=1"_s, "real",
+        Kind::ItemLink, id);
+    row("web slides", u"https://www.douyin.com/slides/"_s + id, "real", Kind::ItemLink, id, true);
+    row("mobile video path on another host", u"https://example.com/m/video/"_s + id, "real",
+        Kind::Other);
     row("mobile share video", u"https://m.douyin.com/share/video/"_s + id, "real", Kind::ItemLink,
         id);
     row("configured share origin", u"https://localhost:4443/share/slides/"_s + id + u'/', "local",

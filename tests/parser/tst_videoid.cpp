@@ -113,6 +113,10 @@ void TestVideoId::videoIDFromFinalAddress_data()
     QTest::newRow("only ASCII digits count")
         << QStringLiteral("https://x.example/share/video/١٢٣/") << OptionalText();
     QTest::newRow("no digits") << QStringLiteral("https://www.douyin.com/") << OptionalText();
+    QTest::newRow("a profile's digits are no ID")
+        << QStringLiteral("https://www.douyin.com/user/MS4wLjABAAAA4x?from=7") << OptionalText();
+    QTest::newRow("a share origin's other page")
+        << QStringLiteral("https://www.iesdouyin.com/share/user/123/") << OptionalText();
 }
 
 void TestVideoId::videoIDFromFinalAddress()

@@ -37,10 +37,12 @@ QString withItem(const QString &item)
     return withItems(u'[' % item % u']');
 }
 
-// The expected full record, "tips" added.
+// The expected full record, "tips" added, and no clips or renditions unless \a entries name them.
 QString record(const QString &entries)
 {
-    return u'{' % entries % uR"(,"tips":")" % tips % u"\"}";
+    const QString clips = entries.contains(u"\"clips\"") ? QString() : uR"(,"clips":[])"_s;
+    const QString gears = entries.contains(u"\"gears\"") ? QString() : uR"(,"gears":[])"_s;
+    return u'{' % entries % clips % gears % uR"(,"tips":")" % tips % u"\"}";
 }
 
 const QString failure = u"{\"msg\":\"解析失败！💦\",\"tips\":\"" % tips % u"\"}";
@@ -96,7 +98,31 @@ void TestVideoInfo::parseVideoInfoFromJSON_data()
         << withItem(
                uR"({"author":{"nickname":"n"},"images":[{"url_list":["i1"]},"plain text",{"url_list":["i2","x"]},{"url_list":[]},{"url_list":[7]},{"url_list":"i"},{"url_list":["i3"]}]})"_s)
         << record(
-               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":["i1","i2","i3"],"type":"图集")"_s);
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":["i1","i2","i3"],"clips":["","",""],"type":"图集")"_s);
+    // Today's image posts name their music's MP3 (or a silent one) as their video.
+    const QString galleryWithTrack
+        = uR"({"author":{"nickname":"n"},"aweme_type":0,"media_type":2,"images":null,"video":{"play_addr":{"uri":"https://s/m.mp3","url_list":["https://s/m.mp3?x=1"]}}})"_s;
+    QTest::newRow("gallery: the MP3 is its music, not its video")
+        << withItem(galleryWithTrack)
+        << record(
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":[],"type":"图集","music":{"url":"https://s/m.mp3?x=1","title":"","duration":0})"_s);
+    QTest::newRow("gallery: a silent MP3 is no music")
+        << withItem(QString(galleryWithTrack).replace(u"m.mp3?x=1"_s, u"no_sound.mp3"_s))
+        << record(
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":[],"type":"图集")"_s);
+    QTest::newRow("gallery: the music's own address wins")
+        << withItem(
+               QString(galleryWithTrack)
+                   .replace(
+                       uR"("aweme_type":0)"_s,
+                       uR"("music":{"title":"t","duration":9,"play_url":{"url_list":["https://s/own.mp3"]}})"_s))
+        << record(
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"","cover":"","images":[],"type":"图集","music":{"url":"https://s/own.mp3","title":"t","duration":9})"_s);
+    QTest::newRow("video: its MP3-looking play address stays its video")
+        << withItem(
+               uR"({"author":{"nickname":"n"},"media_type":4,"video":{"play_addr":{"uri":"v1","url_list":["https://s/v.mp3"]}}})"_s)
+        << record(
+               uR"("msg":"解析成功！💬️","name":"n","title":"","video":"https://www.douyin.com/aweme/v1/play/?video_id=v1","cover":"","images":[],"type":"视频")"_s);
     QTest::newRow("failure text but play address")
         << withItem(uR"({"author":{"nickname":""},"video":{"play_addr":{"uri":"u"}}})"_s)
         << record(

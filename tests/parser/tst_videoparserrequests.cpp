@@ -155,8 +155,30 @@ VideoInfo expectedRecord(const SamplePlatform &platform, const SamplePlatform::I
         ? QString()
         : platform.endpoints().webOrigin + u"/aweme/v1/play/?video_id="_s
             + QString::fromLatin1(QUrl::toPercentEncoding(item.playUri));
+    VideoInfo::Media media;
+    media.gallery = !item.imageUrls.isEmpty();
+    media.clips = item.clipUrls;
+    media.gears = item.gears;
+    media.music = item.music;
+    // The sample galleries whose music lists no address name a real MP3 as their "video".
+    if (media.music && media.music->url.isEmpty())
+        media.music->url = item.soundTrack;
+    for (const QString &jpeg : item.imageUrls)
+        media.imageFallbacks.append(SamplePlatform::pictureAddresses(jpeg).mid(0, 2));
     return VideoInfo::full(item.nickname, item.description, video, item.coverUrl, item.imageUrls,
-                           source + u' ' + platform.hostName());
+                           source + u' ' + platform.hostName(), media);
+}
+
+// Starts \a platform with \a faults, parses \a message against it and waits for the outcome.
+std::shared_ptr<Outcome> parsedOn(SamplePlatform &platform, const Faults &faults,
+                                  const QString &message)
+{
+    if (!start(platform, u"localhost"_s, faults))
+        return nullptr;
+    auto outcome = parse(platform.endpoints(), message);
+    const bool answered
+        = QTest::qWaitFor([&outcome] { return outcome->calls() > 0; }, settleTimeout);
+    return answered ? outcome : nullptr;
 }
 
 // For messages of failed checks.
@@ -196,6 +218,8 @@ private Q_SLOTS:
     void secondRoad();
     void bothRoadsFail_data();
     void bothRoadsFail();
+    void withheldItemsSayWhy_data();
+    void withheldItemsSayWhy();
     void failures_data();
     void failures();
     void unendingRedirectBodiesAreNotWaitedFor_data();
@@ -225,6 +249,7 @@ void TestVideoParserRequests::shareTextGivesTheItemsRecord_data()
         { "gallery", PageVariant::Gallery },
         { "missing fields", PageVariant::MissingFields },
         { "hostile play identifier", PageVariant::HostilePlayId },
+        { "slides with live photos and a silent MP3", PageVariant::LivePhotos },
     };
     for (const auto &[name, variant] : variants)
         addHostRows(name, [variant = variant](QTestData &row) { row << variant; });
@@ -284,6 +309,8 @@ void TestVideoParserRequests::linkForms_data()
         { "web video", LongLinkForm::WebVideo },
         { "web note", LongLinkForm::WebNote },
         { "jingxuan modal_id", LongLinkForm::Jingxuan },
+        { "jingxuan mobile video", LongLinkForm::JingxuanMobile },
+        { "web slides", LongLinkForm::WebSlides },
     };
     for (const auto &[name, form] : forms) {
         faults = {};
@@ -425,6 +452,7 @@ void TestVideoParserRequests::secondRoad_data()
     for (const auto &[name, shape] : shapes) {
         QTest::addRow("%s, video", name) << shape << PageVariant::Real;
         QTest::addRow("%s, gallery", name) << shape << PageVariant::Gallery;
+        QTest::addRow("%s, live photos", name) << shape << PageVariant::LivePhotos;
     }
 }
 
@@ -447,7 +475,7 @@ void TestVideoParserRequests::secondRoad()
     QVERIFY(!outcome->failure());
 
     const QList<QByteArray> endpointRequests = targetsStartingWith(platform, itemEndpointPath);
-    const bool gallery = variant == PageVariant::Gallery;
+    const bool gallery = variant != PageVariant::Real;
     QCOMPARE(endpointRequests.size(), gallery ? 2 : 1);
     QVERIFY(!endpointRequests.first().contains("request_source"));
     if (gallery)
@@ -469,27 +497,28 @@ void TestVideoParserRequests::bothRoadsFail_data()
     faults.pageShape = PageShape::NoRouterData;
     faults.itemEndpoint = SamplePlatform::ItemEndpointMode::Forbidden;
     QTest::newRow("no router data, endpoint refuses with 403")
-        << real << faults << Kind::PlatformRefused
+        << real << faults << Kind::Refused
         << u"the item endpoint answered HTTP 403, and the share page holds no router data"_s;
     faults.pageShape = PageShape::Shell;
     faults.itemEndpoint = SamplePlatform::ItemEndpointMode::Empty;
     QTest::newRow("shell page, endpoint answers empty")
-        << real << faults << Kind::PlatformRefused
+        << real << faults << Kind::Refused
         << u"the item endpoint answered with an empty body, and the share page holds no router "
            "data"_s;
-    QTest::newRow("item gone: empty item list, nothing at the endpoint")
-        << u"7378901234567890123"_s << Faults() << Kind::NoItem
-        << u"the item endpoint's answer holds no item either"_s;
+    QTest::newRow("item gone: the page's filter says deleted, nothing at the endpoint")
+        << u"7378901234567890123"_s << Faults() << Kind::Removed
+        << u"the share page's router data filters the item (reason \"status_deleted\", "
+           "\"作品已删除\"), and the item endpoint's answer holds no item"_s;
     QTest::newRow("item gone: no router data, nothing at the endpoint")
-        << u"7367890123456789012"_s << Faults() << Kind::NoRouterData
-        << u"the item endpoint's answer holds no item either"_s;
+        << u"7367890123456789012"_s << Faults() << Kind::PlatformChanged
+        << u"the item endpoint's answer holds no item, and the share page holds no router data"_s;
     faults = {};
     faults.invalidUtf8 = true;
     QTest::newRow("page not UTF-8, nothing at the endpoint")
-        << u"7367890123456789012"_s << faults << Kind::NotUtf8
-        << u"the item endpoint's answer holds no item either"_s;
+        << u"7367890123456789012"_s << faults << Kind::PlatformChanged
+        << u"the share page is not UTF-8, and the item endpoint's answer holds no item"_s;
     QTest::newRow("unknown video ID: 404 page")
-        << u"123"_s << Faults() << Kind::HttpStatus
+        << u"123"_s << Faults() << Kind::PlatformChanged
         << u"the share page answered HTTP 404 and holds no item, and the item endpoint's answer "
            "holds no item"_s;
 }
@@ -501,11 +530,9 @@ void TestVideoParserRequests::bothRoadsFail()
     QFETCH(Kind, kind);
     QFETCH(QString, detail);
     SamplePlatform platform;
-    QVERIFY(start(platform, u"localhost"_s, faults));
     LogCapture log;
-
-    const auto outcome = parse(platform.endpoints(), videoId);
-    QTRY_COMPARE_WITH_TIMEOUT(outcome->calls(), 1, settleTimeout);
+    const auto outcome = parsedOn(platform, faults, videoId);
+    QVERIFY(outcome && outcome->calls() == 1);
     QVERIFY(outcome->record().isFailureRecord());
     QVERIFY(outcome->failure());
     QCOMPARE(outcome->failure()->kind(), kind);
@@ -514,6 +541,74 @@ void TestVideoParserRequests::bothRoadsFail()
     QCOMPARE(targetsStartingWith(platform, itemEndpointPath).size(), 2);
     QCOMPARE(log.linesStartingWith(u"Kivora6  "_s).size(), 2);
     QCOMPARE(log.lines().constLast(), u"Kivora5  " % outcome->record().toString());
+}
+
+void TestVideoParserRequests::withheldItemsSayWhy_data()
+{
+    using Mode = SamplePlatform::ItemEndpointMode;
+    QTest::addColumn<QString>("videoId");
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<QString>("code");
+    const QString real = u"7301234567890123456"_s;
+    const auto add = [&](const char *name, Mode mode, const QString &code,
+                         const QString &filterReason = QString(), int statusCode = 0) {
+        Faults faults;
+        faults.pageShape = PageShape::Shell;
+        faults.itemEndpoint = mode;
+        faults.filterReason = filterReason;
+        faults.statusCode = statusCode;
+        QTest::newRow(name) << real << faults << code;
+    };
+    add("filter_list without a reason", Mode::Filtered, u"withheld"_s);
+    add("filter_list: deleted", Mode::Filtered, u"removed"_s, u"status_deleted"_s);
+    add("filter_list: only the author", Mode::Filtered, u"private"_s, u"status_self_see"_s);
+    add("filter_list: friends", Mode::Filtered, u"friends_only"_s, u"friend_visible"_s);
+    add("filter_detail: copyright abroad", Mode::FilterDetail, u"not_available_here"_s,
+        u"copyright_foreign"_s);
+    add("filter_detail: a story past its day", Mode::FilterDetail, u"expired_story"_s,
+        u"story_25_filter"_s);
+    add("filter_detail: unknown reason", Mode::FilterDetail, u"withheld"_s, u"x_filter"_s);
+    add("status: is_delete", Mode::Deleted, u"removed"_s);
+    add("status: private_status 1", Mode::OnlyMe, u"private"_s);
+    add("status: private_status 2", Mode::FriendsOnly, u"friends_only"_s);
+    add("status_code 8", Mode::StatusCode, u"login_required"_s, QString(), 8);
+    add("status_code 2154", Mode::StatusCode, u"rate_limited"_s, QString(), 2154);
+    add("status_code 2156", Mode::StatusCode, u"rate_limited"_s, QString(), 2156);
+    add("status_code 10000", Mode::StatusCode, u"rate_limited"_s, QString(), 10000);
+    add("status_code 10001", Mode::StatusCode, u"rate_limited"_s, QString(), 10001);
+    add("status_code 5: nothing said", Mode::StatusCode, u"platform_changed"_s, QString(), 5);
+    add("429 with an empty body", Mode::TooManyRequests, u"rate_limited"_s);
+    add("403 from the security plugin", Mode::SecurityBlock, u"refused"_s);
+    add("a script check in place of the answer", Mode::ScriptCheck, u"refused"_s);
+    Faults faults;
+    faults.pageShape = PageShape::ScriptCheck;
+    QTest::newRow("a script check in place of the page, nothing at the endpoint")
+        << u"7367890123456789012"_s << faults << u"refused"_s;
+    faults.itemEndpoint = Mode::Filtered;
+    faults.filterReason = u"copyright_region"_s;
+    QTest::newRow("a script-check page, the endpoint's reason wins")
+        << real << faults << u"not_available_here"_s;
+}
+
+// Each way the platform withholds an item ends in its own reason, asked both ways; people read
+// a plain sentence, the diagnostic line has what was seen.
+void TestVideoParserRequests::withheldItemsSayWhy()
+{
+    QFETCH(QString, videoId);
+    QFETCH(Faults, faults);
+    QFETCH(QString, code);
+    SamplePlatform platform;
+    LogCapture log;
+    const auto outcome = parsedOn(platform, faults, videoId);
+    QVERIFY(outcome && outcome->calls() == 1);
+    QVERIFY(outcome->record().isFailureRecord());
+    const std::optional<FailureReason> failure = outcome->failure();
+    QVERIFY(failure);
+    QVERIFY2(failure->code() == code, qPrintable(failure->technicalDescription()));
+    QCOMPARE(failure->description(), FailureReason::summary(failure->kind()));
+    QCOMPARE(log.linesStartingWith(u"Kivora1  "_s),
+             QStringList(u"Kivora1  "_s + failure->technicalDescription()));
+    QCOMPARE(targetsStartingWith(platform, itemEndpointPath).size(), 2);
 }
 
 void TestVideoParserRequests::failures_data()
@@ -543,6 +638,12 @@ void TestVideoParserRequests::failures_data()
     faults = {};
     faults.insecureRedirect = true;
     add("redirect from https to http", u"link"_s, faults, {}, noTimeout, Kind::RefusedRedirect);
+    faults = {};
+    faults.shortLinkTarget = LongLinkForm::Profile;
+    add("short link to a profile", u"link"_s, faults, {}, noTimeout, Kind::NotAPost);
+    faults.shortLinkTarget = LongLinkForm::OtherSite;
+    add("short link to another site's video", u"link"_s, faults, {}, noTimeout, Kind::NotAPost);
+    faults = {};
     add("unknown short code: no digits", u"https://SHORT/abcdef/"_s, {}, {}, noTimeout,
         Kind::NoVideoId);
     add("link that is no address", u"https://[[[/"_s, {}, {}, noTimeout, Kind::NoVideoId);
@@ -625,7 +726,7 @@ void TestVideoParserRequests::failures()
     const QStringList lines = log.lines();
     if (videoIdFound) {
         QCOMPARE(log.linesStartingWith(u"Kivora1  "_s),
-                 QStringList(u"Kivora1  "_s + failure->description()));
+                 QStringList(u"Kivora1  "_s + failure->technicalDescription()));
         QCOMPARE(lines.constLast(), u"Kivora5  " % outcome->record().toString());
     } else {
         QCOMPARE(lines, QStringList(u"Kivora  (null)"_s));

@@ -256,6 +256,7 @@ void TestSamplePlatform::sharePageCarriesItem_data()
     QTest::newRow("missing fields") << PageVariant::MissingFields << '<' << true;
     QTest::newRow("empty item list") << PageVariant::EmptyItemList << '<' << false;
     QTest::newRow("hostile play identifier") << PageVariant::HostilePlayId << '<' << true;
+    QTest::newRow("live photos") << PageVariant::LivePhotos << '<' << true;
 }
 
 // The router data of every page must describe exactly the item that items() promises, since the
@@ -299,12 +300,22 @@ void TestSamplePlatform::sharePageCarriesItem()
     QCOMPARE(served[u"desc"_s].toString(), item.description);
     QCOMPARE(served[u"author"_s][u"nickname"_s].toString(), item.nickname);
     QCOMPARE(served.contains(u"author"_s), !item.nickname.isEmpty());
-    QCOMPARE(served[u"video"_s][u"play_addr"_s][u"uri"_s].toString(), item.playUri);
+    // A gallery's "video" names its sound track, as today's platform writes it.
+    QCOMPARE(served[u"video"_s][u"play_addr"_s][u"uri"_s].toString(),
+             item.soundTrack.isEmpty() ? item.playUri : item.soundTrack);
     QCOMPARE(served[u"video"_s][u"cover"_s][u"url_list"_s][0].toString(), item.coverUrl);
-    QStringList images;
-    for (const QJsonValue &image : served[u"images"_s].toArray())
-        images.append(image[u"url_list"_s][0].toString());
-    QCOMPARE(images, item.imageUrls);
+    QCOMPARE(served[u"video"_s][u"bit_rate"_s].toArray().size(), item.gears.size());
+    QCOMPARE(served[u"music"_s][u"title"_s].toString(), item.music.value_or(ItemMusic()).title);
+    // Each picture: WebP, WebP, then its JPEG; its clip where it has one.
+    const QJsonArray images = served[u"images"_s].toArray();
+    QCOMPARE(images.size(), item.imageUrls.size());
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        QCOMPARE(
+            images.at(i)[u"url_list"_s].toArray(),
+            QJsonArray::fromStringList(SamplePlatform::pictureAddresses(item.imageUrls.at(i))));
+        QCOMPARE(images.at(i)[u"video"_s][u"play_addr"_s][u"url_list"_s][0].toString(),
+                 item.clipUrls.value(i));
+    }
     if (variant == PageVariant::BraceSemicolonInDesc)
         QVERIFY(item.description.contains(u"};"_s));
     if (!item.nickname.isEmpty()) {
@@ -741,6 +752,8 @@ void TestSamplePlatform::pageShapes_data()
                                 << QStringLiteral("抱歉出错了").toUtf8() << false;
     QTest::newRow("watch in the app") << SamplePlatform::PageShape::WatchInApp
                                       << QStringLiteral("请尝试在抖音内观看").toUtf8() << false;
+    QTest::newRow("script check") << SamplePlatform::PageShape::ScriptCheck
+                                  << QByteArray("__ac_nonce=") << false;
 }
 
 void TestSamplePlatform::pageShapes()
@@ -782,6 +795,14 @@ void TestSamplePlatform::itemEndpoint_data()
     QTest::newRow("unknown ID") << u"123"_s << false << Mode::Serving << 200 << 0 << 0;
     QTest::newRow("empty mode") << video << true << Mode::Empty << 200 << -1 << 0;
     QTest::newRow("forbidden mode") << video << true << Mode::Forbidden << 403 << -1 << 0;
+    QTest::newRow("security block") << video << true << Mode::SecurityBlock << 403 << -1 << 0;
+    QTest::newRow("too many requests") << video << true << Mode::TooManyRequests << 429 << -1 << 0;
+    QTest::newRow("script check") << video << true << Mode::ScriptCheck << 200 << -1 << 0;
+    QTest::newRow("filtered") << video << true << Mode::Filtered << 200 << 0 << 0;
+    QTest::newRow("filter detail") << video << true << Mode::FilterDetail << 200 << 0 << 0;
+    QTest::newRow("status code") << video << true << Mode::StatusCode << 200 << 0 << 0;
+    QTest::newRow("deleted: the item, with its status")
+        << video << true << Mode::Deleted << 200 << 1 << 0;
 }
 
 void TestSamplePlatform::itemEndpoint()
@@ -800,7 +821,9 @@ void TestSamplePlatform::itemEndpoint()
     const Answer answer = fetch(manager, platform.itemEndpointUrl(videoId, requestSource));
 
     QCOMPARE(answer.status, status);
-    QCOMPARE(answer.body.isEmpty(), mode == SamplePlatform::ItemEndpointMode::Empty);
+    QCOMPARE(answer.body.isEmpty(),
+             mode == SamplePlatform::ItemEndpointMode::Empty
+                 || mode == SamplePlatform::ItemEndpointMode::TooManyRequests);
     const QJsonDocument document = QJsonDocument::fromJson(answer.body);
     QCOMPARE(document.isObject() ? document[u"aweme_details"_s].toArray().size() : -1, details);
     if (details < 1)
@@ -815,7 +838,10 @@ void TestSamplePlatform::itemEndpoint()
               return item.videoId == videoId;
           });
     QCOMPARE(served[u"author"_s][u"nickname"_s].toString(), item.nickname);
-    QCOMPARE(served[u"video"_s][u"play_addr"_s][u"uri"_s].toString(), item.playUri);
+    QCOMPARE(served[u"video"_s][u"play_addr"_s][u"uri"_s].toString(),
+             item.soundTrack.isEmpty() ? item.playUri : item.soundTrack);
+    QCOMPARE(served[u"status"_s][u"is_delete"_s].toBool(),
+             mode == SamplePlatform::ItemEndpointMode::Deleted);
 }
 
 void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm_data()
@@ -829,6 +855,9 @@ void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm_data()
     QTest::newRow("web video") << Form::WebVideo << u"WEB/video/ID"_s;
     QTest::newRow("web note") << Form::WebNote << u"WEB/note/ID"_s;
     QTest::newRow("jingxuan") << Form::Jingxuan << u"WEB/jingxuan?modal_id=ID"_s;
+    QTest::newRow("jingxuan mobile") << Form::JingxuanMobile << u"WEB/m/video/ID"_s;
+    QTest::newRow("web slides") << Form::WebSlides << u"WEB/slides/ID"_s;
+    QTest::newRow("profile") << Form::Profile << u"SHARE/share/user/MS4wLjABAAAA4CODE"_s;
 }
 
 // Where a short link ends, and that the platform answers there.
@@ -843,7 +872,8 @@ void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm()
     const SamplePlatform::Item item = platform.items().first();
     expected.replace(u"SHARE"_s, platform.endpoints().shareOrigin)
         .replace(u"WEB"_s, platform.endpoints().webOrigin)
-        .replace(u"ID"_s, item.videoId);
+        .replace(u"ID"_s, item.videoId)
+        .replace(u"CODE"_s, item.shortCode);
     QCOMPARE(platform.longLink(item, form), expected);
 
     QNetworkAccessManager manager;
@@ -853,7 +883,8 @@ void TestSamplePlatform::shortLinksEndAtEveryLongLinkForm()
     const Answer answer = fetch(manager, expected);
     QCOMPARE(answer.status, 200);
     QCOMPARE(answer.body.contains(item.videoId.toUtf8()),
-             expected.startsWith(platform.endpoints().shareOrigin));
+             expected.startsWith(platform.endpoints().shareOrigin)
+                 && form != SamplePlatform::LongLinkForm::Profile);
 }
 
 void TestSamplePlatform::insecureRedirect()

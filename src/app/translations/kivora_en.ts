@@ -143,18 +143,6 @@
             <translation type="unfinished" />
         </message>
         <message>
-            <source>The share page holds no router data</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Neither the share page nor the item endpoint holds the item</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>The platform refused to answer</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation type="unfinished" />
         </message>
@@ -176,6 +164,50 @@
         </message>
         <message>
             <source>The item has neither a video nor pictures</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The post has been deleted</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The post is private: only its author can see it</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Only the author&apos;s friends can see this post</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The story has expired: stories last 24 hours</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The post is not available here, for copyright or region</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The platform withholds this post</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The platform wants you to log in to see this post</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The platform is limiting requests: wait a while and try again</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The platform refused to answer a program</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>This is not a post link</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The post could not be found: the platform may have changed how it serves posts</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -309,6 +341,77 @@
         </message>
     </context>
     <context>
+        <name>ItemAnswer</name>
+        <message>
+            <source>%1 has status_code %2 (%3)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1 filters the item (reason &quot;%2&quot;, &quot;%3&quot;)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 429</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 403, blocked by its security plugin</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 403</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered with a script check</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered with an empty body</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint&apos;s answer</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item endpoint&apos;s answer holds no item</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the share page answered HTTP 429</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the share page is a script check</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the share page&apos;s router data</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item&apos;s status says it is deleted</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item&apos;s private_status is 1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the item&apos;s private_status is 2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1, and %2</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ItemDownloadJob</name>
         <message>
             <source>Cover</source>
@@ -316,17 +419,6 @@
         </message>
         <message>
             <source>Picture %1 of %2</source>
-            <translation type="unfinished" />
-        </message>
-    </context>
-    <context>
-        <name>ItemFetch</name>
-        <message>
-            <source>%1, and %2</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>%1 either</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -684,22 +776,6 @@
         </message>
         <message>
             <source>the share page answered HTTP %1 and holds no item</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the item endpoint answered HTTP 403</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the item endpoint answered with an empty body</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the item endpoint answered HTTP %1</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>the item endpoint&apos;s answer holds no item</source>
             <translation type="unfinished" />
         </message>
     </context>

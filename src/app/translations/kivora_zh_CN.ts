@@ -143,18 +143,6 @@
             <translation>应答无法解压</translation>
         </message>
         <message>
-            <source>The share page holds no router data</source>
-            <translation>分享页面中没有路由数据</translation>
-        </message>
-        <message>
-            <source>Neither the share page nor the item endpoint holds the item</source>
-            <translation>分享页面和作品接口中都没有该作品</translation>
-        </message>
-        <message>
-            <source>The platform refused to answer</source>
-            <translation>平台拒绝应答</translation>
-        </message>
-        <message>
             <source>Cancelled</source>
             <translation>已取消</translation>
         </message>
@@ -177,6 +165,50 @@
         <message>
             <source>The item has neither a video nor pictures</source>
             <translation>该作品既没有视频也没有图片</translation>
+        </message>
+        <message>
+            <source>The post has been deleted</source>
+            <translation>作品已被删除</translation>
+        </message>
+        <message>
+            <source>The post is private: only its author can see it</source>
+            <translation>作品已设为私密：仅作者本人可见</translation>
+        </message>
+        <message>
+            <source>Only the author&apos;s friends can see this post</source>
+            <translation>此作品仅作者的朋友可见</translation>
+        </message>
+        <message>
+            <source>The story has expired: stories last 24 hours</source>
+            <translation>日常已过期：日常只保留 24 小时</translation>
+        </message>
+        <message>
+            <source>The post is not available here, for copyright or region</source>
+            <translation>因版权或地区限制，此作品在这里无法观看</translation>
+        </message>
+        <message>
+            <source>The platform withholds this post</source>
+            <translation>平台未公开此作品</translation>
+        </message>
+        <message>
+            <source>The platform wants you to log in to see this post</source>
+            <translation>平台要求登录后才能查看此作品</translation>
+        </message>
+        <message>
+            <source>The platform is limiting requests: wait a while and try again</source>
+            <translation>平台正在限制访问频率：请稍等一会儿再试</translation>
+        </message>
+        <message>
+            <source>The platform refused to answer a program</source>
+            <translation>平台拒绝回应程序的访问</translation>
+        </message>
+        <message>
+            <source>This is not a post link</source>
+            <translation>这不是作品链接</translation>
+        </message>
+        <message>
+            <source>The post could not be found: the platform may have changed how it serves posts</source>
+            <translation>找不到作品：平台可能改变了提供作品的方式</translation>
         </message>
     </context>
     <context>
@@ -309,6 +341,77 @@
         </message>
     </context>
     <context>
+        <name>ItemAnswer</name>
+        <message>
+            <source>%1 has status_code %2 (%3)</source>
+            <translation>%1 的 status_code 为 %2（%3）</translation>
+        </message>
+        <message>
+            <source>%1 filters the item (reason &quot;%2&quot;, &quot;%3&quot;)</source>
+            <translation>%1 过滤了该作品（原因“%2”，“%3”）</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 429</source>
+            <translation>作品接口返回 HTTP 429</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 403, blocked by its security plugin</source>
+            <translation>作品接口返回 HTTP 403，被其安全插件拦截</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP 403</source>
+            <translation>作品接口返回 HTTP 403</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered with a script check</source>
+            <translation>作品接口返回了脚本校验页面</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered with an empty body</source>
+            <translation>作品接口返回了空内容</translation>
+        </message>
+        <message>
+            <source>the item endpoint answered HTTP %1</source>
+            <translation>作品接口返回 HTTP %1</translation>
+        </message>
+        <message>
+            <source>the item endpoint&apos;s answer</source>
+            <translation>作品接口的应答</translation>
+        </message>
+        <message>
+            <source>the item endpoint&apos;s answer holds no item</source>
+            <translation>作品接口的应答中没有作品</translation>
+        </message>
+        <message>
+            <source>the share page answered HTTP 429</source>
+            <translation>分享页面返回 HTTP 429</translation>
+        </message>
+        <message>
+            <source>the share page is a script check</source>
+            <translation>分享页面是脚本校验页面</translation>
+        </message>
+        <message>
+            <source>the share page&apos;s router data</source>
+            <translation>分享页面的路由数据</translation>
+        </message>
+        <message>
+            <source>the item&apos;s status says it is deleted</source>
+            <translation>作品状态显示已删除</translation>
+        </message>
+        <message>
+            <source>the item&apos;s private_status is 1</source>
+            <translation>作品的 private_status 为 1</translation>
+        </message>
+        <message>
+            <source>the item&apos;s private_status is 2</source>
+            <translation>作品的 private_status 为 2</translation>
+        </message>
+        <message>
+            <source>%1, and %2</source>
+            <translation>%1，并且%2</translation>
+        </message>
+    </context>
+    <context>
         <name>ItemDownloadJob</name>
         <message>
             <source>Cover</source>
@@ -317,17 +420,6 @@
         <message>
             <source>Picture %1 of %2</source>
             <translation>第 %1 张，共 %2 张</translation>
-        </message>
-    </context>
-    <context>
-        <name>ItemFetch</name>
-        <message>
-            <source>%1, and %2</source>
-            <translation>%1，并且%2</translation>
-        </message>
-        <message>
-            <source>%1 either</source>
-            <translation>%1</translation>
         </message>
     </context>
     <context>
@@ -685,22 +777,6 @@
         <message>
             <source>the share page answered HTTP %1 and holds no item</source>
             <translation>分享页面返回 HTTP %1，其中没有作品</translation>
-        </message>
-        <message>
-            <source>the item endpoint answered HTTP 403</source>
-            <translation>作品接口返回 HTTP 403</translation>
-        </message>
-        <message>
-            <source>the item endpoint answered with an empty body</source>
-            <translation>作品接口返回了空内容</translation>
-        </message>
-        <message>
-            <source>the item endpoint answered HTTP %1</source>
-            <translation>作品接口返回 HTTP %1</translation>
-        </message>
-        <message>
-            <source>the item endpoint&apos;s answer holds no item</source>
-            <translation>作品接口的应答中没有作品</translation>
         </message>
     </context>
     <context>
