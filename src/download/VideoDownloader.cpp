@@ -502,8 +502,8 @@ QString VideoDownloader::lengthFailure()
     if (length >= 0 && length != m_received) {
         m_failureRetryable = true;
         return tr("The transfer ended after %1 of %2 bytes")
-            .arg(m_bodyOffset + m_received)
-            .arg(m_bodyOffset + length);
+            .arg(QString::number(m_bodyOffset + m_received),
+                 QString::number(m_bodyOffset + length));
     }
     const bool chunked
         = m_reply->rawHeader("Transfer-Encoding").trimmed().toLower().endsWith("chunked");

@@ -92,9 +92,8 @@ void BoundedRequest::headersArrived()
         if (length.isValid() && length.toLongLong() > m_maximumBodySize) {
             giveUp({ FailureReason::Kind::TooLarge,
                      tr("%1 announces %2 bytes; the limit is %3 bytes")
-                         .arg(shown(m_answer.url))
-                         .arg(length.toLongLong())
-                         .arg(m_maximumBodySize) });
+                         .arg(shown(m_answer.url), QString::number(length.toLongLong()),
+                              QString::number(m_maximumBodySize)) });
         }
         return;
     }
@@ -131,7 +130,8 @@ void BoundedRequest::readHeaders()
 FailureReason BoundedRequest::bodyTooLarge() const
 {
     return { FailureReason::Kind::TooLarge,
-             tr("%1 sent more than %2 bytes").arg(shown(m_answer.url)).arg(m_maximumBodySize) };
+             tr("%1 sent more than %2 bytes")
+                 .arg(shown(m_answer.url), QString::number(m_maximumBodySize)) };
 }
 
 void BoundedRequest::transferEnded()
@@ -219,10 +219,10 @@ std::optional<FailureReason> BoundedRequest::transferFailure() const
                                                                     : m_tlsErrors.join(u"; ")));
     case QNetworkReply::OperationCanceledError: // nothing but the transfer time-out cancels here
     case QNetworkReply::TimeoutError:
-        return FailureReason(Kind::TimedOut,
-                             tr("no progress from %1 within %2 ms")
-                                 .arg(address)
-                                 .arg(m_reply->request().transferTimeout()));
+        return FailureReason(
+            Kind::TimedOut,
+            tr("no progress from %1 within %2 ms")
+                .arg(address, QString::number(m_reply->request().transferTimeout())));
     default:
         break;
     }

@@ -63,8 +63,7 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
         if (visited.size() > VideoParser::maximumRedirects) {
             return FailureReason(Kind::TooManyRedirects,
                                  tr("more than %1 redirects, the last to %2")
-                                     .arg(VideoParser::maximumRedirects)
-                                     .arg(shown));
+                                     .arg(QString::number(VideoParser::maximumRedirects), shown));
         }
         return std::nullopt;
     }
@@ -80,8 +79,7 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
         }
         fail({ Kind::NoVideoId,
                tr("the link ended at %1 (HTTP %2), which holds no video ID")
-                   .arg(address.toDisplayString())
-                   .arg(status) });
+                   .arg(address.toDisplayString(), QString::number(status)) });
     }
 
     void fail(const FailureReason &reason) { done({ std::nullopt, false, reason }); }

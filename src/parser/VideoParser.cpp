@@ -305,8 +305,8 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
     if (item->imagesLeftOut > 0) {
         qCInfo(lcKivora).noquote()
             << QStringLiteral("The gallery lists %1 images; the record keeps the first %2.")
-                   .arg(item->images.size() + item->imagesLeftOut)
-                   .arg(item->images.size());
+                   .arg(QString::number(item->images.size() + item->imagesLeftOut),
+                        QString::number(item->images.size()));
     }
     const QString video = item->playUri.isEmpty() ? QString() : playAddress(item->playUri);
     return VideoInfo::full(item->nickname, item->desc, video, item->cover, item->images, tips);
