@@ -9,7 +9,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonObject>
+
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +37,23 @@ void DownloadItem::useResolution(const ShareTextResolver::Result &result)
         return;
     }
     const QString videoId = result.videoId.value_or(QString());
-    if (m_settings.archive && !videoId.isEmpty() && m_settings.archive->contains(videoId)) {
+    if (!m_settings.archive || videoId.isEmpty()) {
+        startPlan({});
+        return;
+    }
+    // Looked up now, not when the run started: another process may have saved it meanwhile.
+    m_settings.archive->lookUp(videoId).then(
+        this, [this](const DownloadArchive::Record &archived) { startPlan(archived); });
+}
+
+void DownloadItem::startPlan(const DownloadArchive::Record &archived)
+{
+    const QString videoId = m_resolution.videoId.value_or(QString());
+    if (isStopping()) {
+        complete();
+        return;
+    }
+    if (archived.whole) {
         m_context.display->note(u"%1: download: %2 is in the download archive, skipped\n"_s.arg(
             QCoreApplication::applicationName(), Console::escaped(videoId)));
         if (m_context.json)
@@ -42,13 +62,36 @@ void DownloadItem::useResolution(const ShareTextResolver::Result &result)
         finish(Outcome::Skipped);
         return;
     }
-    if (!plan(result)) {
+    if (!plan(m_resolution)) {
         fail(u"the item has no video and no pictures (%1)"_s.arg(
-            result.record->type().value_or(QString())));
+            m_resolution.record->type().value_or(QString())));
         complete();
         return;
     }
+    m_recordsFiles = m_settings.archive && !videoId.isEmpty() && m_plan.size() > 1;
+    leaveOut(archived.files);
     downloadNext();
+}
+
+// Drops the files a partial earlier run saved.
+void DownloadItem::leaveOut(const QSet<QString> &archivedFiles)
+{
+    const auto before = m_plan.size();
+    m_plan.erase(std::remove_if(m_plan.begin(), m_plan.end(),
+                                [&archivedFiles](const PlannedFile &file) {
+                                    return archivedFiles.contains(archiveKey(file));
+                                }),
+                 m_plan.end());
+    if (const auto left = before - m_plan.size(); left > 0)
+        m_context.display->note(
+            u"%1: download: %2: %3 of its files are in the download archive, skipped\n"_s.arg(
+                QCoreApplication::applicationName(),
+                Console::escaped(m_resolution.videoId.value_or(QString())), QString::number(left)));
+}
+
+QString DownloadItem::archiveKey(const PlannedFile &file)
+{
+    return file.index.isEmpty() ? u"video"_s : file.index;
 }
 
 // The files of the item in the order they are saved: the video, or the gallery's pictures; then
@@ -120,12 +163,10 @@ void DownloadItem::downloadNext()
     connect(downloader, &VideoDownloader::retrying, this,
             [this, shown](int attempt, const QString &reason, std::chrono::milliseconds delay) {
                 m_context.display->note(
-                    u"%1: download: %2: %3; trying again in %4 s (retry %5 of %6)\n"_s
-                        .arg(QCoreApplication::applicationName(), Console::escaped(shown),
-                             Console::escaped(reason))
-                        .arg(double(delay.count()) / 1000.0)
-                        .arg(attempt)
-                        .arg(m_settings.retries));
+                    u"%1: download: %2: %3; trying again in %4 s (retry %5 of %6)\n"_s.arg(
+                        QCoreApplication::applicationName(), Console::escaped(shown),
+                        Console::escaped(reason), QString::number(double(delay.count()) / 1000.0),
+                        QString::number(attempt), QString::number(m_settings.retries)));
             });
     connect(downloader, &VideoDownloader::finished, this,
             [this, file](const VideoDownloader::Result &result) { fileFinished(file, result); });
@@ -156,8 +197,25 @@ void DownloadItem::fileFinished(const PlannedFile &file, const VideoDownloader::
                                  { u"kind"_s, mediaKindName(file.kind) } });
     if (!m_context.json)
         m_context.display->out(Console::escaped(result.filePath) + u'\n');
+    if (!m_recordsFiles) {
+        fileSaved(file, result.filePath);
+        return;
+    }
+    m_settings.archive->add(m_resolution.videoId.value_or(QString()), archiveKey(file))
+        .then(this, [this, file, path = result.filePath](const QString &error) {
+            if (!error.isEmpty()) {
+                failBookkeeping(error);
+                complete();
+                return;
+            }
+            fileSaved(file, path);
+        });
+}
+
+void DownloadItem::fileSaved(const PlannedFile &file, const QString &path)
+{
     if (m_settings.album && file.kind == MediaKind::Video)
-        copyToAlbum(result.filePath);
+        copyToAlbum(path);
     else
         downloadNext();
 }
@@ -196,23 +254,57 @@ void DownloadItem::fail(const QString &reason)
     reportError(reason);
 }
 
+// A failed write of what the next run relies on fails the item, saved files or not.
+void DownloadItem::failBookkeeping(const QString &reason)
+{
+    m_bookkeepingFailed = true;
+    fail(reason);
+}
+
 void DownloadItem::complete()
 {
-    const bool saved = m_error.isEmpty() && !isStopping();
+    if (std::exchange(m_completing, true))
+        return;
     const QString videoId = m_resolution.videoId.value_or(QString());
-    QString archiveError;
-    if (saved && m_settings.archive && !m_settings.archive->add(videoId, &archiveError))
-        reportError(archiveError);
+    if (outcome() != Outcome::Done || !m_settings.archive || videoId.isEmpty()) {
+        report();
+        return;
+    }
+    m_settings.archive->add(videoId).then(this, [this](const QString &error) {
+        if (!error.isEmpty())
+            failBookkeeping(error);
+        report();
+    });
+}
+
+BatchItem::Outcome DownloadItem::outcome() const
+{
+    if (m_error.isEmpty() && !isStopping())
+        return Outcome::Done;
+    if (!m_files.isEmpty() && !m_bookkeepingFailed)
+        return Outcome::Partial;
+    return isStopping() && m_error.isEmpty() ? Outcome::Stopped : Outcome::Failed;
+}
+
+void DownloadItem::report()
+{
+    const Outcome outcome = this->outcome();
     if (m_context.json) {
+        static const QHash<Outcome, QString> statusNames {
+            { Outcome::Done, u"saved"_s },
+            { Outcome::Partial, u"partial"_s },
+            { Outcome::Stopped, u"stopped"_s },
+            { Outcome::Failed, u"failed"_s },
+        };
         QJsonObject object = m_resolution.record ? m_resolution.record->toJson() : QJsonObject();
-        if (!videoId.isEmpty())
+        if (const QString videoId = m_resolution.videoId.value_or(QString()); !videoId.isEmpty())
             object.insert(u"id"_s, videoId);
         object.insert(u"input"_s, m_input);
-        object.insert(u"status"_s, saved ? u"saved"_s : isStopping() ? u"stopped"_s : u"failed"_s);
+        object.insert(u"status"_s, statusNames.value(outcome));
         object.insert(u"files"_s, m_files);
         if (!m_error.isEmpty())
             object.insert(u"error"_s, m_error);
         m_context.display->out(Console::jsonLine(object));
     }
-    finish(saved ? Outcome::Done : isStopping() ? Outcome::Stopped : Outcome::Failed);
+    finish(outcome);
 }

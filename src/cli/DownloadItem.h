@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DownloadArchive.h"
 #include "FileNameTemplate.h"
 #include "MediaKind.h"
 #include "ResolvingItem.h"
@@ -11,8 +12,6 @@
 
 #include <deque>
 #include <optional>
-
-class DownloadArchive;
 
 /*! \brief How "download" saves: names, folder, what else is saved, and the transfer settings. */
 struct DownloadSettings
@@ -33,9 +32,12 @@ struct DownloadSettings
  * gallery in order, and with --cover the cover too, each checked for being what it claims.
  *
  * A failed parse (the record's "msg") never downloads. An item whose ID is in the download archive
- * is skipped; one saved whole is added to it. The saved paths go to standard output, one a line,
- * or with --json one JSON line with the record, "id", "status", "files" (path, size, kind) and,
- * on failure, "error". stop() stops the running transfer and keeps its ".part".
+ * is skipped; one saved whole is added to it, and each file of an item of several as it is saved,
+ * so that a rerun of a partial item fetches only the files it lacks. A failed write of the
+ * archive fails the item. The saved paths go to standard output, one a line, or with --json one
+ * JSON line with the record, "id", "status" ("saved", "partial" when some files are saved,
+ * "stopped", "failed"), "files" (path, size, kind) and, on failure, "error". stop() stops the
+ * running transfer and keeps its ".part".
  */
 class DownloadItem : public ResolvingItem
 {
@@ -58,13 +60,20 @@ private:
         QString index; //!< a picture's number, "cover", or empty for the video
     };
 
+    void startPlan(const DownloadArchive::Record &archived);
     bool plan(const ShareTextResolver::Result &result);
+    void leaveOut(const QSet<QString> &archivedFiles);
+    static QString archiveKey(const PlannedFile &file);
     QString fileName(const PlannedFile &file) const;
     void downloadNext();
     void fileFinished(const PlannedFile &file, const VideoDownloader::Result &result);
+    void fileSaved(const PlannedFile &file, const QString &path);
     void copyToAlbum(const QString &path);
     void fail(const QString &reason);
+    void failBookkeeping(const QString &reason);
     void complete();
+    Outcome outcome() const;
+    void report();
 
     DownloadSettings m_settings;
     ShareTextResolver::Result m_resolution;
@@ -73,4 +82,7 @@ private:
     int m_progressKey = 0;
     QJsonArray m_files;
     QString m_error;
+    bool m_recordsFiles = false; //!< the archive gets an entry per file
+    bool m_bookkeepingFailed = false;
+    bool m_completing = false;
 };

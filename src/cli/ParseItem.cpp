@@ -33,8 +33,11 @@ void ParseItem::useResolution(const ShareTextResolver::Result &result)
         QJsonObject object = result.record->toJson();
         if (result.videoId)
             object.insert(u"id"_s, *result.videoId);
-        if (failure)
+        if (failure) {
+            // So that a failure can be matched to its batch line.
+            object.insert(u"input"_s, m_input);
             object.insert(u"error"_s, *failure);
+        }
         m_context.display->out(Console::jsonLine(object));
     } else {
         m_context.display->out(summaryText(*result.record, result.videoId)
