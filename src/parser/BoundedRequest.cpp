@@ -10,9 +10,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A redirect's body is a line of HTML. Reading it to its end lets the connection carry the next
-// request; a body that is longer or slower than this is cut off instead (a lost connection
-// costs less than a wait on a server that drips).
+// A redirect's body, or an error page's, is a few lines of HTML. Reading it to its end lets the
+// connection carry the next request, and lets Qt finish the reply by itself: aborting a reply
+// whose error status Qt is still to report makes it warn of a second error. A body that is
+// longer or slower than this is cut off instead (a lost connection costs less than a wait on a
+// server that drips).
 constexpr qint64 maximumDrain = 16 * 1024;
 constexpr auto drainTime = 1s;
 constexpr qint64 readBufferSize = 1024 * 1024;
@@ -97,17 +99,15 @@ void BoundedRequest::headersArrived()
         }
         return;
     }
-    if (m_answer.isRedirect()) {
-        m_drainTimer.start(drainTime);
-        return;
-    }
-    report();
-    m_reply->abort();
+    // The answer is known; its body is only drained.
+    if (!m_answer.isRedirect())
+        report();
+    m_drainTimer.start(drainTime);
 }
 
 void BoundedRequest::dataArrived()
 {
-    if (m_reported || !m_reply->isOpen())
+    if ((m_reported && m_body == Body::Read) || !m_reply->isOpen())
         return;
     const QByteArray data = m_reply->readAll();
     if (m_body == Body::Skip) {
@@ -176,9 +176,9 @@ void BoundedRequest::abandon(const FailureReason &reason)
 
 void BoundedRequest::stopDraining()
 {
-    if (m_reported)
-        return;
-    report();
+    m_drainTimer.stop();
+    if (!m_reported)
+        report();
     m_reply->abort();
 }
 

@@ -259,7 +259,8 @@ void TestKivoraCli::textsWithoutVideoId()
 
 void TestKivoraCli::reasonsReachStandardError_data()
 {
-    QTest::addColumn<QString>("text"); // LINK: the short link of the real page's item
+    // LINK: the short link of the real page's item; SHARE: the share origin (also in the reason)
+    QTest::addColumn<QString>("text");
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<bool>("trusted"); // --ca-certificates given
     QTest::addColumn<QString>("reason");
@@ -284,6 +285,10 @@ void TestKivoraCli::reasonsReachStandardError_data()
     faults.latencyMs = 16000;
     add("time-out", link, faults, "The server stopped answering: no progress from https://");
     add("HTTP status", u"123"_s, {}, "The server answered with an error status");
+    // The address holds what reads like the message's own markers.
+    add("link that ends at an error status", u"SHARE/nothing%1Ahere%01/"_s, {},
+        "No video ID: the link ended at SHARE/nothing%1Ahere%01/ (HTTP 404), which holds no "
+        "video ID");
     faults = {};
     faults.hugePage = true;
     add("page too large", link, faults, "The answer is too large");
@@ -317,7 +322,9 @@ void TestKivoraCli::reasonsReachStandardError()
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     text.replace(u"LINK"_s, platform.shortLink(platform.item(PageVariant::Real)))
-        .replace(u"CLOSED"_s, u"localhost:"_s + QString::number(closed.serverPort()));
+        .replace(u"CLOSED"_s, u"localhost:"_s + QString::number(closed.serverPort()))
+        .replace(u"SHARE"_s, platform.endpoints().shareOrigin);
+    reason.replace(u"SHARE"_s, platform.endpoints().shareOrigin);
     closed.close();
     QStringList options = endpointOptions(platform);
     if (!trusted)
@@ -332,7 +339,7 @@ void TestKivoraCli::reasonsReachStandardError()
     QCOMPARE(jsonLine(run.out).value(u"input").toString(), text);
     QVERIFY2(QString::fromUtf8(run.err).startsWith(u"kivora-cli: parse: "_s + reason),
              run.err.constData());
-    QCOMPARE(run.err.count('\n'), 1);
+    QCOMPARE(run.err.count('\n'), 1); // and no warning of Qt's
 }
 
 void TestKivoraCli::directPlayAddressNeedsNoRequest()
