@@ -91,6 +91,7 @@ private Q_SLOTS:
     void archiveSharedByTwoProcesses();
     void archiveWriteFailureFailsTheItem_data();
     void archiveWriteFailureFailsTheItem();
+    void errorStatusesLeaveNoQtWarning();
     void quotedTextIsNotRewritten_data();
     void quotedTextIsNotRewritten();
     void hostileFieldsMakeSafeNames_data();
@@ -663,6 +664,22 @@ void TestCliBatch::archiveWriteFailureFailsTheItem()
     QCOMPARE(line.value(u"files").toArray().size(), filesSaved);
     QVERIFY2(run.err.endsWith("kivora-cli: 0 saved, 0 skipped, 1 failed\n"), run.err.constData());
     QCOMPARE(contentOf(archive), QByteArray());
+}
+
+// Twenty links that end at an error status: twenty reasons and the summary, not a word from Qt.
+void TestCliBatch::errorStatusesLeaveNoQtWarning()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    CliRun::Options options;
+    for (char letter = 'a'; letter < 'a' + 20; ++letter)
+        options.input += platform.endpoints().shareOrigin.toUtf8() + "/nothing-" + letter + "/\n";
+
+    const Run run
+        = CliRun::run(endpointOptions(platform) << u"parse"_s << u"-a"_s << u"-"_s, options);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count("(HTTP 404), which holds no video ID\n"), 20);
+    QVERIFY2(run.err.count('\n') == 21, run.err.constData());
 }
 
 void TestCliBatch::quotedTextIsNotRewritten_data()
