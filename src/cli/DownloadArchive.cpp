@@ -24,21 +24,15 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Holds flock() on a descriptor for its lifetime.
-class FileLock
+// What \a work returns, run while holding flock(\a operation) on \a descriptor.
+template<typename Work>
+auto underLock(int descriptor, int operation, Work work)
 {
-public:
-    FileLock(int descriptor, int operation) : m_descriptor(descriptor)
-    {
-        while (::flock(m_descriptor, operation) != 0 && errno == EINTR) { }
-    }
-    ~FileLock() { ::flock(m_descriptor, LOCK_UN); }
-    FileLock(const FileLock &) = delete;
-    FileLock &operator=(const FileLock &) = delete;
-
-private:
-    int m_descriptor;
-};
+    while (::flock(descriptor, operation) != 0 && errno == EINTR) { }
+    const auto result = work();
+    ::flock(descriptor, LOCK_UN);
+    return result;
+}
 
 template<typename Result, typename Work>
 QFuture<Result> runOn(QThreadPool &pool, Work work)
@@ -67,42 +61,43 @@ public:
 
     QString readNew()
     {
-        const FileLock lock(m_descriptor, LOCK_SH);
-        return catchUp();
+        return underLock(m_descriptor, LOCK_SH, [this] { return catchUp(); });
     }
 
     Record record(const QString &videoId) const { return m_records.value(videoId); }
 
     QString append(const QString &videoId, const QString &fileKey)
     {
-        const FileLock lock(m_descriptor, LOCK_EX);
+        return underLock(m_descriptor, LOCK_EX,
+                         [this, &videoId, &fileKey] { return appendLocked(videoId, fileKey); });
+    }
+
+private:
+    QString appendLocked(const QString &videoId, const QString &fileKey)
+    {
         if (const QString error = catchUp(); !error.isEmpty())
             return error;
         if (holds(videoId, fileKey))
             return {}; // another process saved it meanwhile
-        struct stat status
-        {
-        };
+        struct stat status = {};
         if (::fstat(m_descriptor, &status) != 0)
             return failure(errno);
         const QString entry = fileKey.isEmpty() ? videoId : videoId + u' ' + fileKey;
         const QByteArray line
             = (endsInsideALine(status.st_size) ? "\n" : "") + prefix + entry.toUtf8() + '\n';
         const ssize_t written = ::write(m_descriptor, line.constData(), size_t(line.size()));
-        if (written != ssize_t(line.size())) {
-            const int error = written < 0 ? errno : ENOSPC;
-            // No torn line stays behind for the next reader (should this fail too, the next
-            // line starts on a line of its own).
-            [[maybe_unused]] const int undone = ::ftruncate(m_descriptor, status.st_size);
-            return failure(error);
+        const int error = written < 0 ? errno : written != ssize_t(line.size()) ? ENOSPC : 0;
+        if (error == 0 && ::fsync(m_descriptor) == 0) {
+            take(line.trimmed());
+            return {};
         }
-        if (::fsync(m_descriptor) != 0)
-            return failure(errno);
-        take(line.trimmed());
-        return {};
+        const int reason = error != 0 ? error : errno;
+        // Neither a torn line nor one that says saved what the item failed to record stays
+        // behind (should this fail too, the next line starts on a line of its own).
+        [[maybe_unused]] const int undone = ::ftruncate(m_descriptor, status.st_size);
+        return failure(reason);
     }
 
-private:
     // Reads the lines added since the last read. Lines are written whole under the lock, so the
     // last one lacks its newline only when the file was edited by hand.
     QString catchUp()
