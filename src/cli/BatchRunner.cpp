@@ -12,11 +12,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::pair<quint64, quint64> digestOf(const QString &text)
+quint64 digestOf(const QString &text)
 {
     const QByteArray digest = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256);
-    return { qFromUnaligned<quint64>(digest.constData()),
-             qFromUnaligned<quint64>(digest.constData() + sizeof(quint64)) };
+    return qFromUnaligned<quint64>(digest.constData());
 }
 
 } // namespace
@@ -75,8 +74,11 @@ bool BatchRunner::passOver(const InputSource::Input &input)
             u"the line is longer than %1 bytes; it is no input"_s.arg(InputSource::longestLine));
         return true;
     }
-    if (m_seen.insert(digestOf(input.text)).second)
+    const quint64 digest = digestOf(input.text);
+    if (!m_seen.contains(digest)) {
+        m_seen.insert(digest);
         return false;
+    }
     reportPassedOver(input, BatchItem::Outcome::Skipped,
                      u"the same input as an earlier one, skipped"_s);
     return true;

@@ -5,11 +5,11 @@
 #include "InputSource.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
 #include <set>
-#include <utility>
 
 class ProgressDisplay;
 
@@ -62,8 +62,10 @@ private:
     Factory m_factory;
     Reporting m_reporting;
     std::set<BatchItem *> m_running;
-    // A digest of each input started, not the text: a batch's lines may be long and many.
-    std::set<std::pair<quint64, quint64>> m_seen;
+    // 64 bits of a digest of each input started, not the text: a batch's lines may be long and
+    // many. A few bytes an input; that two of a million inputs share them by chance is less
+    // likely than one in ten million.
+    QSet<quint64> m_seen;
     bool m_stopping = false;
     bool m_finished = false;
     BatchCounts m_counts;
