@@ -306,6 +306,7 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
     QCOMPARE(namesIn(sandbox.path()), QStringList { QFileInfo(part).fileName() });
     const qint64 kept = QFileInfo(part).size();
     QVERIFY2(err.contains("is kept for resuming"), err.constData());
+    QVERIFY2(err.endsWith("kivora-cli: 0 saved, 0 skipped, 0 failed, 1 stopped\n"), err.constData());
 
     platform.clearRequests();
     const Run again = CliRun::download(platform, sandbox.path(), arguments.mid(9));
