@@ -306,7 +306,8 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
     QCOMPARE(namesIn(sandbox.path()), QStringList { QFileInfo(part).fileName() });
     const qint64 kept = QFileInfo(part).size();
     QVERIFY2(err.contains("is kept for resuming"), err.constData());
-    QVERIFY2(err.endsWith("kivora-cli: 0 saved, 0 skipped, 0 failed, 1 stopped\n"), err.constData());
+    QVERIFY2(err.endsWith("kivora-cli: 0 saved, 0 skipped, 0 failed, 1 stopped\n"),
+             err.constData());
 
     platform.clearRequests();
     const Run again = CliRun::download(platform, sandbox.path(), arguments.mid(9));
@@ -410,7 +411,8 @@ void TestCliBatch::serverTextIsEscapedEverywhere()
     SamplePlatform::Item item = platform.item(PageVariant::Real);
     item.videoId = u"7388888888888888888"_s;
     item.shortCode = u"Qw-Er_5Ty7u"_s;
-    item.description = u"标题\nvideo: https://evil.example/\x1b[2J\u202E"_s + QString(150, u'长');
+    item.description
+        = u"标题\nvideo: https://evil.example/\x1b[2J\u202E\u200F"_s + QString(150, u'长');
     item = platform.addItem(item);
     QTemporaryDir sandbox;
 
@@ -419,13 +421,18 @@ void TestCliBatch::serverTextIsEscapedEverywhere()
         = CliRun::run(endpointOptions(platform) << u"parse"_s << u"-v"_s << item.videoId, options);
     QVERIFY2(parsed.exitCode == 0, parsed.err.constData());
     const QString out = QString::fromUtf8(parsed.out);
-    QVERIFY2(out.contains(u"title: 标题\\u000avideo: https://evil.example/\\u001b[2J\\u202e"_s),
-             parsed.out.constData());
+    QVERIFY2(
+        out.contains(u"title: 标题\\u000avideo: https://evil.example/\\u001b[2J\\u202e\\u200f"_s),
+        parsed.out.constData());
     for (const QString &line : out.split(u'\n'))
         QVERIFY2(!line.startsWith(u"video: https://evil"_s), qPrintable(line));
-    for (const QByteArray &raw : { QByteArray("\x1b"), QByteArray("\u202E") }) {
-        QVERIFY(!parsed.out.contains(raw));
-        QVERIFY(!parsed.err.contains(raw));
+    const Run json
+        = CliRun::run(endpointOptions(platform) << u"parse"_s << u"--json"_s << item.videoId);
+    QVERIFY2(json.out.contains("\\u202e\\u200f"), json.out.constData());
+    for (const QByteArray &raw :
+         { QByteArray("\x1b"), QByteArray("\u202E"), QByteArray("\u200F") }) {
+        for (const QByteArray &written : { parsed.out, parsed.err, json.out })
+            QVERIFY(!written.contains(raw));
     }
     QVERIFY2(parsed.err.contains("Kivora5  {"), parsed.err.constData());
 
