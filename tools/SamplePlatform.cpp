@@ -864,10 +864,15 @@ QList<SamplePlatform::Item> SamplePlatform::items() const
         items.append(item);
     }
     std::lock_guard<std::mutex> lock(d->mutex);
+    // An added item's media are this platform's, unless given as addresses (of another server).
+    const auto absolute = [](const QString &url) { return url.startsWith(u"http"); };
     for (Item item : d->addedItems) {
-        item.coverUrl = media + u"cover.jpg"_s;
-        for (QString &image : item.imageUrls)
-            image = media + image;
+        if (!absolute(item.coverUrl))
+            item.coverUrl = media + u"cover.jpg"_s;
+        for (QString &image : item.imageUrls) {
+            if (!absolute(image))
+                image = media + image;
+        }
         items.append(item);
     }
     return items;

@@ -219,8 +219,9 @@ public:
     /*! The items the platform serves; the first one is a plain video with a Real page. */
     QList<Item> items() const;
     /*! Adds \a item to the items served, for texts of a test's own. Its cover is the sample
-     *  cover and its imageUrls name sample pictures ("image-1.jpg" to "image-3.jpg"); returns it
-     *  with their addresses filled in. */
+     *  cover and its imageUrls name sample pictures ("image-1.jpg" to "image-3.jpg"), unless they
+     *  are addresses already ("http…", another server's, say); returns it with their addresses
+     *  filled in. */
     Item addItem(Item item);
     /*! The item with \a variant (the first one if several). */
     Item item(PageVariant variant) const;

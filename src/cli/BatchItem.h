@@ -16,6 +16,7 @@ public:
         Skipped, //!< already in the download archive
         Failed,
         Stopped, //!< ended by stop()
+        Partial, //!< some of its files saved, not all
     };
     Q_ENUM(Outcome)
 

@@ -82,7 +82,9 @@ void CliApplication::addCommand(std::unique_ptr<CliCommand> command)
 
 int CliApplication::exec(const QStringList &arguments)
 {
-    return withOutputChecked(run(arguments));
+    const int status = withOutputChecked(run(arguments));
+    NetworkAccess::releaseManager();
+    return status;
 }
 
 // Output that did not reach its file (a full disk, a closed pipe) turns success into failure.
@@ -222,12 +224,11 @@ int CliApplication::runBatch(CliCommand &command, const QStringList &inputs,
     const bool batch = inputs.size() > 1 || !options.batchFile.isEmpty();
     const RunContext context { m_endpointOptions.endpoints(), options.timeout, &display,
                                options.json, batch };
-    BatchRunner runner(
-        source, options.jobs,
-        [&command, &context](const QString &input, QObject *parent) {
-            return command.createItem(input, context, parent);
-        },
-        display);
+    BatchRunner runner(source, options.jobs,
+                       [&command, &context](const QString &input, QObject *parent) {
+                           return command.createItem(input, context, parent);
+                       },
+                       { command.name(), options.json, &display });
     int stoppedBy = 0;
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::received, &runner, [&](int signalNumber) {
@@ -243,15 +244,15 @@ int CliApplication::runBatch(CliCommand &command, const QStringList &inputs,
     QCoreApplication::exec();
 
     display.finish();
-    const QString summary
-        = command.summaryLine(runner.done(), runner.skipped(), runner.failed(), batch);
+    const BatchCounts &counts = runner.counts();
+    const QString summary = command.summaryLine(counts, batch);
     if (!summary.isEmpty())
         display.note(u"%1: %2\n"_s.arg(QCoreApplication::applicationName(), summary));
     qInstallMessageHandler(previousHandler);
     messageDisplay = nullptr;
     if (stoppedBy != 0)
         return signalExitBase + stoppedBy;
-    return runner.failed() > 0 ? CliCommand::Failure : CliCommand::Success;
+    return counts.failed + counts.partial > 0 ? CliCommand::Failure : CliCommand::Success;
 }
 
 void CliApplication::setUpParser(QCommandLineParser &parser) const

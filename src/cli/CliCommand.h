@@ -8,6 +8,7 @@
 
 class BatchItem;
 class QCommandLineParser;
+struct BatchCounts;
 struct RunContext;
 
 /*!
@@ -53,5 +54,5 @@ public:
     virtual BatchItem *createItem(const QString &input, const RunContext &context, QObject *parent)
         = 0;
     /*! The last words of a run: a summary on standard error when it says something. */
-    virtual QString summaryLine(int done, int skipped, int failed, bool batch) const = 0;
+    virtual QString summaryLine(const BatchCounts &counts, bool batch) const = 0;
 };

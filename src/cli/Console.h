@@ -16,9 +16,13 @@ void err(const QString &text);
 /*! True when standard error is a terminal, where a line may be rewritten in place. */
 bool errIsTerminal();
 
-/*! \a text with every control character (C0, DEL, C1) and bidirectional override written as
- *  "\uXXXX", so that text from the network cannot steer a terminal. JSON text stays valid JSON. */
+/*! \a text with every control character (C0, DEL, C1), line or paragraph separator and invisible
+ *  format character (direction marks and overrides, zero-width characters, the byte order mark)
+ *  written as "\uXXXX" (a pair of them beyond the first plane), so that text from the network
+ *  cannot steer a terminal nor hide in it. JSON text stays valid JSON. */
 QString escaped(const QString &text);
+/*! An input as a message names it: escaped, and shortened to its first 80 characters. */
+QString shownInput(const QString &input);
 /*! \a object as one escaped line of compact JSON, newline included: a JSON Lines record. */
 QString jsonLine(const QJsonObject &object);
 

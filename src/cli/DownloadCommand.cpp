@@ -1,5 +1,6 @@
 #include "DownloadCommand.h"
 
+#include "BatchCounts.h"
 #include "Settings.h"
 
 #include <QCommandLineParser>
@@ -34,9 +35,12 @@ DownloadCommand::DownloadCommand(QObject *parent)
     , m_out(hidden(QCommandLineOption(u"out"_s, u"The same as --paths."_s, u"DIR"_s)))
     , m_album(u"album"_s, u"Also copy each video into the video album (~/Videos/Kivora)."_s)
     , m_cover(u"cover"_s, u"Also save the item's cover picture ({index} is \"cover\")."_s)
-    , m_archive(u"download-archive"_s,
-                u"Skip the items whose IDs FILE lists, and add the ID of each item saved whole."_s,
-                u"FILE"_s)
+    , m_archive(
+          u"download-archive"_s,
+          u"Skip the items whose IDs FILE lists, and add the ID of each item saved whole (and "
+          "each file of an item of several, so that a rerun fetches only what is missing). "
+          "Several runs may share FILE."_s,
+          u"FILE"_s)
     , m_continue(u"continue"_s,
                  u"Resume a NAME.part left by an interrupted download (the default)."_s)
     , m_noContinue(u"no-continue"_s, u"Start every download from the beginning."_s)
@@ -74,6 +78,9 @@ QStringList DownloadCommand::description() const
         "\"NAME (1).mp4\"). An interrupted download resumes its .part with a Range request the "
         "next time. Ctrl+C, SIGTERM and SIGHUP stop cleanly: the .part files stay, nothing is "
         "left under a final name."_s,
+        u"A batch line longer than 64 KiB is refused, and an input given twice is done once. An "
+        "item some of whose files were saved is \"partial\"; the summary counts the stopped and "
+        "partial items too."_s,
         u"The saved paths are printed one a line (with --json: one JSON line per input with the "
         "record, \"id\", \"status\", \"files\" with their paths and sizes, and \"error\"). On a "
         "terminal, standard error shows a live line per running transfer and a total line; "
@@ -90,8 +97,8 @@ QList<CliCommand::Example> DownloadCommand::examples() const
           u"Save a gallery's pictures and its cover under their ID and number."_s },
         { u"kivora-cli download -a links.txt --jobs 8 --download-archive done.txt"_s,
           u"A batch, eight at a time; run it again to fetch only what is missing."_s },
-        { u"pbpaste | kivora-cli download -a - --json"_s,
-          u"Inputs from standard input, one JSON line per input."_s },
+        { u"xclip -o -selection clipboard | kivora-cli download -a - --json"_s,
+          u"The clipboard's lines as inputs (wl-paste on Wayland), one JSON line per input."_s },
     };
 }
 
@@ -141,7 +148,10 @@ BatchItem *DownloadCommand::createItem(const QString &input, const RunContext &c
     return new DownloadItem(input, context, m_settings, parent);
 }
 
-QString DownloadCommand::summaryLine(int done, int skipped, int failed, bool) const
+QString DownloadCommand::summaryLine(const BatchCounts &counts, bool) const
 {
-    return u"%1 saved, %2 skipped, %3 failed"_s.arg(done).arg(skipped).arg(failed);
+    return u"%1 saved, %2 skipped, %3 failed"_s.arg(QString::number(counts.done),
+                                                    QString::number(counts.skipped),
+                                                    QString::number(counts.failed))
+        + counts.unfinished();
 }

@@ -60,9 +60,10 @@ QString roff(const QString &text)
     return lines.join(u'\n');
 }
 
-const QString exitStatus = u"0 when every input succeeded (parsed, saved or skipped), 1 when any "
-                           "failed, 2 for bad usage (an empty INPUT among it), 130, 143 or 129 "
-                           "after SIGINT (Ctrl+C), SIGTERM or SIGHUP."_s;
+const QString exitStatus
+    = u"0 when every input succeeded (parsed, saved or skipped), 1 when any "
+      "failed or was saved in part, 2 for bad usage (an empty INPUT among it), 130, 143 or 129 "
+      "after SIGINT (Ctrl+C), SIGTERM or SIGHUP."_s;
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <unistd.h>
 
@@ -11,15 +12,13 @@ namespace {
 
 constexpr qsizetype readAheadLines = 256;
 constexpr qsizetype readBytes = 64 * 1024;
-// A longer line is no input of ours; it is cut here and fails as the text it is.
-constexpr qsizetype longestLine = 64 * 1024;
 
 } // namespace
 
 InputSource::InputSource(const QStringList &inputs, QObject *parent) : QObject(parent)
 {
     for (const QString &input : inputs)
-        m_ready.push_back(input);
+        m_ready.push_back({ input, 0, false });
 }
 
 InputSource::~InputSource() = default;
@@ -41,11 +40,11 @@ bool InputSource::openBatchFile(const QString &path, QString *error)
     return true;
 }
 
-std::optional<QString> InputSource::next()
+std::optional<InputSource::Input> InputSource::next()
 {
     if (m_ready.empty())
         return std::nullopt;
-    QString input = std::move(m_ready.front());
+    Input input = std::move(m_ready.front());
     m_ready.pop_front();
     if (m_notifier && qsizetype(m_ready.size()) < readAheadLines / 2)
         m_notifier->setEnabled(true);
@@ -83,19 +82,30 @@ void InputSource::takeLines(bool atEndOfFile)
     qsizetype start = 0;
     for (qsizetype end = m_partialLine.indexOf('\n'); end >= 0;
          end = m_partialLine.indexOf('\n', start)) {
-        keepLine(m_partialLine.mid(start, end - start));
+        endLine(QByteArrayView(m_partialLine).sliced(start, end - start));
         start = end + 1;
     }
     m_partialLine.remove(0, start);
-    if (atEndOfFile || m_partialLine.size() > longestLine) {
-        keepLine(m_partialLine);
+    // What is kept of an unfinished line stays bounded: once too long, only its end is looked
+    // for.
+    if (m_partialLine.size() > longestLine) {
+        m_lineTooLong = true;
+        m_partialLine.clear();
+    }
+    if (atEndOfFile && (!m_partialLine.isEmpty() || m_lineTooLong)) {
+        endLine(m_partialLine);
         m_partialLine.clear();
     }
 }
 
-void InputSource::keepLine(const QByteArray &line)
+void InputSource::endLine(QByteArrayView line)
 {
+    ++m_lineNumber;
+    if (std::exchange(m_lineTooLong, false) || line.size() > longestLine) {
+        m_ready.push_back({ QString(), m_lineNumber, true });
+        return;
+    }
     const QString text = QString::fromUtf8(line).trimmed();
     if (!text.isEmpty() && !text.startsWith(u'#'))
-        m_ready.push_back(text);
+        m_ready.push_back({ text, m_lineNumber, false });
 }

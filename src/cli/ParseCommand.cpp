@@ -1,5 +1,6 @@
 #include "ParseCommand.h"
 
+#include "BatchCounts.h"
 #include "ParseItem.h"
 
 using namespace Qt::StringLiterals;
@@ -26,7 +27,7 @@ QStringList ParseCommand::description() const
         "or a play address) as the window's parse button does and prints its record: author, "
         "description, play address, cover, gallery pictures and kind, as a readable summary or, "
         "with --json, as one line of JSON per input holding the record's entries, \"id\" and, "
-        "when the parse failed, \"error\"."_s,
+        "when the parse failed, the \"input\" and the \"error\"."_s,
         u"A parse failed when the record's \"msg\" says so; the reason then also goes to "
         "standard error. A play address is printed as it is, without any request. Text from the "
         "network is escaped before it reaches the terminal."_s,
@@ -61,9 +62,13 @@ BatchItem *ParseCommand::createItem(const QString &input, const RunContext &cont
     return new ParseItem(name(), input, context, parent);
 }
 
-QString ParseCommand::summaryLine(int done, int, int failed, bool batch) const
+QString ParseCommand::summaryLine(const BatchCounts &counts, bool batch) const
 {
     if (!batch)
         return {};
-    return u"%1 parsed, %2 failed"_s.arg(done).arg(failed);
+    QString line = u"%1 parsed, %2 failed"_s.arg(QString::number(counts.done),
+                                                 QString::number(counts.failed));
+    if (counts.skipped > 0)
+        line += u", %1 skipped"_s.arg(counts.skipped);
+    return line + counts.unfinished();
 }

@@ -22,5 +22,5 @@ public:
     QString readOptions(const QCommandLineParser &parser) override;
     BatchItem *createItem(const QString &input, const RunContext &context,
                           QObject *parent) override;
-    QString summaryLine(int done, int skipped, int failed, bool batch) const override;
+    QString summaryLine(const BatchCounts &counts, bool batch) const override;
 };

@@ -33,8 +33,11 @@ void ParseItem::useResolution(const ResolveJob::Result &result)
         QJsonObject object = result.record->toJson();
         if (result.videoId)
             object.insert(u"id"_s, *result.videoId);
-        if (failure)
+        if (failure) {
+            // So that a failure can be matched to its batch line.
+            object.insert(u"input"_s, m_input);
             object.insert(u"error"_s, *failure);
+        }
         // Beside the sentence, the stable code scripts can tell the reasons by.
         if (result.failure)
             object.insert(u"reason"_s, result.failure->code());

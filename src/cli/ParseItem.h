@@ -6,7 +6,7 @@ class VideoInfo;
 
 /*!
  * \brief "parse" for one input: prints the record as a readable summary, or as one JSON line with
- * the record's entries, "id" and, when the parse failed, "error" (the reason).
+ * the record's entries, "id" and, when the parse failed, "input" and "error" (the reason).
  *
  * The parse failed when the record's "msg" says so, whatever else the record holds; the reason
  * also goes to standard error. A play address is printed as it is, without any request.

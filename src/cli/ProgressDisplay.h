@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BatchCounts.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -44,7 +46,7 @@ public:
     void updateTransfer(int key, qint64 received, qint64 total);
     void endTransfer(int key);
     /*! The counts the total line shows. */
-    void setCounts(int done, int failed, int skipped);
+    void setCounts(const BatchCounts &counts);
     /*! Takes the live lines off the terminal, for the last words. */
     void finish();
 
@@ -68,9 +70,7 @@ private:
     Mode m_mode;
     std::map<int, Transfer> m_transfers;
     int m_nextKey = 1;
-    int m_done = 0;
-    int m_failed = 0;
-    int m_skipped = 0;
+    BatchCounts m_counts;
     qint64 m_finishedBytes = 0;
     int m_drawnLines = 0;
     QTimer m_redrawTimer;

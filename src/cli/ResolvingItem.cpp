@@ -7,12 +7,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr qsizetype shownInputLength = 80;
-
-} // namespace
-
 ResolvingItem::ResolvingItem(const QString &command, const QString &input,
                              const RunContext &context, QObject *parent)
     : BatchItem(parent)
@@ -49,13 +43,7 @@ void ResolvingItem::stop()
 
 void ResolvingItem::reportError(const QString &reason) const
 {
-    QString input;
-    if (m_context.batch) {
-        const QString shown = m_input.size() > shownInputLength
-            ? m_input.left(shownInputLength - 1) + u'…'
-            : m_input;
-        input = Console::escaped(shown) + u": "_s;
-    }
+    const QString input = m_context.batch ? Console::shownInput(m_input) + u": "_s : QString();
     m_context.display->error(u"%1: %2: %3%4\n"_s.arg(QCoreApplication::applicationName(), m_command,
                                                      input, Console::escaped(reason)));
 }

@@ -24,7 +24,8 @@ QString CheckedWrites::sizeDifference(const QString &path, qint64 onDisk, qint64
 {
     if (onDisk == written)
         return {};
-    return tr("%1 holds %2 of the %3 bytes written").arg(path).arg(onDisk).arg(written);
+    return tr("%1 holds %2 of the %3 bytes written")
+        .arg(path, QString::number(onDisk), QString::number(written));
 }
 
 QString CheckedWrites::writeFailure(const QString &path, const QString &reason)

@@ -9,9 +9,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SavedFile savedFile(const QString &path, const QString &role)
+SavedFile savedFile(const QString &path, const QString &role, const QString &key)
 {
-    return { path, QFileInfo(path).size(), role };
+    return { path, QFileInfo(path).size(), role, key };
 }
 
 } // namespace
@@ -66,11 +66,14 @@ void ItemDownloadJob::plan()
         if (video.isEmpty())
             video = m_item.playAddress;
         if (!video.isEmpty())
-            m_plan.append({ QUrl(video), MediaKind::Video, u"video"_s, QString(), QString() });
+            m_plan.append({ QUrl(video), MediaKind::Video, u"video"_s, QString(), QString(),
+                            u"video"_s });
     }
     const QString cover = record ? record->cover().value_or(QString()) : QString();
     if (m_cover && !cover.isEmpty() && !m_plan.isEmpty())
-        m_plan.append({ QUrl(cover), MediaKind::Image, u"cover"_s, u"cover"_s, tr("Cover") });
+        m_plan.append({ QUrl(cover), MediaKind::Image, u"cover"_s, u"cover"_s, tr("Cover"),
+                        u"cover"_s });
+    m_plan.removeIf([this](const PlannedFile &file) { return m_leftOut.contains(file.key); });
 }
 
 // The numbers are padded to the same width, so that the names sort in the gallery's order.
@@ -81,7 +84,7 @@ void ItemDownloadJob::addPictures(const QStringList &addresses)
         const QString number = QString::number(i + 1);
         m_plan.append({ QUrl(addresses.at(i), QUrl::StrictMode), MediaKind::Image, u"image"_s,
                         number.rightJustified(count.size(), u'0'),
-                        tr("Picture %1 of %2").arg(number, count) });
+                        tr("Picture %1 of %2").arg(number, count), number });
     }
 }
 
@@ -171,12 +174,12 @@ void ItemDownloadJob::fileFinished(const VideoDownloader::Result &result)
 void ItemDownloadJob::fileDownloaded(const QString &path)
 {
     if (!goesToAlbum(current())) {
-        keep(savedFile(path, current().role));
+        keep(savedFile(path, current().role, current().key));
         next();
         return;
     }
     if (m_albumStep == AlbumStep::CopyVideos)
-        keep(savedFile(path, current().role));
+        keep(savedFile(path, current().role, current().key));
     copyToAlbum(path);
 }
 
@@ -210,7 +213,8 @@ void ItemDownloadJob::albumSaved(const QString &source, const QString &copy)
     const bool moved = m_albumStep == AlbumStep::SaveToAlbums;
     if (moved)
         QFile::remove(source);
-    keep(savedFile(copy, moved ? current().role : u"album"_s));
+    keep(moved ? savedFile(copy, current().role, current().key)
+               : savedFile(copy, u"album"_s, u"album"_s));
     if (m_cancelling)
         finishCancelled();
     else

@@ -7,6 +7,7 @@
 #include "VideoInfo.h"
 
 #include <QList>
+#include <QSet>
 #include <QPointer>
 #include <QUrl>
 
@@ -67,6 +68,8 @@ public:
     void setContinuePartial(bool resume) { m_continuePartial = resume; }
     void setUserAgent(const QByteArray &userAgent) { m_userAgent = userAgent; }
     void setInactivityTimeout(std::chrono::milliseconds timeout) { m_inactivityTimeout = timeout; }
+    /*! The files an earlier run saved, by their SavedFile::key: they are not fetched again. */
+    void setLeftOut(const QSet<QString> &keys) { m_leftOut = keys; }
 
     /*! The files planned for the item (known once started). */
     int fileCount() const { return int(m_plan.size()); }
@@ -99,6 +102,7 @@ private:
         QString role; //!< SavedFile's role
         QString index; //!< the name's {index}: a picture's number, "cover", or empty
         QString label; //!< what progress() calls it
+        QString key; //!< SavedFile's key
     };
 
     void plan();
@@ -125,6 +129,7 @@ private:
     bool m_continuePartial = true;
     QByteArray m_userAgent;
     std::chrono::milliseconds m_inactivityTimeout = NetworkAccess::defaultInactivityTimeout;
+    QSet<QString> m_leftOut;
 
     QList<PlannedFile> m_plan;
     qsizetype m_next = 0;

@@ -12,9 +12,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A redirect's body is a line of HTML. Reading it to its end lets the connection carry the next
-// request; a body that is longer or slower than this is cut off instead (a lost connection
-// costs less than a wait on a server that drips).
+// A redirect's body, or an error page's, is a few lines of HTML. Reading it to its end lets the
+// connection carry the next request, and lets Qt finish the reply by itself: aborting a reply
+// whose error status Qt is still to report makes it warn of a second error. A body that is
+// longer or slower than this is cut off instead (a lost connection costs less than a wait on a
+// server that drips).
 constexpr qint64 maximumDrain = 16 * 1024;
 constexpr auto drainTime = 1s;
 constexpr qint64 readBufferSize = 1024 * 1024;
@@ -111,23 +113,20 @@ void BoundedRequest::headersArrived()
         if (length.isValid() && length.toLongLong() > m_maximumBodySize) {
             giveUp({ FailureReason::Kind::TooLarge,
                      tr("%1 announces %2 bytes; the limit is %3 bytes")
-                         .arg(shown(m_answer.url))
-                         .arg(length.toLongLong())
-                         .arg(m_maximumBodySize) });
+                         .arg(shown(m_answer.url), QString::number(length.toLongLong()),
+                              QString::number(m_maximumBodySize)) });
         }
         return;
     }
-    if (m_answer.isRedirect()) {
-        m_drainTimer.start(drainTime);
-        return;
-    }
-    report();
-    m_reply->abort();
+    // The answer is known; its body is only drained.
+    if (!m_answer.isRedirect())
+        report();
+    m_drainTimer.start(drainTime);
 }
 
 void BoundedRequest::dataArrived()
 {
-    if (m_reported || !m_reply->isOpen())
+    if ((m_reported && m_body == Body::Read) || !m_reply->isOpen())
         return;
     const QByteArray data = m_reply->readAll();
     if (m_body == Body::Skip) {
@@ -150,7 +149,8 @@ void BoundedRequest::readHeaders()
 FailureReason BoundedRequest::bodyTooLarge() const
 {
     return { FailureReason::Kind::TooLarge,
-             tr("%1 sent more than %2 bytes").arg(shown(m_answer.url)).arg(m_maximumBodySize) };
+             tr("%1 sent more than %2 bytes")
+                 .arg(shown(m_answer.url), QString::number(m_maximumBodySize)) };
 }
 
 void BoundedRequest::transferEnded()
@@ -195,9 +195,9 @@ void BoundedRequest::abandon(const FailureReason &reason)
 
 void BoundedRequest::stopDraining()
 {
-    if (m_reported)
-        return;
-    report();
+    m_drainTimer.stop();
+    if (!m_reported)
+        report();
     m_reply->abort();
 }
 
@@ -238,10 +238,10 @@ std::optional<FailureReason> BoundedRequest::transferFailure() const
                                                                     : m_tlsErrors.join(u"; ")));
     case QNetworkReply::OperationCanceledError: // nothing but the transfer time-out cancels here
     case QNetworkReply::TimeoutError:
-        return FailureReason(Kind::TimedOut,
-                             tr("no progress from %1 within %2 ms")
-                                 .arg(address)
-                                 .arg(m_reply->request().transferTimeout()));
+        return FailureReason(
+            Kind::TimedOut,
+            tr("no progress from %1 within %2 ms")
+                .arg(address, QString::number(m_reply->request().transferTimeout())));
     default:
         break;
     }

@@ -15,10 +15,13 @@ struct SavedFile
     qint64 size = 0;
     /*! What the file is to the item: "video", "image", "clip", "music" or "cover". */
     QString role;
+    /*! Its place in the item, the same from run to run: "video", "cover", or a picture's number
+     *  ("1", "2", …); lets a later run leave out what an earlier one saved. */
+    QString key;
 
     friend bool operator==(const SavedFile &a, const SavedFile &b)
     {
-        return a.path == b.path && a.size == b.size && a.role == b.role;
+        return a.path == b.path && a.size == b.size && a.role == b.role && a.key == b.key;
     }
 };
 

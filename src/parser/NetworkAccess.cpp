@@ -13,22 +13,27 @@ namespace {
 
 QMutex trustMutex;
 QList<QSslCertificate> extraCertificates;
+thread_local QPointer<QNetworkAccessManager> threadManager;
 
 } // namespace
 
 QNetworkAccessManager &NetworkAccess::manager()
 {
-    thread_local QPointer<QNetworkAccessManager> manager;
-    if (manager)
-        return *manager;
-    manager = new RecyclingNetworkManager;
+    if (threadManager)
+        return *threadManager;
+    threadManager = new RecyclingNetworkManager;
     QThread *thread = QThread::currentThread();
     QCoreApplication *application = QCoreApplication::instance();
     if (application && application->thread() == thread)
-        manager->setParent(application);
+        threadManager->setParent(application);
     else
-        QObject::connect(thread, &QThread::finished, manager, &QObject::deleteLater);
-    return *manager;
+        QObject::connect(thread, &QThread::finished, threadManager, &QObject::deleteLater);
+    return *threadManager;
+}
+
+void NetworkAccess::releaseManager()
+{
+    delete threadManager;
 }
 
 QNetworkRequest NetworkAccess::request(const QUrl &url, std::chrono::milliseconds inactivityTimeout)

@@ -26,6 +26,11 @@ public:
      *  application object on the main thread). Its kept-alive connections are recycled now and
      *  then (RecyclingNetworkManager), so that a long-running process stays flat. */
     static QNetworkAccessManager &manager();
+    /*! Deletes the calling thread's manager now, with its replies and its connections; the next
+     *  manager() makes a new one. A program calls it on the main thread before its application
+     *  object goes: the manager's own HTTP thread then closes its TLS connections while Qt can
+     *  still load what that takes, instead of warning on the way out. */
+    static void releaseManager();
 
     /*! A GET of \a url with the shared settings: HTTP/1.1 only, \a inactivityTimeout, the extra
      *  certificate authorities. Redirects are left to the caller (Qt's redirect policy is off). */

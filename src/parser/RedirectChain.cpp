@@ -85,8 +85,7 @@ struct RedirectChain::Hops : std::enable_shared_from_this<RedirectChain::Hops>
             = fromShortLink || (end.isOnPlatform() && end.kind() != PlatformLink::Kind::ShortLink);
         fail({ notAPost ? Kind::NotAPost : Kind::NoVideoId,
                tr("the link ended at %1 (HTTP %2), which holds no video ID")
-                   .arg(address.toDisplayString())
-                   .arg(status) });
+                   .arg(address.toDisplayString(), QString::number(status)) });
     }
 
     void fail(const FailureReason &reason) { done({ std::nullopt, false, reason }); }

@@ -305,8 +305,8 @@ VideoInfo VideoParser::recordFromItem(const std::optional<JsonItemReader::Item> 
     if (item->imagesLeftOut > 0) {
         qCInfo(lcKivora).noquote()
             << QStringLiteral("The gallery lists %1 images; the record keeps the first %2.")
-                   .arg(item->images.size() + item->imagesLeftOut)
-                   .arg(item->images.size());
+                   .arg(QString::number(item->images.size() + item->imagesLeftOut),
+                        QString::number(item->images.size()));
     }
     VideoInfo::Media media;
     media.gallery = item->isGallery();

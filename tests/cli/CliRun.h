@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <functional>
+
 // Runs the built kivora-cli as a user would, against the sample platform; shared by the CLI suites.
 namespace CliRun {
 
@@ -106,6 +108,18 @@ inline QStringList filesBelow(const QString &folder)
     for (const QFileInfo &entry : entries)
         files += entry.isDir() ? filesBelow(entry.filePath()) : QStringList(entry.filePath());
     return files;
+}
+
+// An item of the platform's, under an ID and short code of its own, whose media \a replace
+// changes.
+inline SamplePlatform::Item addedItem(SamplePlatform &platform, SamplePlatform::PageVariant variant,
+                                      const std::function<void(SamplePlatform::Item &)> &replace)
+{
+    SamplePlatform::Item item = platform.item(variant);
+    item.videoId = QStringLiteral("7377777777777777777");
+    item.shortCode = QStringLiteral("Pa-Rt_1Al2x");
+    replace(item);
+    return platform.addItem(item);
 }
 
 inline QByteArray contentOf(const QString &path)

@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "SamplePlatform.h"
+#include "SmallFileSystem.h"
 #include "TestMedia.h"
 
 #include <QDir>
@@ -41,6 +42,20 @@ QString writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
 }
 
+// \a process set up to run kivora-cli in \a folder and be stopped by a signal. Under the leak
+// checker: when the process ends right after aborting a stalled transfer, Qt 6.4's HTTP thread
+// sometimes leaves that reply and its connection in a cycle of Qt's own objects, which would turn
+// the exit status into the checker's. The runs that end normally are still checked for leaks.
+void prepareStoppable(QProcess &process, const QString &folder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_LOGGING_RULES"_s, QString());
+    environment.insert(u"ASAN_OPTIONS"_s,
+                       environment.value(u"ASAN_OPTIONS"_s) + u":detect_leaks=0"_s);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+}
+
 // Requests of the media (not the play address that redirects to it).
 QList<SamplePlatform::Request> mediaRequests(const SamplePlatform &platform)
 {
@@ -69,6 +84,16 @@ private Q_SLOTS:
     void signalStopsCleanlyAndTheNextRunResumes_data();
     void signalStopsCleanlyAndTheNextRunResumes();
     void archiveSkipsDoneItems();
+    void batchLinesAreBounded_data();
+    void batchLinesAreBounded();
+    void stoppedItemIsPartialAndTheRerunFetchesTheRest_data();
+    void stoppedItemIsPartialAndTheRerunFetchesTheRest();
+    void archiveSharedByTwoProcesses();
+    void archiveWriteFailureFailsTheItem_data();
+    void archiveWriteFailureFailsTheItem();
+    void errorStatusesLeaveNoQtWarning();
+    void quotedTextIsNotRewritten_data();
+    void quotedTextIsNotRewritten();
     void hostileFieldsMakeSafeNames_data();
     void hostileFieldsMakeSafeNames();
     void serverTextIsEscapedEverywhere();
@@ -111,7 +136,8 @@ void TestCliBatch::galleryPicturesInOrder()
     QCOMPARE(namesIn(folder).size(), 4);
 }
 
-// 20 inputs in every form, three of them bad: the bad ones are reported, the rest saved.
+// 20 inputs in every form, three of them bad and three repeated: the bad ones are reported, the
+// repeats skipped, the rest saved.
 void TestCliBatch::batchOfMixedInputs()
 {
     SamplePlatform platform;
@@ -126,8 +152,11 @@ void TestCliBatch::batchOfMixedInputs()
              << platform.longLink(item, SamplePlatform::LongLinkForm::WebVideo);
     }
     good << playAddress(platform, video) << playAddress(platform, other);
-    while (good.size() < 17)
-        good << good.at(good.size() % 12);
+    QStringList repeated;
+    while (good.size() < 17) {
+        repeated << good.at(good.size() % 12);
+        good << repeated.constLast();
+    }
     const QStringList bad { platform.item(PageVariant::NoRouterData).videoId,
                             platform.item(PageVariant::MissingFields).videoId,
                             u"复制打开抖音，没有链接"_s };
@@ -142,21 +171,25 @@ void TestCliBatch::batchOfMixedInputs()
     QVERIFY2(run.exitCode == 1, run.err.constData());
     const QList<QJsonObject> lines = jsonLines(run.out);
     QCOMPARE(lines.size(), 20);
-    QStringList failedInputs;
+    QMap<QString, QStringList> inputsBy;
     for (const QJsonObject &line : lines) {
         QVERIFY2(!line.isEmpty(), run.out.constData());
-        if (line.value(u"status").toString() != u"saved") {
-            QCOMPARE(line.value(u"status").toString(), u"failed"_s);
-            QVERIFY(!line.value(u"error").toString().isEmpty());
-            failedInputs << line.value(u"input").toString();
-        }
+        const QString status = line.value(u"status").toString();
+        QVERIFY2(status == u"skipped"
+                     || line.value(u"error").toString().isEmpty() == (status == u"saved"),
+                 qPrintable(status));
+        inputsBy[status] << line.value(u"input").toString();
     }
-    failedInputs.sort();
     QStringList expectedFailures = bad;
-    expectedFailures.sort();
-    QCOMPARE(failedInputs, expectedFailures);
-    QCOMPARE(run.err.count("kivora-cli: download: "), 3);
-    QVERIFY2(run.err.endsWith("kivora-cli: 17 saved, 0 skipped, 3 failed\n"), run.err.constData());
+    for (QStringList *inputs :
+         { &inputsBy[u"failed"_s], &expectedFailures, &inputsBy[u"skipped"_s], &repeated })
+        inputs->sort();
+    QCOMPARE(inputsBy.value(u"failed"_s), expectedFailures);
+    QCOMPARE(inputsBy.value(u"skipped"_s), repeated);
+    QCOMPARE(inputsBy.value(u"saved"_s).size(), 14);
+    QCOMPARE(run.err.count("kivora-cli: download: "), 6);
+    QCOMPARE(run.err.count("the same input as an earlier one, skipped\n"), 3);
+    QVERIFY2(run.err.endsWith("kivora-cli: 14 saved, 3 skipped, 3 failed\n"), run.err.constData());
     for (const QString &path : filesBelow(QDir(sandbox.path()).filePath(u"out"_s)))
         QVERIFY2(!path.endsWith(u".part"_s), qPrintable(path));
 }
@@ -259,16 +292,7 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
         << playAddress(platform, platform.item(PageVariant::Real));
 
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_LOGGING_RULES"_s, QString());
-    // Under the leak checker: when the process ends right after aborting the stalled transfer,
-    // Qt 6.4's HTTP thread sometimes leaves that reply and its connection in a cycle of Qt's own
-    // objects, which would turn the exit status into the checker's. The next run below, which
-    // resumes and ends normally, is still checked for leaks.
-    environment.insert(u"ASAN_OPTIONS"_s,
-                       environment.value(u"ASAN_OPTIONS"_s) + u":detect_leaks=0"_s);
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(sandbox.path());
+    prepareStoppable(process, sandbox.path());
     process.start(QStringLiteral(KIVORA_CLI_PATH), arguments);
     const QString part = QDir(sandbox.path()).filePath(u"clip.mp4.part"_s);
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(part).size() > 0, 15000);
@@ -283,6 +307,8 @@ void TestCliBatch::signalStopsCleanlyAndTheNextRunResumes()
              (QStringList { QFileInfo(part).fileName(), QFileInfo(part).fileName() + u".meta"_s }));
     const qint64 kept = QFileInfo(part).size();
     QVERIFY2(err.contains("is kept for resuming"), err.constData());
+    QVERIFY2(err.endsWith("kivora-cli: 0 saved, 0 skipped, 0 failed, 1 stopped\n"),
+             err.constData());
 
     platform.clearRequests();
     const Run again = CliRun::download(platform, sandbox.path(), arguments.mid(9));
@@ -386,7 +412,8 @@ void TestCliBatch::serverTextIsEscapedEverywhere()
     SamplePlatform::Item item = platform.item(PageVariant::Real);
     item.videoId = u"7388888888888888888"_s;
     item.shortCode = u"Qw-Er_5Ty7u"_s;
-    item.description = u"标题\nvideo: https://evil.example/\x1b[2J\u202E"_s + QString(150, u'长');
+    item.description
+        = u"标题\nvideo: https://evil.example/\x1b[2J\u202E\u200F"_s + QString(150, u'长');
     item = platform.addItem(item);
     QTemporaryDir sandbox;
 
@@ -395,13 +422,18 @@ void TestCliBatch::serverTextIsEscapedEverywhere()
         = CliRun::run(endpointOptions(platform) << u"parse"_s << u"-v"_s << item.videoId, options);
     QVERIFY2(parsed.exitCode == 0, parsed.err.constData());
     const QString out = QString::fromUtf8(parsed.out);
-    QVERIFY2(out.contains(u"title: 标题\\u000avideo: https://evil.example/\\u001b[2J\\u202e"_s),
-             parsed.out.constData());
+    QVERIFY2(
+        out.contains(u"title: 标题\\u000avideo: https://evil.example/\\u001b[2J\\u202e\\u200f"_s),
+        parsed.out.constData());
     for (const QString &line : out.split(u'\n'))
         QVERIFY2(!line.startsWith(u"video: https://evil"_s), qPrintable(line));
-    for (const QByteArray &raw : { QByteArray("\x1b"), QByteArray("\u202E") }) {
-        QVERIFY(!parsed.out.contains(raw));
-        QVERIFY(!parsed.err.contains(raw));
+    const Run json
+        = CliRun::run(endpointOptions(platform) << u"parse"_s << u"--json"_s << item.videoId);
+    QVERIFY2(json.out.contains("\\u202e\\u200f"), json.out.constData());
+    for (const QByteArray &raw :
+         { QByteArray("\x1b"), QByteArray("\u202E"), QByteArray("\u200F") }) {
+        for (const QByteArray &written : { parsed.out, parsed.err, json.out })
+            QVERIFY(!written.contains(raw));
     }
     QVERIFY2(parsed.err.contains("Kivora5  {"), parsed.err.constData());
 
@@ -412,6 +444,283 @@ void TestCliBatch::serverTextIsEscapedEverywhere()
     QVERIFY(name.toUtf8().size() <= 200);
     QVERIFY2(!name.contains(u'\n') && !name.contains(u'\x1b') && !name.contains(u'\u202E'),
              qPrintable(name));
+}
+
+void TestCliBatch::batchLinesAreBounded_data()
+{
+    QTest::addColumn<QByteArray>("line"); // FIRST, SECOND: two items' short links
+    QTest::addColumn<int>("paddedTo"); // the line's size, spaces added after the links
+    QTest::addColumn<bool>("refused");
+    const int longest = 64 * 1024;
+    QTest::newRow("two links: the first is the input") << QByteArray("FIRST SECOND") << 0 << false;
+    QTest::newRow("64 KiB") << QByteArray("FIRST") << longest << false;
+    QTest::newRow("one byte over 64 KiB") << QByteArray("FIRST") << longest + 1 << true;
+    QByteArray links;
+    while (links.size() < 4 * 1024 * 1024)
+        links += "FIRST SECOND ";
+    QTest::newRow("4 MiB of links") << links << 0 << true;
+}
+
+// A batch line is one input, or refused whole when too long; the next line is read either way.
+void TestCliBatch::batchLinesAreBounded()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, paddedTo);
+    QFETCH(bool, refused);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    const SamplePlatform::Item first = platform.item(PageVariant::Real);
+    const SamplePlatform::Item second = platform.item(PageVariant::WithSemicolon);
+    const SamplePlatform::Item next = platform.item(PageVariant::Gallery);
+    line.replace("FIRST", platform.shortLink(first).toUtf8())
+        .replace("SECOND", platform.shortLink(second).toUtf8());
+    line += QByteArray(std::max<qsizetype>(0, paddedTo - line.size()), ' ');
+    const QString list = writeFile(QDir(sandbox.path()).filePath(u"list.txt"_s),
+                                   line + '\n' + next.videoId.toUtf8());
+
+    const Run run = CliRun::run(endpointOptions(platform) << u"parse"_s << u"--json"_s << u"-j"_s
+                                                          << u"1"_s << u"-a"_s << list);
+    QCOMPARE(run.exitCode, refused ? 1 : 0);
+    const QList<QJsonObject> lines = jsonLines(run.out);
+    QCOMPARE(lines.size(), 2);
+    if (refused) {
+        QCOMPARE(lines.constFirst(),
+                 QJsonObject(
+                     { { u"line"_s, 1 },
+                       { u"status"_s, u"failed"_s },
+                       { u"error"_s, u"the line is longer than 65536 bytes; it is no input"_s } }));
+        QVERIFY2(
+            run.err.startsWith("kivora-cli: parse: line 1: the line is longer than 65536 bytes"),
+            run.err.constData());
+    } else {
+        QCOMPARE(lines.constFirst().value(u"id").toString(), first.videoId);
+    }
+    QCOMPARE(lines.constLast().value(u"id").toString(), next.videoId);
+    for (const SamplePlatform::Request &request : platform.requests()) {
+        QVERIFY2(!request.target.contains(second.shortCode.toUtf8()), request.target.constData());
+        QVERIFY2(!refused || !request.target.contains(first.shortCode.toUtf8()),
+                 request.target.constData());
+    }
+}
+
+void TestCliBatch::stoppedItemIsPartialAndTheRerunFetchesTheRest_data()
+{
+    QTest::addColumn<PageVariant>("variant");
+    QTest::addColumn<QStringList>("savedFirst"); // the end of each name, in the order saved
+    QTest::addColumn<QStringList>("savedAgain");
+    QTest::addColumn<QByteArray>("entry"); // the archive's line for the file saved first
+    QTest::newRow("gallery stopped at its second picture")
+        << PageVariant::Gallery << QStringList { u"] 1.jpg"_s }
+        << QStringList { u"] 2.jpg"_s, u"] 3.jpg"_s, u"] cover.jpg"_s } << QByteArray(" 1");
+    QTest::newRow("video stopped at its cover")
+        << PageVariant::Real << QStringList { u"].mp4"_s } << QStringList { u"] cover.jpg"_s }
+        << QByteArray(" video");
+}
+
+// A stop after some of an item's files: the item is partial, the archive lists those files, and
+// the next run fetches only the others (no "(1)" copy).
+void TestCliBatch::stoppedItemIsPartialAndTheRerunFetchesTheRest()
+{
+    QFETCH(PageVariant, variant);
+    QFETCH(QStringList, savedFirst);
+    QFETCH(QStringList, savedAgain);
+    QFETCH(QByteArray, entry);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    // The second file comes from a server whose first media answer stalls.
+    SamplePlatform stalling;
+    QVERIFY(stalling.start());
+    Faults stall;
+    stall.stall = true;
+    stall.faultyMediaAnswers = 1;
+    stalling.setFaults(stall);
+    const QString stalled = stalling.endpoints().webOrigin + u"/media/image-2.jpg"_s;
+    const SamplePlatform::Item item
+        = CliRun::addedItem(platform, variant, [&stalled](SamplePlatform::Item &item) {
+              if (item.imageUrls.isEmpty())
+                  item.coverUrl = stalled;
+              else
+                  item.imageUrls[1] = stalled;
+          });
+    QTemporaryDir sandbox;
+    const QString archive = QDir(sandbox.path()).filePath(u"done.txt"_s);
+    const QString folder = QDir(sandbox.path()).filePath(u"out"_s);
+    const QStringList arguments { u"--json"_s, u"--cover"_s, u"--download-archive"_s,
+                                  archive,     u"-P"_s,      folder,
+                                  item.videoId };
+
+    QProcess process;
+    prepareStoppable(process, sandbox.path());
+    process.start(QStringLiteral(KIVORA_CLI_PATH),
+                  endpointOptions(platform) << u"download"_s << arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(!mediaRequests(stalling).isEmpty(), 15000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(10000));
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(process.exitCode() == 128 + SIGINT, err.constData());
+    const QJsonObject stopped = jsonLines(process.readAllStandardOutput()).value(0);
+    QCOMPARE(stopped.value(u"status").toString(), u"partial"_s);
+    QCOMPARE(stopped.value(u"files").toArray().size(), savedFirst.size());
+    QVERIFY2(err.endsWith("kivora-cli: 0 saved, 0 skipped, 0 failed, 1 partial\n"),
+             err.constData());
+    QCOMPARE(contentOf(archive), "douyin " + item.videoId.toUtf8() + entry + '\n');
+
+    const Run again = CliRun::download(platform, sandbox.path(), arguments);
+    QVERIFY2(again.exitCode == 0, again.err.constData());
+    const QJsonObject rerun = jsonLines(again.out).value(0);
+    QCOMPARE(rerun.value(u"status").toString(), u"saved"_s);
+    QStringList names;
+    for (const QJsonValue file : rerun.value(u"files").toArray())
+        names << QFileInfo(file.toObject().value(u"path").toString()).fileName();
+    QCOMPARE(names.size(), savedAgain.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        QVERIFY2(names.at(i).endsWith(savedAgain.at(i)), qPrintable(names.at(i)));
+    QCOMPARE(namesIn(folder).size(), savedFirst.size() + savedAgain.size());
+    for (const QString &name : namesIn(folder))
+        QVERIFY2(!name.contains(u"(1)"_s) && !name.endsWith(u".part"_s), qPrintable(name));
+    QVERIFY(contentOf(archive).endsWith(QByteArray("douyin " + item.videoId.toUtf8() + '\n')));
+}
+
+// Two runs share one archive: what one saved, the other skips even when it read the archive
+// before, and no entry is written twice.
+void TestCliBatch::archiveSharedByTwoProcesses()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+    const QString archive = QDir(sandbox.path()).filePath(u"done.txt"_s);
+    const QString video = platform.item(PageVariant::Real).videoId;
+    const QString gallery = platform.item(PageVariant::Gallery).videoId;
+    const QStringList shared { u"--json"_s, u"--download-archive"_s, archive };
+
+    // The later run opens the archive, then waits for its second input on standard input.
+    QProcess later;
+    later.setWorkingDirectory(sandbox.path());
+    later.start(QStringLiteral(KIVORA_CLI_PATH),
+                endpointOptions(platform)
+                    << u"download"_s << shared << u"-P"_s << u"later"_s << u"-a"_s << u"-"_s);
+    later.write(video.toUtf8() + '\n');
+    QTRY_VERIFY_WITH_TIMEOUT(later.canReadLine(), 15000);
+    const Run earlier = CliRun::download(platform, sandbox.path(),
+                                         shared + QStringList { u"-P"_s, u"earlier"_s, gallery });
+    QVERIFY2(earlier.exitCode == 0, earlier.err.constData());
+    later.write(gallery.toUtf8() + '\n');
+    later.closeWriteChannel();
+    QVERIFY(later.waitForFinished(15000));
+    QCOMPARE(later.exitCode(), 0);
+    const QList<QJsonObject> lines = jsonLines(later.readAllStandardOutput());
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(1).value(u"status").toString(), u"skipped"_s);
+    QCOMPARE(namesIn(QDir(sandbox.path()).filePath(u"later"_s)).size(), 1);
+
+    // Both at once, over the same items: each entry is written once.
+    QFile::remove(archive);
+    const QStringList items { video, gallery, platform.item(PageVariant::WithSemicolon).videoId };
+    QList<QProcess *> runs;
+    for (const QString &folder : { u"one"_s, u"two"_s }) {
+        auto *run = new QProcess(this);
+        run->setWorkingDirectory(sandbox.path());
+        run->start(QStringLiteral(KIVORA_CLI_PATH),
+                   endpointOptions(platform)
+                       << u"download"_s << shared << u"-P"_s << folder << items);
+        runs << run;
+    }
+    for (QProcess *run : std::as_const(runs)) {
+        QVERIFY(run->waitForFinished(30000));
+        QCOMPARE(run->exitCode(), 0);
+        delete run;
+    }
+    QByteArrayList entries = contentOf(archive).split('\n');
+    QCOMPARE(entries.takeLast(), QByteArray());
+    QCOMPARE(QSet<QByteArray>(entries.cbegin(), entries.cend()).size(), entries.size());
+    for (const QString &id : items)
+        QVERIFY2(entries.contains("douyin " + id.toUtf8()), qPrintable(id));
+    QCOMPARE(entries.size(), items.size() + 3); // and one entry per picture of the gallery
+}
+
+void TestCliBatch::archiveWriteFailureFailsTheItem_data()
+{
+    QTest::addColumn<PageVariant>("variant");
+    QTest::addColumn<int>("filesSaved");
+    QTest::newRow("video: its line") << PageVariant::Real << 1;
+    QTest::newRow("gallery: its first picture's line") << PageVariant::Gallery << 1;
+}
+
+// The files fit on the disk, the archive's line does not: the item fails, and no torn line stays.
+void TestCliBatch::archiveWriteFailureFailsTheItem()
+{
+    QFETCH(PageVariant, variant);
+    QFETCH(int, filesSaved);
+    SmallFileSystem disk;
+    if (!disk.mount(1024 * 1024))
+        QSKIP(qPrintable(u"no small file system to fill: "_s + disk.errorString()));
+    const QString archive = writeFile(QDir(disk.path()).filePath(u"done.txt"_s), {});
+    QVERIFY(!archive.isEmpty());
+    QVERIFY(disk.leaveFree(0));
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    QTemporaryDir sandbox;
+
+    const Run run = CliRun::download(
+        platform, sandbox.path(),
+        { u"--json"_s, u"--download-archive"_s, archive, platform.item(variant).videoId });
+    QCOMPARE(run.exitCode, 1);
+    const QJsonObject line = jsonLines(run.out).value(0);
+    QCOMPARE(line.value(u"status").toString(), u"failed"_s);
+    QCOMPARE(line.value(u"error").toString(),
+             u"cannot write the download archive %1: No space left on device"_s.arg(archive));
+    QCOMPARE(line.value(u"files").toArray().size(), filesSaved);
+    QVERIFY2(run.err.endsWith("kivora-cli: 0 saved, 0 skipped, 1 failed\n"), run.err.constData());
+    QCOMPARE(contentOf(archive), QByteArray());
+}
+
+// Twenty links that end at an error status: twenty reasons and the summary, not a word from Qt.
+void TestCliBatch::errorStatusesLeaveNoQtWarning()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    CliRun::Options options;
+    for (char letter = 'a'; letter < 'a' + 20; ++letter)
+        options.input += platform.endpoints().shareOrigin.toUtf8() + "/nothing-" + letter + "/\n";
+
+    const Run run
+        = CliRun::run(endpointOptions(platform) << u"parse"_s << u"-a"_s << u"-"_s, options);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count("(HTTP 404), which holds no video ID\n"), 20);
+    QVERIFY2(run.err.count('\n') == 21, run.err.constData());
+}
+
+void TestCliBatch::quotedTextIsNotRewritten_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("numbered markers") << u"百分之%1的%2"_s;
+    QTest::newRow("localised and two-digit markers") << u"%L1 %99 %0"_s;
+}
+
+// A title that reads like a message template reaches the messages as it is.
+void TestCliBatch::quotedTextIsNotRewritten()
+{
+    QFETCH(QString, title);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    Faults unavailable;
+    unavailable.errorStatus = 503;
+    unavailable.faultyMediaAnswers = 1;
+    platform.setFaults(unavailable);
+    const SamplePlatform::Item item
+        = CliRun::addedItem(platform, PageVariant::Real,
+                            [&title](SamplePlatform::Item &item) { item.description = title; });
+    QTemporaryDir sandbox;
+
+    const Run run = CliRun::download(platform, sandbox.path(), { item.videoId });
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QString name = QFileInfo(CliRun::printedPaths(run).value(0)).fileName();
+    QVERIFY2(name.contains(title), qPrintable(name));
+    QVERIFY2(
+        QString::fromUtf8(run.err).contains(
+            name + u": The server answered with status 503; trying again in 1 s (retry 1 of 3)"_s),
+        run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCliBatch)

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -82,6 +83,16 @@ Run runDownload(const SamplePlatform &platform, const QString &sandbox, const QS
                   QString(), sandbox);
 }
 
+// The cells a live line takes at most: CJK ideographs and pictographs two each, the emoji
+// presentation selector none, everything else one.
+int cellsAtMost(const QString &line)
+{
+    int cells = 0;
+    for (const char32_t code : line.toUcs4())
+        cells += code == 0xFE0F ? 0 : (code >= 0x2E80 && code <= 0x9FFF) || code >= 0x1F300 ? 2 : 1;
+    return cells;
+}
+
 } // namespace
 
 /*! kivora-cli as a user runs it, against the sample platform. */
@@ -111,7 +122,10 @@ private Q_SLOTS:
     void albumCopy();
     void downloadFailures_data();
     void downloadFailures();
+    void progressLineOnlyOnTerminal_data();
     void progressLineOnlyOnTerminal();
+    void runsEndWithoutQtWarnings_data();
+    void runsEndWithoutQtWarnings();
     void outputThatCannotBeWrittenFails_data();
     void outputThatCannotBeWrittenFails();
     void downloadToAFullDiskFails();
@@ -167,15 +181,17 @@ void TestKivoraCli::jsonRecord()
     QVERIFY2(run.out.contains(item.description.toUtf8()), run.out.constData());
     const QJsonObject record = jsonLine(run.out);
     // The record's eight entries, the clips and renditions beside them, the music where the item
-    // has some, its ID and, for a failed parse, the reason.
+    // has some, its ID and, for a failed parse, the reason, its code and the input.
     QStringList keys { u"clips"_s, u"cover"_s, u"gears"_s, u"id"_s,   u"images"_s, u"msg"_s,
                        u"name"_s,  u"tips"_s,  u"title"_s, u"type"_s, u"video"_s };
     if (exitCode != 0)
-        keys.append(u"error"_s);
+        keys << u"error"_s << u"input"_s;
     if (item.music)
         keys.append(u"music"_s);
     keys.sort();
     QCOMPARE(record.keys(), keys);
+    if (exitCode != 0)
+        QCOMPARE(record.value(u"input").toString(), platform.shareText(item));
     QCOMPARE(record.value(u"id").toString(), item.videoId);
     QCOMPARE(record.value(u"name").toString(), item.nickname);
     QCOMPARE(record.value(u"title").toString(), item.description);
@@ -210,7 +226,8 @@ void TestKivoraCli::failureRecordExitsWithOne()
                              QStringLiteral("复制打开抖音，看看 https://example.invalid/abc/") });
     QCOMPARE(run.exitCode, 1);
     const QJsonObject record = jsonLine(run.out);
-    QCOMPARE(record.keys(), QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
+    QCOMPARE(record.keys(),
+             QStringList({ u"error"_s, u"input"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
     QCOMPARE(record.value(u"reason").toString(), u"no_video_id"_s);
     QCOMPARE(record.value(u"msg").toString(), QStringLiteral("解析失败！💦"));
     QCOMPARE(record.value(u"tips").toString(),
@@ -238,16 +255,18 @@ void TestKivoraCli::textsWithoutVideoId()
         = runCli(endpointOptions(platform) << u"parse"_s << u"--json"_s << text, QString());
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(jsonLine(run.out).keys(),
-             QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
+             QStringList({ u"error"_s, u"input"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
     QCOMPARE(jsonLine(run.out).value(u"error").toString(), reason);
     QCOMPARE(jsonLine(run.out).value(u"reason").toString(), u"no_video_id"_s);
+    QCOMPARE(jsonLine(run.out).value(u"input").toString(), text);
     QCOMPARE(QString::fromUtf8(run.err), u"kivora-cli: parse: "_s + reason + u'\n');
     QVERIFY(platform.requests().isEmpty());
 }
 
 void TestKivoraCli::reasonsReachStandardError_data()
 {
-    QTest::addColumn<QString>("text"); // LINK: the short link of the real page's item
+    // LINK: the short link of the real page's item; SHARE: the share origin (also in the reason)
+    QTest::addColumn<QString>("text");
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<bool>("trusted"); // --ca-certificates given
     QTest::addColumn<QString>("reason");
@@ -277,6 +296,9 @@ void TestKivoraCli::reasonsReachStandardError_data()
     faults.latencyMs = 16000;
     add("timed out", link, faults, "The server stopped answering: no progress from https://");
     add("platform changed: unknown ID, 404 page", u"123"_s, {}, notFound);
+    // A link that leads to no item (here an error page) is not a post, whatever digits it holds.
+    add("not a post: a link that ends at an error status", u"SHARE/nothing%1Ahere%01/"_s, {},
+        "This is not a post link\n");
     faults = {};
     faults.hugePage = true;
     add("too large", link, faults, "The answer is too large");
@@ -312,7 +334,9 @@ void TestKivoraCli::reasonsReachStandardError()
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     text.replace(u"LINK"_s, platform.shortLink(platform.item(PageVariant::Real)))
-        .replace(u"CLOSED"_s, u"localhost:"_s + QString::number(closed.serverPort()));
+        .replace(u"CLOSED"_s, u"localhost:"_s + QString::number(closed.serverPort()))
+        .replace(u"SHARE"_s, platform.endpoints().shareOrigin);
+    reason.replace(u"SHARE"_s, platform.endpoints().shareOrigin);
     closed.close();
     QStringList options = endpointOptions(platform);
     if (!trusted)
@@ -320,14 +344,16 @@ void TestKivoraCli::reasonsReachStandardError()
 
     const Run run = runCli(options << u"parse"_s << u"--json"_s << text);
     QCOMPARE(run.exitCode, 1);
-    // The failure record, its reason and its code, and the video ID when one was found.
+    // The failure record, its reason, its code, its input, and the video ID when one was found.
     QStringList keys = jsonLine(run.out).keys();
     keys.removeOne(u"id"_s);
-    QCOMPARE(keys, QStringList({ u"error"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
+    QCOMPARE(keys,
+             QStringList({ u"error"_s, u"input"_s, u"msg"_s, u"reason"_s, u"tips"_s }));
     QCOMPARE(jsonLine(run.out).value(u"reason").toString(), code);
+    QCOMPARE(jsonLine(run.out).value(u"input").toString(), text);
     QVERIFY2(QString::fromUtf8(run.err).startsWith(u"kivora-cli: parse: "_s + reason),
              run.err.constData());
-    QCOMPARE(run.err.count('\n'), 1);
+    QCOMPARE(run.err.count('\n'), 1); // and no warning of Qt's
 }
 
 void TestKivoraCli::directPlayAddressNeedsNoRequest()
@@ -379,6 +405,17 @@ void TestKivoraCli::textFromTheNetworkIsEscaped_data()
     QTest::newRow("line break and tab") << u"a\nb\tc"_s << u"a\\u000ab\\u0009c"_s;
     QTest::newRow("C1 control and DEL") << u"a\u009bb\u007f"_s << u"a\\u009bb\\u007f"_s;
     QTest::newRow("bidirectional override") << u"a\u202eb"_s << u"a\\u202eb"_s;
+    QTest::newRow("direction marks and isolates")
+        << u"\u200fa\u200eb\u2066c\u2069\u061c"_s << u"\\u200fa\\u200eb\\u2066c\\u2069\\u061c"_s;
+    QTest::newRow("zero-width characters and byte order mark")
+        << u"a\u200bb\u2060c\ufeffd\u200ce"_s << u"a\\u200bb\\u2060c\\ufeffd\\u200ce"_s;
+    QTest::newRow("line and paragraph separators") << u"a\u2028b\u2029"_s << u"a\\u2028b\\u2029"_s;
+    QTest::newRow("invisible tag beyond the first plane")
+        << u"a\U000E0041b"_s << u"a\\udb40\\udc41b"_s;
+    QTest::newRow("joiner between letters") << u"a\u200db"_s << u"a\\u200db"_s;
+    QTest::newRow("joiner inside an emoji stays")
+        << u"\U0001F468\u200d\U0001F469\u200d\U0001F467 \u2764\ufe0f\u200d\U0001F525"_s
+        << u"\U0001F468\u200d\U0001F469\u200d\U0001F467 \u2764\ufe0f\u200d\U0001F525"_s;
 }
 
 void TestKivoraCli::textFromTheNetworkIsEscaped()
@@ -607,8 +644,16 @@ void TestKivoraCli::downloadToAFullDiskFails()
              QStringList { disk.path() + u'/' + SmallFileSystem::fillerName() });
 }
 
+void TestKivoraCli::progressLineOnlyOnTerminal_data()
+{
+    QTest::addColumn<QString>("description"); // empty: the sample item's
+    QTest::newRow("the sample's name") << QString();
+    QTest::newRow("a Chinese name wider than the terminal") << QString(150, QChar(0x957F));
+}
+
 void TestKivoraCli::progressLineOnlyOnTerminal()
 {
+    QFETCH(QString, description);
     // script(1) gives the tool a terminal; stdout and stderr then share it.
     const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
     if (script.isEmpty())
@@ -620,7 +665,12 @@ void TestKivoraCli::progressLineOnlyOnTerminal()
     platform.setFaults(slow);
     QTemporaryDir sandbox;
     QVERIFY(sandbox.isValid());
-    const QString videoId = platform.item(PageVariant::Real).videoId;
+    const QString videoId = description.isEmpty()
+        ? platform.item(PageVariant::Real).videoId
+        : CliRun::addedItem(
+              platform, PageVariant::Real,
+              [&description](SamplePlatform::Item &item) { item.description = description; })
+              .videoId;
     QStringList command = QStringList(QStringLiteral(KIVORA_CLI_PATH)) + endpointOptions(platform)
         << QStringLiteral("download") << videoId;
     for (QString &word : command)
@@ -646,6 +696,57 @@ void TestKivoraCli::progressLineOnlyOnTerminal()
     QVERIFY2(transcript.contains(QByteArray(name + "\r\n")), transcript.constData());
     QVERIFY2(transcript.endsWith("kivora-cli: 1 saved, 0 skipped, 0 failed\r\n"),
              transcript.constData());
+    // script(1) has no window size to give: the tool draws for 80 columns, and no live line (a
+    // transfer's, or the total) fills a row, so each redraw takes the place of the last.
+    static const QRegularExpression escapes(u"\x1b\\[[0-9]*[A-Za-z]"_s);
+    for (QString line : QString::fromUtf8(transcript).split(u"\r\n"_s)) {
+        line.remove(escapes);
+        if (line.startsWith(u"  "_s) || line.startsWith(u"total: "_s))
+            QVERIFY2(cellsAtMost(line) < 80, qPrintable(line));
+    }
+}
+
+void TestKivoraCli::runsEndWithoutQtWarnings_data()
+{
+    QTest::addColumn<QStringList>("pictures"); // on the platform's https origin
+    QTest::addColumn<bool>("quiet");
+    QTest::addColumn<QString>("errors"); // all of standard error when quiet
+    QTest::newRow("gallery over https")
+        << QStringList { u"image-1.jpg"_s, u"image-2.jpg"_s } << false << QString();
+    QTest::newRow("gallery over https, quiet")
+        << QStringList { u"image-1.jpg"_s, u"image-2.jpg"_s } << true << QString();
+    QTest::newRow("a picture answers 404, quiet")
+        << QStringList { u"image-1.jpg"_s, u"missing.jpg"_s } << true
+        << u"kivora-cli: download: The server answered with an error status: The server answered "
+           u"with status 404\n"_s;
+}
+
+// The run's own lines only: nothing from Qt on the way out, and with -q nothing but errors.
+void TestKivoraCli::runsEndWithoutQtWarnings()
+{
+    QFETCH(QStringList, pictures);
+    QFETCH(bool, quiet);
+    QFETCH(QString, errors);
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    const QString origin = platform.endpoints().shareOrigin;
+    const SamplePlatform::Item item = CliRun::addedItem(
+        platform, PageVariant::Gallery, [&pictures, &origin](SamplePlatform::Item &item) {
+            item.imageUrls.clear();
+            for (const QString &picture : pictures)
+                item.imageUrls << origin + u"/media/"_s + picture;
+        });
+    QTemporaryDir sandbox;
+    QVERIFY(sandbox.isValid());
+
+    const Run run = runDownload(platform, sandbox.path(),
+                                quiet ? QStringList { u"-q"_s } : QStringList(), item.videoId);
+    QCOMPARE(run.exitCode, errors.isEmpty() ? 0 : 1);
+    QCOMPARE(printedPaths(run).size(), 1 + int(errors.isEmpty()));
+    if (quiet)
+        QCOMPARE(QString::fromUtf8(run.err), errors);
+    for (const QByteArray &line : run.err.split('\n'))
+        QVERIFY2(!line.startsWith("qt.") && !line.contains("QObject"), line.constData());
 }
 
 void TestKivoraCli::usageErrors_data()
@@ -749,8 +850,11 @@ void TestKivoraCli::help_data()
                                  u"--retries <N>"_s,
                                  u"--no-continue"_s,
                                  u"Examples:"_s,
-                                 u"kivora-cli download -a links.txt"_s };
-    const QStringList hidden { u"--man-page"_s, u"--bash-completion"_s, u"--out <DIR>"_s };
+                                 u"kivora-cli download -a links.txt"_s,
+                                 u"xclip -o"_s,
+                                 u"wl-paste"_s };
+    const QStringList hidden { u"--man-page"_s, u"--bash-completion"_s, u"--out <DIR>"_s,
+                               u"pbpaste"_s };
     QTest::newRow("--help") << QStringList { u"--help"_s } << program
                             << hidden + QStringList { u"--output"_s };
     QTest::newRow("help") << QStringList { u"help"_s } << program << hidden;
