@@ -2,6 +2,7 @@
 
 #include "BoundedRequest.h"
 #include "NetworkAccess.h"
+#include "OverlayControls.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QNetworkRequest>
+#include <QPainter>
 #include <QPromise>
 #include <QThreadPool>
 #include <QToolButton>
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int maximumRedirects = 5;
 constexpr int thumbnailSize = 56;
+constexpr int arrowSize = 32;
 constexpr std::chrono::seconds fetchDeadline { 30 };
 
 QImage decodeImage(const QByteArray &bytes)
@@ -31,6 +34,19 @@ QImage decodeImage(const QByteArray &bytes)
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     return reader.read();
+}
+
+// A chevron pointing right for the next picture, left for the previous one.
+QIcon arrowIcon(bool pointsRight)
+{
+    return OverlayControls::icon(arrowSize, [pointsRight](QPainter &painter, qreal s) {
+        QPolygonF chevron { QPointF(s * 0.38, s * 0.16), QPointF(s * 0.72, s * 0.5),
+                            QPointF(s * 0.38, s * 0.84), QPointF(s * 0.28, s * 0.74),
+                            QPointF(s * 0.52, s * 0.5),  QPointF(s * 0.28, s * 0.26) };
+        if (!pointsRight)
+            chevron = QTransform(-1, 0, 0, 1, s, 0).map(chevron);
+        painter.drawPolygon(chevron);
+    });
 }
 
 void paintBlack(QWidget *widget)
@@ -63,14 +79,12 @@ GalleryView::GalleryView(QWidget *parent)
     m_pictureView->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_pictureView->setAccessibleName(tr("Picture"));
     m_pictureView->installEventFilter(this);
-    m_previousButton->setArrowType(Qt::LeftArrow);
-    m_previousButton->setAutoRaise(true);
+    OverlayControls::style(m_previousButton, arrowSize);
+    m_previousButton->setIcon(arrowIcon(false));
     m_previousButton->setAccessibleName(tr("Previous picture"));
     m_previousButton->setToolTip(tr("Previous picture (Left)"));
-    m_previousButton->setIconSize(QSize(20, 20));
-    m_nextButton->setIconSize(QSize(20, 20));
-    m_nextButton->setArrowType(Qt::RightArrow);
-    m_nextButton->setAutoRaise(true);
+    OverlayControls::style(m_nextButton, arrowSize);
+    m_nextButton->setIcon(arrowIcon(true));
     m_nextButton->setAccessibleName(tr("Next picture"));
     m_nextButton->setToolTip(tr("Next picture (Right)"));
     m_counterLabel->setAlignment(Qt::AlignCenter);
