@@ -100,6 +100,10 @@ GalleryView::GalleryView(QWidget *parent)
     m_strip->setAccessibleName(tr("Pictures"));
     m_strip->setFrameShape(QFrame::NoFrame);
     paintBlack(m_strip);
+    // Without a frame the style marks no focus: a ring does, as on the overlay buttons.
+    m_strip->setStyleSheet(
+        u"QListWidget { border: 2px solid transparent; border-radius: 6px; }"
+        "QListWidget:focus { border-color: %1; }"_s.arg(OverlayControls::focusColor.name()));
 
     auto *navigation = new QHBoxLayout;
     navigation->setContentsMargins(6, 0, 6, 0);
@@ -230,6 +234,25 @@ void GalleryView::keyPressEvent(QKeyEvent *event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+// The gallery itself takes the focus (for its keys): its mark is a ring over the picture.
+void GalleryView::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    OverlayControls::paintFocusRing(this);
+}
+
+void GalleryView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GalleryView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 // The picture is scaled to its view's size once the layout has given the view that size.

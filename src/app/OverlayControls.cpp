@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
+#include <QWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -37,5 +38,15 @@ void OverlayControls::style(QToolButton *button, int iconSize)
         u"QToolButton { border: 2px solid transparent; border-radius: 6px; padding: 2px; }"
         "QToolButton:hover { background: rgba(255, 255, 255, 40); }"
         "QToolButton:pressed { background: rgba(255, 255, 255, 70); }"
-        "QToolButton:focus { border-color: #0a84ff; }"_s);
+        "QToolButton:focus { border-color: %1; }"_s.arg(focusColor.name()));
+}
+
+void OverlayControls::paintFocusRing(QWidget *widget)
+{
+    if (!widget->hasFocus())
+        return;
+    QPainter painter(widget);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(focusColor, 2));
+    painter.drawRoundedRect(QRectF(widget->rect()).adjusted(1, 1, -1, -1), 6, 6);
 }

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QSlider>
+#include <QStyleOptionComplex>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -31,8 +32,9 @@ QString clockText(qint64 milliseconds, bool withHours)
     return withHours ? u"%1:"_s.arg(seconds / 3600) + minutesAndSeconds : minutesAndSeconds;
 }
 
-// A click on the bar jumps to the place clicked (the style's default moves a page towards it).
-class JumpingSliderStyle : public QProxyStyle
+// A click on the bar jumps to the place clicked (the style's default moves a page towards it), and
+// the focus is marked with a ring: the style's own mark, a lighter handle, is hardly seen on black.
+class SeekBarStyle : public QProxyStyle
 {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
@@ -41,6 +43,20 @@ public:
         if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
             return Qt::LeftButton;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control != CC_Slider || !option->state.testFlag(State_HasFocus))
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(OverlayControls::focusColor, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(1, 1, -1, -1), 6, 6);
+        painter->restore();
     }
 };
 
@@ -82,9 +98,9 @@ PlayerView::PlayerView(QWidget *parent)
     m_seekBar->setSingleStep(arrowStep);
     m_seekBar->setPageStep(6 * arrowStep);
     m_seekBar->setFocusPolicy(Qt::StrongFocus);
-    auto *jumping = new JumpingSliderStyle;
-    jumping->setParent(m_seekBar);
-    m_seekBar->setStyle(jumping);
+    auto *seekBarStyle = new SeekBarStyle;
+    seekBarStyle->setParent(m_seekBar);
+    m_seekBar->setStyle(seekBarStyle);
     m_timeLabel->setAccessibleName(tr("Time"));
 
     m_statusLabel->setAlignment(Qt::AlignCenter);

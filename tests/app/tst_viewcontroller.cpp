@@ -179,6 +179,8 @@ private Q_SLOTS:
     void playerSaysWhatItWaitsForOrWhyItFailed();
     void playsFromAPlatformWithItsOwnCertificate_data();
     void playsFromAPlatformWithItsOwnCertificate();
+    void everyTabStopShowsItsFocus_data();
+    void everyTabStopShowsItsFocus();
     void everyControlHasAName();
     void messagesAreAnnounced_data();
     void messagesAreAnnounced();
@@ -1159,6 +1161,50 @@ void tst_ViewController::playsFromAPlatformWithItsOwnCertificate()
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 404);
         delete reply;
     }
+}
+
+void tst_ViewController::everyTabStopShowsItsFocus_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("stops"); // Tab stops from the field round to it again
+
+    QTest::newRow("video") << m_platform.items().constFirst().videoId << 7;
+    // The previous button is disabled on the first picture.
+    QTest::newRow("gallery") << m_platform.item(SamplePlatform::PageVariant::Gallery).videoId << 8;
+}
+
+// The trap: two Tab stops (the gallery and its strip, on black) looked the same with the focus.
+void tst_ViewController::everyTabStopShowsItsFocus()
+{
+    QFETCH(QString, field);
+    QFETCH(int, stops);
+
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->textField()->setText(field);
+    screen->parse();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+    if (screen->player())
+        screen->player()->pause(); // a still picture
+    Fen_QorClearHUD(screen.get());
+    QTRY_VERIFY(screen->findChildren<Fen_QorProgressHUD *>().isEmpty());
+    screen->textField()->setFocus();
+
+    QList<QWidget *> walked;
+    for (int i = 0; i < stops; ++i) {
+        QWidget *stop = QApplication::focusWidget();
+        QVERIFY(stop);
+        walked.append(stop);
+        const QImage focused = stop->grab().toImage();
+        screen->setFocus(); // the screen takes no focus mark of its own
+        QTRY_VERIFY(!stop->hasFocus());
+        QVERIFY2(stop->grab().toImage() != focused, stop->metaObject()->className());
+        stop->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(stop, Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), screen->textField()); // round again
+    QCOMPARE(QSet<QWidget *>(walked.cbegin(), walked.cend()).size(), stops);
 }
 
 // Whatever a screen reader can reach on the screen, the player and the gallery included, has a
