@@ -181,6 +181,8 @@ private Q_SLOTS:
     void playsFromAPlatformWithItsOwnCertificate();
     void everyTabStopShowsItsFocus_data();
     void everyTabStopShowsItsFocus();
+    void overlayButtonsKeepTheirSymbolOnHover_data();
+    void overlayButtonsKeepTheirSymbolOnHover();
     void everyControlHasAName();
     void messagesAreAnnounced_data();
     void messagesAreAnnounced();
@@ -1205,6 +1207,43 @@ void tst_ViewController::everyTabStopShowsItsFocus()
     }
     QCOMPARE(QApplication::focusWidget(), screen->textField()); // round again
     QCOMPARE(QSet<QWidget *>(walked.cbegin(), walked.cend()).size(), stops);
+}
+
+void tst_ViewController::overlayButtonsKeepTheirSymbolOnHover_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("play/pause") << u"play"_s;
+    QTest::newRow("next picture") << u"next"_s;
+}
+
+// The trap: the style's light hover panel under a white symbol: the symbol vanished.
+void tst_ViewController::overlayButtonsKeepTheirSymbolOnHover()
+{
+    QFETCH(QString, button);
+    PlayerView player;
+    GalleryView gallery;
+    gallery.setImages({ u"http://localhost:1/1.jpg"_s, u"http://localhost:1/2.jpg"_s });
+    QToolButton *hovered = button == u"play"_s ? player.playPauseButton() : gallery.nextButton();
+    hovered->window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(hovered->window()));
+    hovered->setEnabled(true);
+    hovered->setAttribute(Qt::WA_UnderMouse, true);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(hovered, &enter);
+
+    // As painted over the view's black, not on the button's own.
+    QWidget *view = hovered->window();
+    const QImage picture
+        = view->grab(QRect(hovered->mapTo(view, QPoint()), hovered->size())).toImage();
+    const QPoint inside(picture.width() / 6, picture.height() / 2); // beside the symbol
+    QVERIFY2(qGray(picture.pixel(inside)) < 128, "the hover fill stays dark");
+    int white = 0; // the symbol
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            white += qGray(picture.pixel(x, y)) > 200 ? 1 : 0;
+    }
+    QVERIFY(white > 20);
+    QVERIFY(hovered->iconSize().width() >= 24);
 }
 
 // Whatever a screen reader can reach on the screen, the player and the gallery included, has a
