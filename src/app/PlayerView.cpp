@@ -310,6 +310,10 @@ void PlayerView::seek(int position)
 {
     if (!m_player)
         return;
+    // A video played to its end stops and shows nothing: a seek brings its picture back, paused.
+    if (m_player->playbackState() == QMediaPlayer::StoppedState
+        && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
+        m_player->pause();
     m_seekTarget = position;
     m_seekRetries = 0;
     m_player->setPosition(position);

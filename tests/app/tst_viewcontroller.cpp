@@ -1038,12 +1038,14 @@ void tst_ViewController::seekBarMovesTheVideo_data()
 {
     QTest::addColumn<QString>("input"); // a key, or "click" at the given part of the bar
     QTest::addColumn<double>("part"); // where the video is then, a part of its duration
+    QTest::addColumn<bool>("fromTheEnd"); // played to its end first; else paused in the middle
 
-    QTest::newRow("a click at a quarter") << u"click"_s << 0.25;
-    QTest::newRow("a click at three quarters") << u"click"_s << 0.75;
-    QTest::newRow("End") << u"End"_s << 1.0;
-    QTest::newRow("Home") << u"Home"_s << 0.0;
-    QTest::newRow("Left, from the middle") << u"Left"_s << -1.0; // an arrow step back
+    QTest::newRow("a click at a quarter") << u"click"_s << 0.25 << false;
+    QTest::newRow("a click at three quarters") << u"click"_s << 0.75 << false;
+    QTest::newRow("End") << u"End"_s << 1.0 << false;
+    QTest::newRow("Home") << u"Home"_s << 0.0 << false;
+    QTest::newRow("Left, from the middle") << u"Left"_s << -1.0 << false; // an arrow step back
+    QTest::newRow("a click after the end shows the picture") << u"click"_s << 0.25 << true;
 }
 
 // The trap: a click on the bar or an arrow key moved the handle but not the video.
@@ -1051,6 +1053,7 @@ void tst_ViewController::seekBarMovesTheVideo()
 {
     QFETCH(QString, input);
     QFETCH(double, part);
+    QFETCH(bool, fromTheEnd);
 
     const auto screen = makeScreen();
     screen->show();
@@ -1059,15 +1062,20 @@ void tst_ViewController::seekBarMovesTheVideo()
     QTRY_VERIFY(screen->playerView());
     QMediaPlayer *player = screen->player();
     QTRY_VERIFY_WITH_TIMEOUT(player->duration() > 0, 10000);
-    player->pause();
-    QTRY_COMPARE(player->playbackState(), QMediaPlayer::PausedState);
     QSlider *bar = screen->playerView()->seekBar();
     const qint64 duration = player->duration();
     const qint64 middle = duration / 2;
-    bar->setSliderDown(true);
-    bar->setSliderPosition(int(middle));
-    bar->setSliderDown(false);
-    QTRY_COMPARE(player->position(), middle);
+    if (fromTheEnd) {
+        QTRY_COMPARE_WITH_TIMEOUT(player->mediaStatus(), QMediaPlayer::EndOfMedia, 10000);
+        QCOMPARE(player->playbackState(), QMediaPlayer::StoppedState);
+    } else {
+        player->pause();
+        QTRY_COMPARE(player->playbackState(), QMediaPlayer::PausedState);
+        bar->setSliderDown(true);
+        bar->setSliderPosition(int(middle));
+        bar->setSliderDown(false);
+        QTRY_COMPARE(player->position(), middle);
+    }
 
     if (input == u"click"_s) {
         QStyleOptionSlider option;
@@ -1088,6 +1096,7 @@ void tst_ViewController::seekBarMovesTheVideo()
     // Within a tenth of the video: the click lands on a pixel of the groove.
     QTRY_VERIFY2(std::abs(player->position() - expected) <= duration / 10,
                  qPrintable(u"%1 of %2"_s.arg(player->position()).arg(expected)));
+    QCOMPARE(player->playbackState(), QMediaPlayer::PausedState); // a picture, not black
 }
 
 void tst_ViewController::playerSaysWhatItWaitsForOrWhyItFailed_data()
