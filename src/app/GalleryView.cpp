@@ -1,6 +1,7 @@
 #include "GalleryView.h"
 
 #include "MediaFetch.h"
+#include "OverlayControls.h"
 
 #include <QBuffer>
 #include <QFutureWatcher>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPromise>
 #include <QThreadPool>
 #include <QToolButton>
@@ -19,6 +21,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int thumbnailSize = 56;
+constexpr int arrowSize = 32;
 
 QImage decodeImage(const QByteArray &bytes)
 {
@@ -27,6 +30,19 @@ QImage decodeImage(const QByteArray &bytes)
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     return reader.read();
+}
+
+// A chevron pointing right for the next picture, left for the previous one.
+QIcon arrowIcon(bool pointsRight)
+{
+    return OverlayControls::icon(arrowSize, [pointsRight](QPainter &painter, qreal s) {
+        QPolygonF chevron { QPointF(s * 0.38, s * 0.16), QPointF(s * 0.72, s * 0.5),
+                            QPointF(s * 0.38, s * 0.84), QPointF(s * 0.28, s * 0.74),
+                            QPointF(s * 0.52, s * 0.5),  QPointF(s * 0.28, s * 0.26) };
+        if (!pointsRight)
+            chevron = QTransform(-1, 0, 0, 1, s, 0).map(chevron);
+        painter.drawPolygon(chevron);
+    });
 }
 
 void paintBlack(QWidget *widget)
@@ -59,14 +75,12 @@ GalleryView::GalleryView(QWidget *parent)
     m_pictureView->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_pictureView->setAccessibleName(tr("Picture"));
     m_pictureView->installEventFilter(this);
-    m_previousButton->setArrowType(Qt::LeftArrow);
-    m_previousButton->setAutoRaise(true);
+    OverlayControls::style(m_previousButton, arrowSize);
+    m_previousButton->setIcon(arrowIcon(false));
     m_previousButton->setAccessibleName(tr("Previous picture"));
     m_previousButton->setToolTip(tr("Previous picture (Left)"));
-    m_previousButton->setIconSize(QSize(20, 20));
-    m_nextButton->setIconSize(QSize(20, 20));
-    m_nextButton->setArrowType(Qt::RightArrow);
-    m_nextButton->setAutoRaise(true);
+    OverlayControls::style(m_nextButton, arrowSize);
+    m_nextButton->setIcon(arrowIcon(true));
     m_nextButton->setAccessibleName(tr("Next picture"));
     m_nextButton->setToolTip(tr("Next picture (Right)"));
     m_counterLabel->setAlignment(Qt::AlignCenter);
@@ -82,6 +96,10 @@ GalleryView::GalleryView(QWidget *parent)
     m_strip->setAccessibleName(tr("Pictures"));
     m_strip->setFrameShape(QFrame::NoFrame);
     paintBlack(m_strip);
+    // Without a frame the style marks no focus: a ring does, as on the overlay buttons.
+    m_strip->setStyleSheet(
+        u"QListWidget { border: 2px solid transparent; border-radius: 6px; }"
+        "QListWidget:focus { border-color: %1; }"_s.arg(OverlayControls::focusColor.name()));
 
     auto *navigation = new QHBoxLayout;
     navigation->setContentsMargins(6, 0, 6, 0);
@@ -212,6 +230,25 @@ void GalleryView::keyPressEvent(QKeyEvent *event)
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+// The gallery itself takes the focus (for its keys): its mark is a ring over the picture.
+void GalleryView::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    OverlayControls::paintFocusRing(this);
+}
+
+void GalleryView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GalleryView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 // The picture is scaled to its view's size once the layout has given the view that size.

@@ -1,12 +1,16 @@
 #include "PlayerView.h"
 
+#include "OverlayControls.h"
 #include "VideoFrameView.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QSlider>
+#include <QStyleOptionComplex>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,20 +32,37 @@ QString clockText(qint64 milliseconds, bool withHours)
     return withHours ? u"%1:"_s.arg(seconds / 3600) + minutesAndSeconds : minutesAndSeconds;
 }
 
-// The play and pause symbols in white, drawn here: the style's own are dark grey, which cannot be
-// seen on the player's black.
+// A click on the bar jumps to the place clicked (the style's default moves a page towards it), and
+// the focus is marked with a ring: the style's own mark, a lighter handle, is hardly seen on black.
+class SeekBarStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control != CC_Slider || !option->state.testFlag(State_HasFocus))
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(OverlayControls::focusColor, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(1, 1, -1, -1), 6, 6);
+        painter->restore();
+    }
+};
+
 QIcon playbackIcon(bool playing)
 {
-    QIcon icon;
-    for (const auto &[mode, color] : { std::pair { QIcon::Normal, QColor(Qt::white) },
-                                       std::pair { QIcon::Disabled, QColor(0x6e, 0x6e, 0x73) } }) {
-        QPixmap pixmap(playbackIconSize, playbackIconSize);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(color);
-        const qreal s = playbackIconSize;
+    return OverlayControls::icon(playbackIconSize, [playing](QPainter &painter, qreal s) {
         if (playing) {
             painter.drawRoundedRect(QRectF(s * 0.22, s * 0.18, s * 0.2, s * 0.64), 1.5, 1.5);
             painter.drawRoundedRect(QRectF(s * 0.58, s * 0.18, s * 0.2, s * 0.64), 1.5, 1.5);
@@ -49,10 +70,7 @@ QIcon playbackIcon(bool playing)
             painter.drawPolygon(QPolygonF { QPointF(s * 0.25, s * 0.15), QPointF(s * 0.85, s * 0.5),
                                             QPointF(s * 0.25, s * 0.85) });
         }
-        painter.end();
-        icon.addPixmap(pixmap, mode);
-    }
-    return icon;
+    });
 }
 
 } // namespace
@@ -64,6 +82,7 @@ PlayerView::PlayerView(QWidget *parent)
     , m_playPauseButton(new QToolButton(m_controls))
     , m_seekBar(new QSlider(Qt::Horizontal, m_controls))
     , m_timeLabel(new QLabel(timeText(0, 0), m_controls))
+    , m_statusLabel(new QLabel(m_videoSurface))
 {
     setAccessibleName(tr("Video player"));
     setAutoFillBackground(true);
@@ -73,10 +92,24 @@ PlayerView::PlayerView(QWidget *parent)
     setPalette(palette);
 
     m_playPauseButton->setAccessibleName(tr("Play"));
-    m_playPauseButton->setAutoRaise(true);
-    m_playPauseButton->setIconSize(QSize(playbackIconSize, playbackIconSize));
+    OverlayControls::style(m_playPauseButton, playbackIconSize);
     m_seekBar->setAccessibleName(tr("Position"));
+    m_seekBar->setAccessibleDescription(tr("Left and Right move the video by 5 seconds"));
+    m_seekBar->setSingleStep(arrowStep);
+    m_seekBar->setPageStep(6 * arrowStep);
+    m_seekBar->setFocusPolicy(Qt::StrongFocus);
+    auto *seekBarStyle = new SeekBarStyle;
+    seekBarStyle->setParent(m_seekBar);
+    m_seekBar->setStyle(seekBarStyle);
     m_timeLabel->setAccessibleName(tr("Time"));
+
+    m_statusLabel->setAlignment(Qt::AlignCenter);
+    m_statusLabel->setWordWrap(true);
+    m_statusLabel->setTextFormat(Qt::PlainText);
+    m_statusLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto *statusLayout = new QVBoxLayout(m_videoSurface);
+    statusLayout->setContentsMargins(12, 12, 12, 12);
+    statusLayout->addWidget(m_statusLabel);
 
     auto *controlsLayout = new QHBoxLayout(m_controls);
     controlsLayout->setContentsMargins(6, 2, 6, 2);
@@ -92,6 +125,7 @@ PlayerView::PlayerView(QWidget *parent)
 
     connect(m_playPauseButton, &QToolButton::clicked, this, &PlayerView::togglePlayback);
     connect(m_seekBar, &QSlider::sliderMoved, this, &PlayerView::seek);
+    connect(m_seekBar, &QSlider::actionTriggered, this, &PlayerView::seekBarAction);
     connect(m_seekBar, &QSlider::sliderReleased, this, [this] { seek(m_seekBar->value()); });
     m_seekCheck.setInterval(100);
     connect(&m_seekCheck, &QTimer::timeout, this, &PlayerView::checkSeek);
@@ -158,6 +192,11 @@ QLabel *PlayerView::timeLabel() const
     return m_timeLabel;
 }
 
+QLabel *PlayerView::statusLabel() const
+{
+    return m_statusLabel;
+}
+
 QString PlayerView::timeText(qint64 position, qint64 duration)
 {
     const bool withHours = duration >= 3600 * 1000;
@@ -185,9 +224,14 @@ void PlayerView::connectPlayer()
                 &PlayerView::updatePlayPauseButton);
         connect(m_player, &QMediaPlayer::durationChanged, this, &PlayerView::updateDuration);
         connect(m_player, &QMediaPlayer::positionChanged, this, &PlayerView::updatePosition);
+        connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &PlayerView::updateStatus);
+        connect(
+            m_player, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString &errorString) { showError(errorString); });
         updateDuration(m_player->duration());
     }
     updatePlayPauseButton();
+    updateStatus();
 }
 
 void PlayerView::togglePlayback()
@@ -222,10 +266,54 @@ void PlayerView::updatePosition(qint64 position)
     m_timeLabel->setText(timeText(position, m_player ? m_player->duration() : 0));
 }
 
+// Loading and waiting are said over the picture; an error stays until the next player.
+void PlayerView::updateStatus()
+{
+    if (m_player && m_player->error() != QMediaPlayer::NoError) {
+        showError(m_player->errorString());
+        return;
+    }
+    const QMediaPlayer::MediaStatus status
+        = m_player ? m_player->mediaStatus() : QMediaPlayer::NoMedia;
+    switch (status) {
+    case QMediaPlayer::LoadingMedia:
+        m_statusLabel->setText(tr("Loading the video…"));
+        break;
+    case QMediaPlayer::StalledMedia:
+    case QMediaPlayer::BufferingMedia:
+        m_statusLabel->setText(tr("Waiting for the video's data…"));
+        break;
+    case QMediaPlayer::InvalidMedia:
+        showError(QString());
+        return;
+    default:
+        m_statusLabel->clear();
+    }
+}
+
+void PlayerView::showError(const QString &errorString)
+{
+    const QString reason = errorString.isEmpty() ? tr("The file is not a video") : errorString;
+    m_statusLabel->setText(tr("The video cannot be played") + u'\n' + reason);
+    QAccessibleEvent alert(m_statusLabel, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+// Keys and clicks beside the handle move the slider without a drag: the video follows.
+void PlayerView::seekBarAction(int action)
+{
+    if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
+        seek(m_seekBar->sliderPosition());
+}
+
 void PlayerView::seek(int position)
 {
     if (!m_player)
         return;
+    // A video played to its end stops and shows nothing: a seek brings its picture back, paused.
+    if (m_player->playbackState() == QMediaPlayer::StoppedState
+        && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
+        m_player->pause();
     m_seekTarget = position;
     m_seekRetries = 0;
     m_player->setPosition(position);

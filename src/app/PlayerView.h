@@ -17,7 +17,10 @@ class VideoFrameView;
  * playback controls (play/pause, a seek bar, elapsed and total time).
  *
  * It shows whichever QMediaPlayer it is given; it does not own the player. Giving it a new player
- * detaches the previous one and forgets its last picture.
+ * detaches the previous one and forgets its last picture. While the video loads or waits for its
+ * bytes the picture says so, and a video that cannot be played says why there, instead of an
+ * empty black picture. A click on the seek bar jumps there; the arrow keys (and Page Up/Down,
+ * Home/End) on it move the video too.
  */
 class PlayerView : public QWidget
 {
@@ -40,6 +43,11 @@ public:
     QToolButton *playPauseButton() const;
     QSlider *seekBar() const;
     QLabel *timeLabel() const;
+    /*! What the picture shows instead of the video: loading, waiting for data, or the error. */
+    QLabel *statusLabel() const;
+
+    /*! How far the arrow keys move the video, in milliseconds. */
+    static constexpr int arrowStep = 5000;
 
     /*! "m:ss / m:ss" (or "h:mm:ss / …" for an hour or more) for \a position of \a duration, in
      *  milliseconds. */
@@ -52,6 +60,9 @@ private:
     void updatePlayPauseButton();
     void updateDuration(qint64 duration);
     void updatePosition(qint64 position);
+    void updateStatus();
+    void showError(const QString &errorString);
+    void seekBarAction(int action);
     void seek(int position);
     void checkSeek();
 
@@ -65,4 +76,5 @@ private:
     QToolButton *m_playPauseButton;
     QSlider *m_seekBar;
     QLabel *m_timeLabel;
+    QLabel *m_statusLabel;
 };

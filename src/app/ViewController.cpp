@@ -5,16 +5,18 @@
 #include "BusyIndicator.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
-#include "GalleryView.h"
 #include "ItemDownloadJob.h"
+#include "GalleryView.h"
 #include "KivoraLog.h"
+#include "PlayerRelay.h"
 #include "PlayerView.h"
-#include "ResolveJob.h"
 #include "ShareText.h"
+#include "ResolveJob.h"
 #include "StickyMessage.h"
 #include "VideoAlbum.h"
 #include "VideoInfo.h"
 
+#include <QAction>
 #include <QAudioOutput>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -26,35 +28,29 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMediaPlayer>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void openFolder(const QString &directory)
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(directory));
-}
-
-} // namespace
-
 ViewController::ViewController(QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::ViewController>())
     , m_resolve(new ResolveJob(m_endpoints, this))
     , m_busy(new BusyIndicator(this))
+    , m_relay(new PlayerRelay(this))
 {
     connect(m_resolve, &Job::finished, this, [this] { finishParse(m_resolve->result()); });
     connect(m_busy, &BusyIndicator::cancelRequested, this, &ViewController::cancel);
     m_ui->setupUi(this);
     setTextField(m_ui->textField);
-    setVideoView(m_ui->videoView);
     m_ui->itemLabel->hide();
+    nameClearButton();
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, &ViewController::cancel);
@@ -62,6 +58,71 @@ ViewController::ViewController(QWidget *parent)
 }
 
 ViewController::~ViewController() = default;
+
+// The field's clear button is Qt's own action, without a text a screen reader could read.
+void ViewController::nameClearButton()
+{
+    if (auto *clear = m_ui->textField->findChild<QAction *>(u"_q_qlineeditclearaction"_s)) {
+        clear->setText(tr("Clear the field"));
+        clear->setToolTip(tr("Clear the field"));
+    }
+}
+
+ViewController::State ViewController::state() const
+{
+    return m_state;
+}
+
+// The one place where the screen changes what it does: the page of the media stack, the waiting
+// indicator and the actions follow the state.
+void ViewController::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    switch (state) {
+    case State::Idle:
+    case State::Failed:
+        showPage(m_ui->videoView);
+        break;
+    case State::ShowingVideo:
+        showPage(m_playerView);
+        break;
+    case State::ShowingGallery:
+        showPage(m_galleryView);
+        break;
+    case State::Resolving:
+    case State::Downloading:
+        break; // the item stays under the waiting indicator
+    }
+    if (isBusy())
+        m_busy->show();
+    else
+        m_busy->hide();
+    updateActions();
+    Q_EMIT stateChanged(state);
+}
+
+// The start of a parse or a download: the screen returns to what it shows now once it is over.
+void ViewController::startWork(State busyState)
+{
+    m_stateBeforeWork = m_state;
+    setState(busyState);
+}
+
+void ViewController::endWork()
+{
+    setState(m_stateBeforeWork);
+}
+
+void ViewController::showPage(QWidget *page)
+{
+    if (page)
+        m_ui->mediaStack->setCurrentWidget(page);
+    // A stopped player holds no network connection and makes no sound behind another page.
+    if (page != m_playerView && m_player)
+        m_player->stop();
+}
 
 QLineEdit *ViewController::textField() const
 {
@@ -79,16 +140,12 @@ void ViewController::setTextField(QLineEdit *textField)
 
 QLabel *ViewController::videoView() const
 {
-    return m_videoView;
+    return m_ui->videoView;
 }
 
-void ViewController::setVideoView(QLabel *videoView)
+QStackedWidget *ViewController::mediaStack() const
 {
-    if (m_videoView)
-        m_videoView->removeEventFilter(this);
-    m_videoView = videoView;
-    if (m_videoView)
-        m_videoView->installEventFilter(this);
+    return m_ui->mediaStack;
 }
 
 PlayerView *ViewController::playerView() const
@@ -115,7 +172,6 @@ void ViewController::setVideoUrl(const std::optional<QString> &videoUrl)
 {
     m_videoUrl = videoUrl;
     m_item = {}; // an address set by itself has no record to name its file
-
     updateActions();
 }
 
@@ -136,7 +192,7 @@ BusyIndicator *ViewController::busyIndicator() const
 
 bool ViewController::isBusy() const
 {
-    return m_resolve->isRunning() || m_download;
+    return m_state == State::Resolving || m_state == State::Downloading;
 }
 
 Endpoints ViewController::endpoints() const
@@ -155,9 +211,35 @@ std::optional<QString> ViewController::extractDouyinURLFromString(const QString 
     return ShareText::extractDouyinURLFromString(text, m_endpoints);
 }
 
+// The button takes more than Ctrl+V in the field, which pastes as usual what it does not pick:
+// any link, else a video ID, goes into the field and is parsed; a text with neither is refused
+// with the reason, never silently.
 void ViewController::paste()
 {
-    takePastedText();
+    if (isBusy() || takePastedText())
+        return;
+    const QString text = QGuiApplication::clipboard()->text().trimmed();
+    if (text.isEmpty())
+        showNote(tr("The clipboard is empty"));
+    else if (!takeAnyLink(text))
+        showNote(tr("The clipboard holds no link or video ID"));
+}
+
+bool ViewController::takeAnyLink(const QString &text)
+{
+    static const QRegularExpression anyLink(u"https?://\\S+"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression videoId(u"^[0-9]+$"_s); // ASCII digits, as the parser reads
+    const QRegularExpressionMatch link = anyLink.match(text);
+    const QString taken = link.hasMatch() ? link.captured()
+        : videoId.match(text).hasMatch()  ? text
+                                          : QString();
+    if (taken.isEmpty() || !m_textField)
+        return false;
+    qCInfo(lcKivora).noquote() << u"srcUrl: "_s + taken;
+    m_textField->setText(taken);
+    parse();
+    return true;
 }
 
 bool ViewController::takePastedText()
@@ -184,9 +266,9 @@ void ViewController::parse()
 {
     if (isBusy())
         return;
-    // Shown at once: the answer always comes back through the event queue, after this, and a
-    // cancel (Escape) may come before any queued step would have run.
-    m_busy->show();
+    // The indicator is shown at once: the answer always comes back through the event queue,
+    // after this, and a cancel (Escape) may come before any queued step would have run.
+    startWork(State::Resolving);
     m_resolve->setText(m_textField ? m_textField->text() : QString());
     m_resolve->start();
 }
@@ -198,7 +280,7 @@ void ViewController::finishParse(const ResolveJob::Result &result)
         qCInfo(lcKivora).noquote() << u"Kivora "_s + result.record->toString();
     if (result.failure && result.failure->kind() == FailureReason::Kind::Cancelled) {
         // The user changed their mind: what the screen showed before stays.
-        m_busy->hide();
+        endWork();
         showCancelled();
         return;
     }
@@ -208,15 +290,19 @@ void ViewController::finishParse(const ResolveJob::Result &result)
     m_item = { result.record, result.playAddress.value_or(QString()),
                result.videoId.value_or(QString()) };
     showItem(result.record);
-    if (result.record && result.record->kind() == VideoInfo::Kind::Gallery)
-        showGallery(m_images);
-    else
-        startPlayer(urlFromText(result.playAddress));
-    m_busy->hide();
+    const bool gallery = result.record && result.record->kind() == VideoInfo::Kind::Gallery;
     const bool nothingToShow
-        = m_images.isEmpty() && result.playAddress.value_or(QString()).isEmpty();
-    if (result.failure || nothingToShow)
+        = gallery ? m_images.isEmpty() : result.playAddress.value_or(QString()).isEmpty();
+    if (result.failure || nothingToShow) {
+        setState(State::Failed);
         showParseFailure(result);
+    } else if (gallery) {
+        showGallery(m_images);
+        setState(State::ShowingGallery);
+    } else {
+        startPlayer(urlFromText(result.playAddress));
+        setState(State::ShowingVideo);
+    }
 }
 
 void ViewController::showParseFailure(const ResolveJob::Result &result)
@@ -273,7 +359,7 @@ void ViewController::download()
     }
     if (!makeStagingFolder())
         return;
-    m_busy->show();
+    startWork(State::Downloading);
     auto *job = new ItemDownloadJob(this);
     m_download = job;
     ItemDownloadJob::Item item = m_item;
@@ -314,7 +400,7 @@ bool ViewController::makeStagingFolder()
 void ViewController::downloadFinished(const ItemDownloadJob &job, const JobOutcome &outcome)
 {
     m_download = nullptr;
-    endWork();
+    finishDownload();
     const QString album
         = m_images.isEmpty() ? VideoAlbum::directory() : VideoAlbum::picturesDirectory();
     switch (outcome.status()) {
@@ -360,20 +446,23 @@ QString ViewController::savedBeforeTheFailure(const JobOutcome &outcome, const Q
 
 void ViewController::cancel()
 {
-    if (m_resolve->isRunning()) {
+    if (m_state == State::Resolving) {
         m_resolve->cancel(); // ends the parse's requests too
         return;
     }
-    if (m_download)
-        m_download->cancel();
+    if (m_state == State::Downloading && m_download)
+        m_download->cancel(); // a cancel during the album copy removes the copy too
 }
 
-// The end of a download, however it went: the staging folder goes (the album holds the files),
-// the indicator hides.
-void ViewController::endWork()
+// The end of a download, however it went: the cached copy goes (the album holds its own), the
+// indicator hides, and the focus goes to the field: the button that started the download would
+// start it again on the next Space or Enter, and the next share text is pasted there.
+void ViewController::finishDownload()
 {
     m_staging.reset();
-    m_busy->hide();
+    endWork();
+    if (m_textField && m_ui->downloadPushButton->hasFocus())
+        m_textField->setFocus(Qt::OtherFocusReason);
 }
 
 void ViewController::showCancelled()
@@ -386,15 +475,31 @@ void ViewController::showCancelled()
 void ViewController::showNote(const QString &text)
 {
     qor_showMessage(this, text);
-    if (Fen_QorProgressHUD *note = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(this)))
+    if (Fen_QorProgressHUD *note = Fen_QorProgressHUD::HUDForView(Fen_QorHostView(this))) {
         note->setUserInteractionEnabled(false);
+        note->announce();
+    }
 }
 
+// The confirmation sits at the bottom of the screen: its button must not be where the waiting
+// indicator's Cancel was a moment ago, for a late second click on Cancel.
 void ViewController::showSaved(const QString &albumDirectory)
 {
-    StickyMessage::show(this, tr("Saved"),
-                        tr("In the album folder %1").arg(QDir::toNativeSeparators(albumDirectory)),
-                        tr("Open folder"), [albumDirectory] { openFolder(albumDirectory); });
+    Fen_QorProgressHUD *message = StickyMessage::show(
+        this, tr("Saved"),
+        tr("In the album folder %1").arg(QDir::toNativeSeparators(albumDirectory)),
+        tr("Open folder"), [this, albumDirectory] { openFolder(albumDirectory); });
+    message->setOffset(QPointF(0, QWIDGETSIZE_MAX));
+}
+
+// Without a file manager (or a desktop that names one) the folder cannot be opened: the user is
+// told where it is, to open it some other way.
+void ViewController::openFolder(const QString &directory)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(directory)))
+        return;
+    StickyMessage::show(this, tr("No file manager opened the folder"),
+                        tr("The files are in %1").arg(QDir::toNativeSeparators(directory)));
 }
 
 void ViewController::showDownloadError(const QString &reason)
@@ -405,24 +510,27 @@ void ViewController::showDownloadError(const QString &reason)
 void ViewController::play(const std::optional<QString> &address)
 {
     QMetaObject::invokeMethod(
-        this, [this, address] { startPlayer(urlFromText(address)); }, Qt::QueuedConnection);
+        this,
+        [this, address] {
+            startPlayer(urlFromText(address));
+            if (!isBusy())
+                setState(State::ShowingVideo);
+        },
+        Qt::QueuedConnection);
 }
 
 void ViewController::startPlayer(const QUrl &url)
 {
-    if (m_galleryView)
-        m_galleryView->hide();
     if (!m_playerView) {
         m_playerView = new PlayerView(this);
         m_playerView->setVideoGravity(Qt::KeepAspectRatio);
         m_playerView->setShowsPlaybackControls(true);
-        placeOverPlaceholder(m_playerView);
+        addToMediaStack(m_playerView);
     }
-    m_playerView->show();
     QMediaPlayer *previous = m_player;
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(new QAudioOutput(m_player));
-    m_player->setSource(url);
+    m_player->setSource(m_relay->playableUrl(url));
     m_playerView->setPlayer(m_player);
     if (previous) {
         previous->stop();
@@ -433,25 +541,17 @@ void ViewController::startPlayer(const QUrl &url)
 
 void ViewController::showGallery(const QStringList &images)
 {
-    if (m_player)
-        m_player->stop();
-    if (m_playerView)
-        m_playerView->hide();
     if (!m_galleryView) {
         m_galleryView = new GalleryView(this);
-        placeOverPlaceholder(m_galleryView);
+        addToMediaStack(m_galleryView);
     }
     m_galleryView->setImages(images);
-    m_galleryView->show();
 }
 
-// A view in the placeholder's place: on top of the screen's controls, below any HUD, in the Tab
-// order after the parse button.
-void ViewController::placeOverPlaceholder(QWidget *view)
+// A page of the media stack, in the Tab order after the parse button.
+void ViewController::addToMediaStack(QWidget *view)
 {
-    followPlaceholder();
-    view->raise();
-    keepHUDsOnTop();
+    m_ui->mediaStack->addWidget(view);
     updateTabOrder();
 }
 
@@ -478,29 +578,6 @@ void ViewController::updateActions()
     m_ui->downloadPushButton->setText(hasPictures ? tr("Download pictures") : tr("Download video"));
 }
 
-// A HUD already showing (the parse's waiting indicator, a download's) stays above the player view
-// that the first playback puts on top of the screen.
-void ViewController::keepHUDsOnTop()
-{
-    const QObjectList children = Fen_QorHostView(this)->children();
-    for (QObject *child : children) {
-        if (auto *hud = qobject_cast<Fen_QorProgressHUD *>(child))
-            hud->raise();
-    }
-}
-
-void ViewController::followPlaceholder()
-{
-    if (!m_videoView)
-        return;
-    const QRect placeholder(m_videoView->mapTo(this, QPoint()), m_videoView->size());
-    for (QWidget *view :
-         { static_cast<QWidget *>(m_playerView), static_cast<QWidget *>(m_galleryView) }) {
-        if (view)
-            view->setGeometry(placeholder);
-    }
-}
-
 void ViewController::mousePressEvent(QMouseEvent *)
 {
     // A press on the screen's background ends editing, as a tap outside the field closes the
@@ -509,17 +586,8 @@ void ViewController::mousePressEvent(QMouseEvent *)
         m_textField->clearFocus();
 }
 
-void ViewController::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    followPlaceholder();
-}
-
 bool ViewController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_videoView
-        && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        followPlaceholder();
     // Ctrl+V in the field goes through the paste action (which picks the link out of a share
     // text); what the action does not take (a video ID, an http link, any other text) the field
     // pastes as usual.

@@ -15,10 +15,12 @@
 
 class BusyIndicator;
 class GalleryView;
+class PlayerRelay;
 class PlayerView;
 class QLabel;
 class QLineEdit;
 class QMediaPlayer;
+class QStackedWidget;
 class QTemporaryDir;
 namespace Ui {
 class ViewController;
@@ -29,7 +31,10 @@ class ViewController;
  * to its play address, play it over the placeholder (or show a gallery's pictures there), copy
  * it, or download and save the video or the pictures.
  *
- * Its controls come from ViewController.ui; the screen's code creates none of them. A parse
+ * Its controls come from ViewController.ui; the screen's code creates none of them but the
+ * player and the gallery, which go into the media stack beside the placeholder. What the screen
+ * does is one State at a time: the stack's page, the waiting indicator and what may start follow
+ * it. A parse
  * answers through the screen's event queue (ResolveJob), so the waiting indicator is
  * always shown before the address is stored and played, and that before the indicator is hidden
  * again.
@@ -44,15 +49,24 @@ class ViewController : public QWidget
     Q_OBJECT
 
 public:
+    /*! What the screen is doing. A parse goes from any state that is not busy to Resolving and
+     *  on to ShowingVideo, ShowingGallery or Failed (or back where it came from when cancelled);
+     *  a download goes from the state that shows the item to Downloading and back. */
+    enum class State { Idle, Resolving, ShowingVideo, ShowingGallery, Downloading, Failed };
+    Q_ENUM(State)
+
     Q_INVOKABLE explicit ViewController(QWidget *parent = nullptr);
     ~ViewController() override;
+
+    State state() const;
 
     /*! The text field of the share text (not owned; the widget tree owns it). */
     QLineEdit *textField() const;
     void setTextField(QLineEdit *textField);
-    /*! The placeholder whose geometry the player takes (not owned). */
+    /*! The placeholder, the media stack's page while there is nothing to show (not owned). */
     QLabel *videoView() const;
-    void setVideoView(QLabel *videoView);
+    /*! The pages of the placeholder, the player view and the gallery view (not owned). */
+    QStackedWidget *mediaStack() const;
     /*! The player view, created by the first playback and kept from then on. */
     PlayerView *playerView() const;
     /*! The current player, replaced by every playback. */
@@ -68,7 +82,7 @@ public:
     ItemDownloadJob *currentDownload() const;
     /*! The waiting indicator of parses and downloads. */
     BusyIndicator *busyIndicator() const;
-    /*! True while a parse or a download (with its album copy) runs. */
+    /*! True while a parse, a download or an album copy runs: Resolving or Downloading. */
     bool isBusy() const;
 
     /*! The platform the parse talks to; the real one by default. */
@@ -82,8 +96,6 @@ public:
     void play(const std::optional<QString> &address);
     /*! Starts a new player for \a url in the player view, creating the view on the first call. */
     void startPlayer(const QUrl &url);
-    /*! Puts the player view and the gallery exactly over the placeholder. */
-    void followPlaceholder();
 
 public Q_SLOTS:
     void paste();
@@ -93,12 +105,19 @@ public Q_SLOTS:
     /*! Cancels the running parse or download; nothing when none runs. */
     void cancel();
 
+Q_SIGNALS:
+    void stateChanged(ViewController::State state);
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void nameClearButton();
+    void setState(State state);
+    void startWork(State busyState);
+    void endWork();
+    void showPage(QWidget *page);
     void finishParse(const ResolveJob::Result &result);
     void showParseFailure(const ResolveJob::Result &result);
     void showItem(const std::optional<VideoInfo> &record);
@@ -109,22 +128,25 @@ private:
 
     /*! The paste action; false when the pasteboard holds nothing it takes. */
     bool takePastedText();
-    void keepHUDsOnTop();
-    void placeOverPlaceholder(QWidget *view);
+    bool takeAnyLink(const QString &text);
+    void addToMediaStack(QWidget *view);
     bool makeStagingFolder();
     void downloadFinished(const ItemDownloadJob &job, const JobOutcome &outcome);
     void showDownloadFailure(const ItemDownloadJob &job, const JobOutcome &outcome,
                              const QString &album);
-    void endWork();
+    void finishDownload();
     void showCancelled();
     void showNote(const QString &text);
     QString savedBeforeTheFailure(const JobOutcome &outcome, const QString &album) const;
     void showSaved(const QString &albumDirectory);
+    void openFolder(const QString &directory);
     void showDownloadError(const QString &reason);
 
     std::unique_ptr<Ui::ViewController> m_ui;
+    State m_state = State::Idle;
+    // Where a parse or a download returns: a cancelled parse and every download end there.
+    State m_stateBeforeWork = State::Idle;
     QPointer<QLineEdit> m_textField;
-    QPointer<QLabel> m_videoView;
     PlayerView *m_playerView = nullptr;
     QMediaPlayer *m_player = nullptr;
     GalleryView *m_galleryView = nullptr;
@@ -138,4 +160,5 @@ private:
     Endpoints m_endpoints;
     ResolveJob *m_resolve;
     BusyIndicator *m_busy;
+    PlayerRelay *m_relay;
 };

@@ -5,6 +5,7 @@
 #include "Fen_QorProgressHUDPrivate.h"
 #include "Fen_QorProgressSampler.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QThread>
 
@@ -298,6 +299,16 @@ void Fen_QorProgressHUD::setUserInteractionEnabled(bool enabled)
 {
     d->userInteractionEnabled = enabled;
     d->applyOwnAlpha();
+}
+
+void Fen_QorProgressHUD::announce()
+{
+    const QString title = label()->text();
+    const QString details = detailsLabel()->text();
+    setAccessibleName(title.isEmpty() ? details : title);
+    setAccessibleDescription(title.isEmpty() ? QString() : details);
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 // Layout ------------------------------------------------------------------------------------

@@ -164,6 +164,11 @@ public:
     bool isUserInteractionEnabled() const;
     void setUserInteractionEnabled(bool enabled);
 
+    /*! Tells assistive technology (a screen reader) about the HUD: its accessible name becomes
+     *  the title, its description the details, and an alert is sent. Call it once the texts are
+     *  set; a HUD's texts are not read out by themselves. */
+    void announce();
+
     /*! The HUD's own alpha: 0 while hidden, 1 from the show step until the hide is done. */
     qreal alpha() const;
     /*! Set by every hide request, cleared by every show request. */

@@ -11,6 +11,7 @@
 #include "VideoAlbum.h"
 #include "ViewController.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -158,6 +160,7 @@ private Q_SLOTS:
     void failuresEndWithAnErrorAndNoFile();
     void albumRefusalEndsWithAnError();
     void withoutAnAddressNothingHappens();
+    void afterTheSaveNothingIsATrap();
 
 private:
     void download(ViewController &screen);
@@ -464,6 +467,61 @@ void TestDownloadFlow::withoutAnAddressNothingHappens()
     QCoreApplication::sendPostedEvents();
     QVERIFY(recorder.shown().isEmpty());
     QCOMPARE(filesBelow(cachesDirectory()), QStringList());
+}
+
+// After "Saved": the focus is not left on the Download button, where Space would download the
+// video again; the message sits away from where Cancel was; without a file manager, "Open folder"
+// says where the folder is.
+void TestDownloadFlow::afterTheSaveNothingIsATrap()
+{
+    SamplePlatform platform;
+    QVERIFY(platform.start());
+    SamplePlatform::Faults slow;
+    slow.latencyMs = 300; // long enough to see where Cancel is
+    platform.setFaults(slow);
+    ViewController screen;
+    screen.resize(390, 844);
+    screen.show();
+    QVERIFY(QTest::qWaitForWindowActive(&screen));
+    HudRecorder recorder(Fen_QorHostView(&screen));
+    screen.setVideoUrl(platform.mediaUrl());
+    auto *downloadButton = screen.findChild<QPushButton *>(u"downloadPushButton"_s);
+    downloadButton->setFocus();
+    QTest::keyClick(downloadButton, Qt::Key_Space);
+    QTRY_VERIFY(indicatorShowing(screen));
+    const QPointer<QWidget> cancel = screen.busyIndicator()->hud()->button();
+    QTRY_VERIFY(cancel->isVisible() && !cancel->geometry().isEmpty());
+    const QRect cancelRect(cancel->mapTo(&screen, QPoint()), cancel->size());
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.messages(), QStringList { savedMessage() }, 20000);
+
+    Fen_QorProgressHUD *saved = shownHUD(&screen);
+    QWidget *openButton = saved->button();
+    QTRY_VERIFY(openButton->isVisible() && !openButton->geometry().isEmpty());
+    QVERIFY(
+        !QRect(openButton->mapTo(&screen, QPoint()), openButton->size()).intersects(cancelRect));
+    QVERIFY(screen.textField()->hasFocus());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(screen.state(), ViewController::State::Idle);
+    QCOMPARE(recorder.indicators(), 1); // no second download
+    QCOMPARE(entries(VideoAlbum::directory()), QStringList { u"sample.mp4"_s });
+
+    // No launcher on the PATH: no file manager can answer.
+    QTRY_VERIFY(!shownHUD(&screen));
+    screen.setVideoUrl(platform.mediaUrl());
+    download(screen);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.messages().size(), 2, 20000);
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir emptyPath;
+    qputenv("PATH", emptyPath.path().toLocal8Bit());
+    shownHUD(&screen)->button()->click();
+    qputenv("PATH", path);
+    const Fen_QorProgressHUD *where = shownHUD(&screen);
+    QVERIFY(where);
+    QCOMPARE(where->label()->text(), u"没有文件管理器打开该文件夹"_s);
+    QCOMPARE(where->detailsLabel()->text(),
+             u"文件在 "_s + QDir::toNativeSeparators(VideoAlbum::directory()));
 }
 
 QTEST_MAIN(TestDownloadFlow)

@@ -2,28 +2,37 @@
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorProgressHUDRoundedButton.h"
 #include "Fen_QorShortcuts.h"
+#include "GalleryView.h"
 #include "InterfaceLanguage.h"
 #include "LogCapture.h"
 #include "MediaBackend.h"
 #include "NetworkTrust.h"
 #include "PlayerView.h"
 #include "SamplePlatform.h"
+#include "StickyMessage.h"
 #include "VideoFrameView.h"
 #include "VideoInfo.h"
 #include "ViewController.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaPlayer>
+#include <QMetaEnum>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -142,7 +151,7 @@ private Q_SLOTS:
     void timeText();
     void absentOrEmptyAddressPlaysNothing_data();
     void absentOrEmptyAddressPlaysNothing();
-    void playerFollowsThePlaceholder();
+    void playerIsAPageOfTheMediaStack();
     void layoutBeforePlaybackMakesNoPlayer();
     void copy_data();
     void copy();
@@ -151,6 +160,8 @@ private Q_SLOTS:
     void failuresShowTheirReason();
     void failureStaysUntilTheUserAnswers_data();
     void failureStaysUntilTheUserAnswers();
+    void messageAnswers_data();
+    void messageAnswers();
     void cancelAParse_data();
     void cancelAParse();
     void keyboardIsIgnoredUnderTheWaitingIndicator();
@@ -160,6 +171,21 @@ private Q_SLOTS:
     void ctrlVInTheField();
     void mediaBackendRanks_data();
     void mediaBackendRanks();
+    void stateTransitions_data();
+    void stateTransitions();
+    void seekBarMovesTheVideo_data();
+    void seekBarMovesTheVideo();
+    void playerSaysWhatItWaitsForOrWhyItFailed_data();
+    void playerSaysWhatItWaitsForOrWhyItFailed();
+    void playsFromAPlatformWithItsOwnCertificate_data();
+    void playsFromAPlatformWithItsOwnCertificate();
+    void everyTabStopShowsItsFocus_data();
+    void everyTabStopShowsItsFocus();
+    void overlayButtonsKeepTheirSymbolOnHover_data();
+    void overlayButtonsKeepTheirSymbolOnHover();
+    void everyControlHasAName();
+    void messagesAreAnnounced_data();
+    void messagesAreAnnounced();
 
 private:
     std::unique_ptr<ViewController> makeScreen() const;
@@ -227,33 +253,43 @@ void tst_ViewController::paste_data()
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("field"); // after the paste; the field starts as "before"
     QTest::addColumn<bool>("parsed"); // a "srcUrl: " line and a parse
+    QTest::addColumn<QString>("note"); // why nothing was taken; empty when something was
 
     const QString before = u"before"_s;
-    QTest::newRow("empty") << QString() << before << false;
-    QTest::newRow("one character") << u"h"_s << before << false;
-    QTest::newRow("no link") << u"just some words / and a slash"_s << before << false;
-    QTest::newRow("exactly 10 characters") << u"https://a/"_s << before << false;
-    QTest::newRow("11 characters") << u"https://00/"_s << u"https://00/"_s << true;
+    const QString noLink = u"剪贴板里没有链接或视频 ID"_s;
+    QTest::newRow("empty") << QString() << before << false << u"剪贴板是空的"_s;
+    QTest::newRow("one character") << u"h"_s << before << false << noLink;
+    QTest::newRow("no link") << u"just some words / and a slash"_s << before << false << noLink;
+    // What the field would take is taken too: any link, a video ID.
+    QTest::newRow("exactly 10 characters: any link")
+        << u"https://a/"_s << u"https://a/"_s << true << QString();
+    QTest::newRow("video ID") << u" 7300000000000000001\n"_s << u"7300000000000000001"_s << true
+                              << QString();
+    QTest::newRow("words and digits are no video ID")
+        << u"call 7300000000000000001"_s << before << false << noLink;
+    QTest::newRow("11 characters") << u"https://00/"_s << u"https://00/"_s << true << QString();
     QTest::newRow("direct play address, kept whole")
         << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s
-        << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s << false;
+        << u"看 https://x.test/aweme/v1/play/?video_id=v1&line=1 好"_s << false << QString();
     QTest::newRow("own play address, without the line feed of a copy")
         << u"https://x.test/aweme/v1/play/?video_id=v0200fg1\n"_s
-        << u"https://x.test/aweme/v1/play/?video_id=v0200fg1"_s << false;
+        << u"https://x.test/aweme/v1/play/?video_id=v0200fg1"_s << false << QString();
     QTest::newRow("up to the last slash of the line")
         << u"复制打开抖音 https://localhost:1/Ab1/ 12/05 xSd:/ tail"_s
-        << u"https://localhost:1/Ab1/ 12/05 xSd:/"_s << true;
+        << u"https://localhost:1/Ab1/ 12/05 xSd:/"_s << true << QString();
     QTest::newRow("two lines: the first link")
         << u"a https://localhost:1/first/\nb https://localhost:1/second/"_s
-        << u"https://localhost:1/first/"_s << true;
+        << u"https://localhost:1/first/"_s << true << QString();
     QTest::newRow("short first line, long second")
-        << u"https://a/\nhttps://localhost:1/second/"_s << u"https://localhost:1/second/"_s << true;
+        << u"https://a/\nhttps://localhost:1/second/"_s << u"https://localhost:1/second/"_s << true
+        << QString();
     const QString longLink = m_platform.longLink(m_platform.items().constFirst(),
                                                  SamplePlatform::LongLinkForm::Jingxuan);
-    QTest::newRow("long link of the platform, whole") << longLink << longLink << true;
-    QTest::newRow("http is not picked") << u"http://localhost:1/abc/"_s << before << false;
-    QTest::newRow("capital scheme is not picked")
-        << u"HTTPS://localhost:1/abc/"_s << before << false;
+    QTest::newRow("long link of the platform, whole") << longLink << longLink << true << QString();
+    QTest::newRow("http link") << u"see http://localhost:1/abc/ now"_s
+                               << u"http://localhost:1/abc/"_s << true << QString();
+    QTest::newRow("capital scheme")
+        << u"HTTPS://localhost:1/abc/"_s << u"HTTPS://localhost:1/abc/"_s << true << QString();
 }
 
 void tst_ViewController::paste()
@@ -261,12 +297,13 @@ void tst_ViewController::paste()
     QFETCH(QString, clipboard);
     QFETCH(QString, field);
     QFETCH(bool, parsed);
+    QFETCH(QString, note);
 
     const auto screen = makeScreen();
     screen->textField()->setText(u"before"_s);
     QGuiApplication::clipboard()->setText(clipboard);
     LogCapture log;
-    ChildAddedRecorder recorder(screen.get());
+    QSignalSpy states(screen.get(), &ViewController::stateChanged);
 
     screen->paste();
 
@@ -274,12 +311,15 @@ void tst_ViewController::paste()
     QCOMPARE(log.linesStartingWith(u"srcUrl: "_s),
              parsed ? QStringList { u"srcUrl: "_s + field } : QStringList {});
     QCOMPARE(screen->videoUrl(), std::nullopt); // the paste itself stores nothing
-    // A parse shows the waiting indicator and ends in a playback request.
-    if (parsed)
-        QTRY_VERIFY_WITH_TIMEOUT(screen->player(), 20000);
-    else
-        QCoreApplication::sendPostedEvents(); // a parse would have queued its show step
-    QCOMPARE(recorder.steps().contains(u"show"_s), parsed);
+    // A parse puts the screen under the waiting indicator at once.
+    QCOMPARE(screen->isBusy(), parsed);
+    QCOMPARE(states.isEmpty(), !parsed);
+    if (parsed) {
+        QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+    } else {
+        const Fen_QorProgressHUD *hud = shownHUD(screen.get());
+        QCOMPARE(hud ? hud->detailsLabel()->text() : QString(), note);
+    }
 }
 
 void tst_ViewController::parse_data()
@@ -322,11 +362,15 @@ void tst_ViewController::parse()
 
     screen->parse();
 
-    QTRY_VERIFY(screen->player()); // every parse ends in a playback request
-    QTRY_VERIFY(!screen->isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
     QCOMPARE(screen->videoUrl(), videoUrl);
-    QCOMPARE(screen->player()->source(),
-             videoUrl && !videoUrl->isEmpty() ? QUrl(*videoUrl) : QUrl());
+    // An address plays; without one the placeholder stays, under the failure, and no player is
+    // made to show black.
+    const bool plays = videoUrl && !videoUrl->isEmpty();
+    QCOMPARE(screen->state(),
+             plays ? ViewController::State::ShowingVideo : ViewController::State::Failed);
+    QCOMPARE(screen->player() ? screen->player()->source() : QUrl(),
+             plays ? QUrl(*videoUrl) : QUrl());
     const QList<SamplePlatform::Request> requests = m_platform.requests();
     QCOMPARE(std::any_of(requests.cbegin(), requests.cend(),
                          [](const SamplePlatform::Request &r) { return r.https; }),
@@ -352,9 +396,9 @@ void tst_ViewController::showPlayHideOrder_data()
     const QStringList played { u"show"_s, u"play under HUD"_s };
     QTest::newRow("direct play address")
         << u"http://localhost:1/aweme/v1/play/?video_id=x&line=1"_s << played;
-    // The failure's message comes last, over the (empty) player.
+    // The failure's message comes last, over the placeholder: no player is made.
     QTest::newRow("no video ID: answered at once")
-        << u"抖音 no link"_s << played + QStringList { u"show after play"_s };
+        << u"抖音 no link"_s << QStringList { u"show"_s, u"show"_s };
     QTest::newRow("share text: completes on the parser's thread")
         << m_platform.shareText(m_platform.items().constFirst()) << played;
 }
@@ -371,8 +415,7 @@ void tst_ViewController::showPlayHideOrder()
     screen->parse();
     // The indicator is up at once; the answer, the playback and the hide come through the queue.
     QCOMPARE(recorder.steps(), QStringList { u"show"_s });
-    QTRY_VERIFY(screen->player());
-    QTRY_VERIFY(!screen->isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
     QCOMPARE(recorder.steps(), steps);
 }
 
@@ -413,8 +456,10 @@ void tst_ViewController::firstPlaybackKeepsTheHUDOnTop()
 
     screen->play(u"http://localhost:1/nothing.mp4"_s);
     QTRY_VERIFY(screen->playerView());
+    // The player is a page of the stack, below every child of the screen that comes after it.
+    QCOMPARE(screen->playerView()->parentWidget(), screen->mediaStack());
     const QObjectList children = screen->children();
-    QVERIFY(children.indexOf(hud) > children.indexOf(screen->playerView()));
+    QVERIFY(children.indexOf(hud) > children.indexOf(screen->mediaStack()));
     QVERIFY(hud->isVisible());
 }
 
@@ -488,27 +533,21 @@ void tst_ViewController::absentOrEmptyAddressPlaysNothing()
     QVERIFY(!screen->playerView()->videoSurface()->hasFrame());
 }
 
-void tst_ViewController::playerFollowsThePlaceholder()
+void tst_ViewController::playerIsAPageOfTheMediaStack()
 {
     const auto screen = makeScreen();
     screen->show();
     QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
+    QCOMPARE(screen->mediaStack()->currentWidget(), screen->videoView());
     screen->play(u"http://localhost:1/x.mp4"_s);
     QTRY_VERIFY(screen->playerView());
-    const auto placeholderRect = [&screen] {
-        return QRect(screen->videoView()->mapTo(screen.get(), QPoint()),
-                     screen->videoView()->size());
-    };
-    QCOMPARE(screen->playerView()->geometry(), placeholderRect());
-    QWidget *topmost = nullptr;
-    for (QObject *child : screen->children())
-        topmost = child->isWidgetType() ? static_cast<QWidget *>(child) : topmost;
-    QCOMPARE(topmost, screen->playerView());
+    QCOMPARE(screen->mediaStack()->currentWidget(), screen->playerView());
+    QCOMPARE(screen->state(), ViewController::State::ShowingVideo);
 
-    const QRect before = placeholderRect();
+    const QSize before = screen->mediaStack()->size();
     screen->resize(700, 500); // a rotation
-    QTRY_VERIFY(placeholderRect() != before);
-    QTRY_COMPARE(screen->playerView()->geometry(), placeholderRect());
+    QTRY_VERIFY(screen->mediaStack()->size() != before);
+    QTRY_COMPARE(screen->playerView()->size(), screen->mediaStack()->size());
 }
 
 void tst_ViewController::layoutBeforePlaybackMakesNoPlayer()
@@ -516,7 +555,6 @@ void tst_ViewController::layoutBeforePlaybackMakesNoPlayer()
     const auto screen = makeScreen();
     screen->show();
     screen->resize(500, 600);
-    screen->followPlaceholder();
     QCoreApplication::processEvents();
     QCOMPARE(screen->playerView(), nullptr);
     QVERIFY(screen->findChildren<PlayerView *>().isEmpty());
@@ -644,8 +682,83 @@ void tst_ViewController::failureStaysUntilTheUserAnswers()
     else
         QTest::mouseClick(hud, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(hud->hasFinished());
-    QCOMPARE(screen->textField()->text(), before); // the answer does nothing else
+    // The key also reaches the field; the click, on the background, reaches the background.
+    QCOMPARE(screen->textField()->text(), byKey ? before + u"a"_s : before);
     QTRY_VERIFY(hud.isNull());
+}
+
+void tst_ViewController::messageAnswers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("downloadFocused"); // else the field has the focus
+    QTest::addColumn<QString>("field"); // the field's text after the answer; it starts as "abc"
+    QTest::addColumn<bool>("fieldFocused");
+    QTest::addColumn<int>("copyClicks");
+    QTest::addColumn<int>("downloadClicks");
+
+    QTest::newRow("a letter is typed") << u"x"_s << false << u"abcx"_s << true << 0 << 0;
+    QTest::newRow("Escape only closes") << u"Escape"_s << false << u"abc"_s << true << 0 << 0;
+    QTest::newRow("Ctrl+V pastes in the field")
+        << u"Ctrl+V"_s << false << u"abc7300000000000000001"_s << true << 0 << 0;
+    QTest::newRow("Space does not press the hidden button")
+        << u"Space"_s << true << u"abc"_s << false << 0 << 0;
+    QTest::newRow("a click on the field in the first 1.5 s focuses it")
+        << u"click field"_s << true << u"abc"_s << true << 0 << 0;
+    QTest::newRow("a click on a button presses it")
+        << u"click copy"_s << false << u"abc"_s << false << 1 << 0;
+    QTest::newRow("a second click during the fade is not lost")
+        << u"click field, click copy"_s << false << u"abc"_s << false << 1 << 0;
+}
+
+// The trap was a message that ate the answer: the click that closed it did not reach the field,
+// keys went to the button that had the focus before, Escape did nothing.
+void tst_ViewController::messageAnswers()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, downloadFocused);
+    QFETCH(QString, field);
+    QFETCH(bool, fieldFocused);
+    QFETCH(int, copyClicks);
+    QFETCH(int, downloadClicks);
+
+    SamplePlatform::Faults slow; // a parse that Ctrl+V starts stays under its indicator
+    slow.latencyMs = 3000;
+    m_platform.setFaults(slow);
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->setVideoUrl(u"http://h.test/aweme/v1/play/?video_id=v"_s);
+    screen->textField()->setText(u"abc"_s);
+    QPushButton *download = button(*screen, u"downloadPushButton"_s);
+    (downloadFocused ? static_cast<QWidget *>(download) : screen->textField())->setFocus();
+    QTRY_VERIFY(QApplication::focusWidget());
+    QGuiApplication::clipboard()->setText(u"7300000000000000001"_s);
+    QSignalSpy copyClicked(button(*screen, u"copyPushButton"_s), &QPushButton::clicked);
+    QSignalSpy downloadClicked(download, &QPushButton::clicked);
+    const QPointer<Fen_QorProgressHUD> message = StickyMessage::show(
+        screen.get(), u"Saved"_s, u"In the album folder /x"_s, u"Open folder"_s, [] {});
+    QTRY_VERIFY(message->alpha() > 0.5); // shown enough to catch clicks, were it to
+
+    const auto clickOn = [&screen](QWidget *widget) {
+        QTest::mouseClick(screen->windowHandle(), Qt::LeftButton, {},
+                          widget->mapTo(screen.get(), widget->rect().center()));
+    };
+    for (const QString &step : answer.split(u", "_s)) {
+        if (step == u"click field"_s)
+            clickOn(screen->textField());
+        else if (step == u"click copy"_s)
+            clickOn(button(*screen, u"copyPushButton"_s));
+        else
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(step));
+    }
+
+    QVERIFY(message->hasFinished());
+    QTRY_COMPARE(screen->textField()->text(), field); // a button's shortcut clicks a bit later
+    QCOMPARE(screen->textField()->hasFocus(), fieldFocused);
+    QCOMPARE(copyClicked.count(), copyClicks);
+    QCOMPARE(downloadClicked.count(), downloadClicks);
+    QCOMPARE(screen->currentDownload(), nullptr);
+    screen->cancel();
 }
 
 void tst_ViewController::cancelAParse_data()
@@ -774,17 +887,23 @@ void tst_ViewController::ctrlVInTheField_data()
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("field"); // after Ctrl+V at the end of "id " (a paste inserts)
     QTest::addColumn<bool>("parsed");
+    QTest::addColumn<QString>("byButton"); // the field after the paste button instead
 
+    const QString shareLink = u"https://localhost:1/Ab1/"_s;
     QTest::newRow("share text: the link is picked and parsed")
-        << u"看看 https://localhost:1/Ab1/ 吧"_s << u"https://localhost:1/Ab1/"_s << true;
+        << u"看看 https://localhost:1/Ab1/ 吧"_s << shareLink << true << shareLink;
     const QString direct = u"http://localhost:1/aweme/v1/play/?video_id=k&line=1"_s;
-    QTest::newRow("direct play address: taken whole") << direct << direct << false;
+    QTest::newRow("direct play address: taken whole") << direct << direct << false << direct;
+    // The button takes what the field takes; Ctrl+V in the field inserts it as usual.
     QTest::newRow("video ID: pasted as usual")
-        << u"7300000000000000001"_s << u"id 7300000000000000001"_s << false;
+        << u"7300000000000000001"_s << u"id 7300000000000000001"_s << false
+        << u"7300000000000000001"_s;
     QTest::newRow("http link: pasted as usual")
-        << u"http://localhost:1/abc/"_s << u"id http://localhost:1/abc/"_s << false;
-    QTest::newRow("other text: pasted as usual") << u"some words"_s << u"id some words"_s << false;
-    QTest::newRow("one character: pasted as usual") << u"7"_s << u"id 7"_s << false;
+        << u"http://localhost:1/abc/"_s << u"id http://localhost:1/abc/"_s << false
+        << u"http://localhost:1/abc/"_s;
+    QTest::newRow("other text: pasted as usual")
+        << u"some words"_s << u"id some words"_s << false << u"id "_s;
+    QTest::newRow("one character: pasted as usual") << u"7"_s << u"id 7"_s << false << u"7"_s;
 }
 
 void tst_ViewController::ctrlVInTheField()
@@ -807,10 +926,12 @@ void tst_ViewController::ctrlVInTheField()
     QCOMPARE(log.linesStartingWith(u"srcUrl: "_s).size(), parsed ? 1 : 0);
     QTRY_VERIFY(!screen->isBusy());
 
-    // The paste button keeps its rules: it leaves the field alone when it takes nothing.
+    // The paste button replaces the field's text, or leaves it alone when it takes nothing.
+    QFETCH(QString, byButton);
     screen->textField()->setText(u"id "_s);
     screen->findChild<QPushButton *>(u"pastePushButton"_s)->click();
-    QCOMPARE(screen->textField()->text(), field.startsWith(u"id "_s) ? u"id "_s : field);
+    QCOMPARE(screen->textField()->text(), byButton);
+    QTRY_VERIFY(!screen->isBusy());
 }
 
 void tst_ViewController::mediaBackendRanks_data()
@@ -836,6 +957,391 @@ void tst_ViewController::mediaBackendRanks()
     const QByteArray ranks = qgetenv("GST_PLUGIN_FEATURE_RANK");
     qputenv("GST_PLUGIN_FEATURE_RANK", saved);
     QCOMPARE(ranks, after);
+}
+
+QString stateName(ViewController::State state)
+{
+    return QString::fromLatin1(QMetaEnum::fromType<ViewController::State>().valueToKey(int(state)));
+}
+
+void tst_ViewController::stateTransitions_data()
+{
+    QTest::addColumn<QStringList>("steps"); // "parse TEXT", "cancel", "download"
+    QTest::addColumn<QStringList>("states"); // every state the screen went through, in order
+
+    const QString video = m_platform.items().constFirst().videoId;
+    const QString gallery = m_platform.item(SamplePlatform::PageVariant::Gallery).videoId;
+    const QString parseVideo = u"parse "_s + video;
+    QTest::newRow("a video") << QStringList { parseVideo }
+                             << QStringList { u"Resolving"_s, u"ShowingVideo"_s };
+    QTest::newRow("a gallery") << QStringList { u"parse "_s + gallery }
+                               << QStringList { u"Resolving"_s, u"ShowingGallery"_s };
+    QTest::newRow("a failure") << QStringList { u"parse no link"_s }
+                               << QStringList { u"Resolving"_s, u"Failed"_s };
+    QTest::newRow("a cancelled parse goes back")
+        << QStringList { parseVideo, u"parse "_s + gallery, u"cancel"_s }
+        << QStringList { u"Resolving"_s, u"ShowingVideo"_s, u"Resolving"_s, u"ShowingVideo"_s };
+    QTest::newRow("a video after a failure")
+        << QStringList { u"parse no link"_s, parseVideo }
+        << QStringList { u"Resolving"_s, u"Failed"_s, u"Resolving"_s, u"ShowingVideo"_s };
+    QTest::newRow("a failure after a gallery")
+        << QStringList { u"parse "_s + gallery, u"parse no link"_s }
+        << QStringList { u"Resolving"_s, u"ShowingGallery"_s, u"Resolving"_s, u"Failed"_s };
+    QTest::newRow("a cancelled download goes back")
+        << QStringList { parseVideo, u"download"_s, u"cancel"_s }
+        << QStringList { u"Resolving"_s, u"ShowingVideo"_s, u"Downloading"_s, u"ShowingVideo"_s };
+}
+
+// The page of the media stack, the waiting indicator and the actions follow every state.
+void tst_ViewController::stateTransitions()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, states);
+
+    const auto screen = makeScreen();
+    QStringList seen;
+    connect(screen.get(), &ViewController::stateChanged, screen.get(),
+            [&seen](ViewController::State state) { seen.append(stateName(state)); });
+    for (const QString &step : steps) {
+        const bool cancels = steps.indexOf(step) + 1 < steps.size()
+            && steps.at(steps.indexOf(step) + 1) == u"cancel"_s;
+        SamplePlatform::Faults faults;
+        faults.latencyMs = cancels ? 3000 : 0; // a step to cancel is still running then
+        m_platform.setFaults(faults);
+        if (step.startsWith(u"parse "_s)) {
+            screen->textField()->setText(step.mid(6));
+            screen->parse();
+        } else if (step == u"download"_s) {
+            screen->download();
+        } else {
+            screen->cancel();
+        }
+        QVERIFY(screen->isBusy() == (step != u"cancel"_s));
+        if (!cancels)
+            QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+    }
+    Fen_QorClearHUD(screen.get());
+
+    QCOMPARE(seen, states);
+    const ViewController::State last = screen->state();
+    QCOMPARE(stateName(last), states.constLast());
+    const QHash<ViewController::State, QWidget *> pages {
+        { ViewController::State::ShowingVideo, static_cast<QWidget *>(screen->playerView()) },
+        { ViewController::State::ShowingGallery, static_cast<QWidget *>(screen->galleryView()) }
+    };
+    QWidget *page = pages.value(last, screen->videoView());
+    QCOMPARE(screen->mediaStack()->currentWidget(), page);
+    QVERIFY(!screen->busyIndicator()->isShowing());
+    const bool playing
+        = screen->player() && screen->player()->playbackState() != QMediaPlayer::StoppedState;
+    QCOMPARE(playing, last == ViewController::State::ShowingVideo);
+    QCOMPARE(button(*screen, u"downloadPushButton"_s)->isEnabled(),
+             last != ViewController::State::Failed);
+}
+
+void tst_ViewController::seekBarMovesTheVideo_data()
+{
+    QTest::addColumn<QString>("input"); // a key, or "click" at the given part of the bar
+    QTest::addColumn<double>("part"); // where the video is then, a part of its duration
+    QTest::addColumn<bool>("fromTheEnd"); // played to its end first; else paused in the middle
+
+    QTest::newRow("a click at a quarter") << u"click"_s << 0.25 << false;
+    QTest::newRow("a click at three quarters") << u"click"_s << 0.75 << false;
+    QTest::newRow("End") << u"End"_s << 1.0 << false;
+    QTest::newRow("Home") << u"Home"_s << 0.0 << false;
+    QTest::newRow("Left, from the middle") << u"Left"_s << -1.0 << false; // an arrow step back
+    QTest::newRow("a click after the end shows the picture") << u"click"_s << 0.25 << true;
+}
+
+// The trap: a click on the bar or an arrow key moved the handle but not the video.
+void tst_ViewController::seekBarMovesTheVideo()
+{
+    QFETCH(QString, input);
+    QFETCH(double, part);
+    QFETCH(bool, fromTheEnd);
+
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->play(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->playerView());
+    QMediaPlayer *player = screen->player();
+    QTRY_VERIFY_WITH_TIMEOUT(player->duration() > 0, 10000);
+    QSlider *bar = screen->playerView()->seekBar();
+    const qint64 duration = player->duration();
+    const qint64 middle = duration / 2;
+    if (fromTheEnd) {
+        QTRY_COMPARE_WITH_TIMEOUT(player->mediaStatus(), QMediaPlayer::EndOfMedia, 10000);
+        QCOMPARE(player->playbackState(), QMediaPlayer::StoppedState);
+    } else {
+        player->pause();
+        QTRY_COMPARE(player->playbackState(), QMediaPlayer::PausedState);
+        bar->setSliderDown(true);
+        bar->setSliderPosition(int(middle));
+        bar->setSliderDown(false);
+        QTRY_COMPARE(player->position(), middle);
+    }
+
+    if (input == u"click"_s) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        const QRect groove = bar->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                          QStyle::SC_SliderGroove, bar);
+        const int x = QStyle::sliderPositionFromValue(0, 1000, int(part * 1000), groove.width());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(groove.left() + x, groove.center().y()));
+    } else {
+        bar->setFocus();
+        QTest::keyClick(bar, QKeySequence(input)[0].key());
+    }
+    const qint64 target = part < 0 ? middle - PlayerView::arrowStep : qint64(part * duration);
+    const qint64 expected = qBound<qint64>(0, target, duration);
+    // Within a tenth of the video: the click lands on a pixel of the groove.
+    QTRY_VERIFY2(std::abs(player->position() - expected) <= duration / 10,
+                 qPrintable(u"%1 of %2"_s.arg(player->position()).arg(expected)));
+    QCOMPARE(player->playbackState(), QMediaPlayer::PausedState); // a picture, not black
+}
+
+void tst_ViewController::playerSaysWhatItWaitsForOrWhyItFailed_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("status"); // the start of what the picture says in the end
+
+    QTest::newRow("not a video") << m_platform.customMediaUrl("just text", "text/plain")
+                                 << u"无法播放该视频\n"_s;
+    QTest::newRow("nobody listens") << u"http://localhost:1/x.mp4"_s << u"无法播放该视频\n"_s;
+    QTest::newRow("a video") << m_platform.mediaUrl() << QString();
+}
+
+// The trap: a video that cannot be played showed black, 0:00 / 0:00 and a pause symbol.
+void tst_ViewController::playerSaysWhatItWaitsForOrWhyItFailed()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, status);
+
+    const auto screen = makeScreen();
+    screen->show();
+    screen->play(address);
+    QTRY_VERIFY(screen->playerView());
+    const QLabel *label = screen->playerView()->statusLabel();
+    QTRY_VERIFY_WITH_TIMEOUT(screen->player()->error() != QMediaPlayer::NoError
+                                 || screen->player()->mediaStatus() == QMediaPlayer::BufferedMedia,
+                             10000);
+    if (status.isEmpty())
+        QTRY_COMPARE(label->text(), QString());
+    else
+        QTRY_VERIFY2(label->text().startsWith(status) && label->text().size() > status.size(),
+                     qPrintable(label->text()));
+}
+
+void tst_ViewController::playsFromAPlatformWithItsOwnCertificate_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("relayed"); // read by the player through Kivora's network layer
+
+    const QString https = u"https://localhost:%1/media/sample.mp4"_s.arg(m_platform.httpsPort());
+    QTest::newRow("https, trusted by Kivora only") << https << true;
+    QTest::newRow("plain http, as it is") << m_platform.mediaUrl() << false;
+}
+
+// The trap: the player's own HTTP stack trusts the system's authorities only, and played nothing
+// from a platform whose certificate came with --ca-certificates (as the sample platform's here).
+void tst_ViewController::playsFromAPlatformWithItsOwnCertificate()
+{
+    QFETCH(QString, address);
+    QFETCH(bool, relayed);
+
+    const auto screen = makeScreen();
+    screen->show();
+    screen->play(address);
+    QTRY_VERIFY(screen->player());
+    const QUrl source = screen->player()->source();
+    QCOMPARE(source == QUrl(address), !relayed);
+    QCOMPARE(source.host() == u"127.0.0.1"_s, relayed);
+    QTRY_VERIFY_WITH_TIMEOUT(screen->playerView()->videoSurface()->hasFrame(), 10000);
+    QCOMPARE(screen->player()->error(), QMediaPlayer::NoError);
+    // Seeking asks for a range: the relay passes it on.
+    QTRY_VERIFY(screen->player()->duration() > 0);
+    screen->player()->setPosition(screen->player()->duration() / 2);
+    QTRY_VERIFY(screen->player()->position() >= screen->player()->duration() / 2);
+
+    // The relay serves the addresses it was given, nothing else.
+    if (relayed) {
+        QUrl other = source;
+        other.setPath(u"/0123"_s);
+        QNetworkAccessManager manager;
+        QNetworkReply *reply = manager.get(QNetworkRequest(other));
+        QTRY_VERIFY(reply->isFinished());
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 404);
+        delete reply;
+    }
+}
+
+void tst_ViewController::everyTabStopShowsItsFocus_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("stops"); // Tab stops from the field round to it again
+
+    QTest::newRow("video") << m_platform.items().constFirst().videoId << 7;
+    // The previous button is disabled on the first picture.
+    QTest::newRow("gallery") << m_platform.item(SamplePlatform::PageVariant::Gallery).videoId << 8;
+}
+
+// The trap: two Tab stops (the gallery and its strip, on black) looked the same with the focus.
+void tst_ViewController::everyTabStopShowsItsFocus()
+{
+    QFETCH(QString, field);
+    QFETCH(int, stops);
+
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+    screen->textField()->setText(field);
+    screen->parse();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+    if (screen->player())
+        screen->player()->pause(); // a still picture
+    Fen_QorClearHUD(screen.get());
+    QTRY_VERIFY(screen->findChildren<Fen_QorProgressHUD *>().isEmpty());
+    screen->textField()->setFocus();
+
+    QList<QWidget *> walked;
+    for (int i = 0; i < stops; ++i) {
+        QWidget *stop = QApplication::focusWidget();
+        QVERIFY(stop);
+        walked.append(stop);
+        const QImage focused = stop->grab().toImage();
+        screen->setFocus(); // the screen takes no focus mark of its own
+        QTRY_VERIFY(!stop->hasFocus());
+        QVERIFY2(stop->grab().toImage() != focused, stop->metaObject()->className());
+        stop->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(stop, Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), screen->textField()); // round again
+    QCOMPARE(QSet<QWidget *>(walked.cbegin(), walked.cend()).size(), stops);
+}
+
+void tst_ViewController::overlayButtonsKeepTheirSymbolOnHover_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("play/pause") << u"play"_s;
+    QTest::newRow("next picture") << u"next"_s;
+}
+
+// The trap: the style's light hover panel under a white symbol: the symbol vanished.
+void tst_ViewController::overlayButtonsKeepTheirSymbolOnHover()
+{
+    QFETCH(QString, button);
+    PlayerView player;
+    GalleryView gallery;
+    gallery.setImages({ u"http://localhost:1/1.jpg"_s, u"http://localhost:1/2.jpg"_s });
+    QToolButton *hovered = button == u"play"_s ? player.playPauseButton() : gallery.nextButton();
+    hovered->window()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(hovered->window()));
+    hovered->setEnabled(true);
+    hovered->setAttribute(Qt::WA_UnderMouse, true);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(hovered, &enter);
+
+    // As painted over the view's black, not on the button's own.
+    QWidget *view = hovered->window();
+    const QImage picture
+        = view->grab(QRect(hovered->mapTo(view, QPoint()), hovered->size())).toImage();
+    const QPoint inside(picture.width() / 6, picture.height() / 2); // beside the symbol
+    QVERIFY2(qGray(picture.pixel(inside)) < 128, "the hover fill stays dark");
+    int white = 0; // the symbol
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            white += qGray(picture.pixel(x, y)) > 200 ? 1 : 0;
+    }
+    QVERIFY(white > 20);
+    QVERIFY(hovered->iconSize().width() >= 24);
+}
+
+// Whatever a screen reader can reach on the screen, the player and the gallery included, has a
+// name: buttons, fields, sliders and lists (the field's clear button was Qt's, unnamed).
+void tst_ViewController::everyControlHasAName()
+{
+    const auto screen = makeScreen();
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
+    screen->textField()->setText(m_platform.item(SamplePlatform::PageVariant::Gallery).videoId);
+    screen->parse();
+    QTRY_VERIFY_WITH_TIMEOUT(!screen->isBusy(), 20000);
+    screen->play(m_platform.mediaUrl());
+    QTRY_VERIFY(screen->playerView());
+    StickyMessage::show(screen.get(), u"Saved"_s, u"details"_s, u"Open folder"_s, [] {});
+
+    const QSet<QAccessible::Role> controls { QAccessible::PushButton, QAccessible::ButtonMenu,
+                                             QAccessible::CheckBox,   QAccessible::EditableText,
+                                             QAccessible::List,       QAccessible::ListItem,
+                                             QAccessible::Slider,     QAccessible::ComboBox };
+    QStringList unnamed;
+    int named = 0;
+    QList<QAccessibleInterface *> pending { QAccessible::queryAccessibleInterface(screen.get()) };
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeLast();
+        if (!node || !node->isValid())
+            continue;
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.append(node->child(i));
+        if (!controls.contains(node->role()))
+            continue;
+        if (node->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(node->object()
+                               ? QString::fromLatin1(node->object()->metaObject()->className())
+                               : QString::number(node->role()));
+        else
+            ++named;
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", "_s)));
+    // field, its clear button, 4 buttons, play/pause, seek bar, 2 arrows, strip and 3 pictures,
+    // the message's button
+    QVERIFY2(named >= 15, qPrintable(QString::number(named)));
+}
+
+void tst_ViewController::messagesAreAnnounced_data()
+{
+    QTest::addColumn<QString>("field"); // parsed first; empty: no parse
+    QTest::addColumn<bool>("copy"); // then the copy button
+    QTest::addColumn<QString>("name"); // what a screen reader reads with the alert
+    QTest::addColumn<QString>("description");
+
+    const QString address = u"http://h.test/aweme/v1/play/?video_id=v"_s;
+    QTest::newRow("a failure") << u"no link here"_s << false << VideoInfo::failureMessage()
+                               << u"没有视频 ID"_s;
+    QTest::newRow("a note") << QString() << true << u"保存成功\n"_s + address << QString();
+}
+
+// A HUD's texts are painted, not read: the message is put into the HUD's accessible name and
+// description, which the alert sent with them points the screen reader to.
+void tst_ViewController::messagesAreAnnounced()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, copy);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+
+    const auto screen = makeScreen();
+    screen->show();
+    if (!field.isEmpty()) {
+        screen->textField()->setText(field);
+        screen->parse();
+        QTRY_VERIFY(!screen->isBusy());
+    }
+    if (copy) {
+        screen->setVideoUrl(u"http://h.test/aweme/v1/play/?video_id=v"_s);
+        screen->copyPlayAddress();
+    }
+    Fen_QorProgressHUD *hud = shownHUD(screen.get());
+    QVERIFY(hud);
+    QAccessibleInterface *node = QAccessible::queryAccessibleInterface(hud);
+    QVERIFY(node);
+    QCOMPARE(node->text(QAccessible::Name), name);
+    QVERIFY2(node->text(QAccessible::Description).startsWith(description),
+             qPrintable(node->text(QAccessible::Description)));
 }
 
 QTEST_MAIN(tst_ViewController)
