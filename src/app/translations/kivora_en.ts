@@ -470,6 +470,26 @@
             <source>Pause</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Left and Right move the video by 5 seconds</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Loading the video…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Waiting for the video&apos;s data…</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The file is not a video</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The video cannot be played</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>RedirectChain</name>
@@ -909,6 +929,30 @@
         </message>
         <message>
             <source>Picture %1: %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Video or pictures</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Clear the field</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The clipboard is empty</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The clipboard holds no link or video ID</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>No file manager opened the folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>The files are in %1</source>
             <translation type="unfinished" />
         </message>
     </context>

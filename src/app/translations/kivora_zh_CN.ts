@@ -470,6 +470,26 @@
             <source>Pause</source>
             <translation>暂停</translation>
         </message>
+        <message>
+            <source>Left and Right move the video by 5 seconds</source>
+            <translation>左右方向键将视频移动 5 秒</translation>
+        </message>
+        <message>
+            <source>Loading the video…</source>
+            <translation>正在加载视频…</translation>
+        </message>
+        <message>
+            <source>Waiting for the video&apos;s data…</source>
+            <translation>正在等待视频数据…</translation>
+        </message>
+        <message>
+            <source>The file is not a video</source>
+            <translation>该文件不是视频</translation>
+        </message>
+        <message>
+            <source>The video cannot be played</source>
+            <translation>无法播放该视频</translation>
+        </message>
     </context>
     <context>
         <name>RedirectChain</name>
@@ -908,6 +928,30 @@
         <message>
             <source>Picture %1: %2</source>
             <translation>第 %1 张图片：%2</translation>
+        </message>
+        <message>
+            <source>Video or pictures</source>
+            <translation>视频或图片</translation>
+        </message>
+        <message>
+            <source>Clear the field</source>
+            <translation>清空输入框</translation>
+        </message>
+        <message>
+            <source>The clipboard is empty</source>
+            <translation>剪贴板是空的</translation>
+        </message>
+        <message>
+            <source>The clipboard holds no link or video ID</source>
+            <translation>剪贴板里没有链接或视频 ID</translation>
+        </message>
+        <message>
+            <source>No file manager opened the folder</source>
+            <translation>没有文件管理器打开该文件夹</translation>
+        </message>
+        <message>
+            <source>The files are in %1</source>
+            <translation>文件在 %1</translation>
         </message>
     </context>
     <context>
