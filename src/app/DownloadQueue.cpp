@@ -117,8 +117,7 @@ void DownloadQueue::retry(int index)
     if (index < 0 || index >= rowCount())
         return;
     Row &row = *m_rows.at(size_t(index));
-    if (row.state != State::Failed && row.state != State::Cancelled
-        && row.state != State::Stopped)
+    if (row.state != State::Failed && row.state != State::Cancelled && row.state != State::Stopped)
         return;
     row.resolveAgain = true;
     row.reason.reset();
@@ -132,7 +131,8 @@ void DownloadQueue::remove(int index)
         return;
     Row &row = *m_rows.at(size_t(index));
     // A cancelled job still removes what it wrote; it goes once that is done.
-    for (Job *job : { static_cast<Job *>(row.resolve.data()), static_cast<Job *>(row.download.data()) }) {
+    for (Job *job :
+         { static_cast<Job *>(row.resolve.data()), static_cast<Job *>(row.download.data()) }) {
         if (!job)
             continue;
         job->disconnect(this);
@@ -216,19 +216,36 @@ void DownloadQueue::rowResolved(Row &row)
     } else if (!result.failure && (result.isDirectPlayAddress() || result.record->isSuccess())) {
         row.resolution = result;
         const QString videoId = result.videoId.value_or(QString());
-        const std::optional<QDateTime> saved =
-                m_savedBefore && !videoId.isEmpty() ? m_savedBefore(videoId) : std::nullopt;
-        row.savedBefore = saved.value_or(QDateTime());
-        if (saved && !row.downloadAgain)
-            setState(row, State::SavedBefore);
-        else
-            downloadRow(row);
-        return; // downloadRow() or the user goes on from here
+        if (!m_savedBefore || videoId.isEmpty() || row.downloadAgain)
+            return downloadRow(row);
+        Row *asked = &row;
+        m_savedBefore(videoId, [this, asked](const std::optional<QDateTime> &saved) {
+            if (holds(asked)) // the row may have been removed meanwhile
+                savedBeforeKnown(*asked, saved);
+        });
+        return;
     } else {
         row.reason = result.failure ? result.failure : outcome.reason();
         setState(row, State::Failed);
     }
-    schedule();
+    ended(row, outcome);
+}
+
+void DownloadQueue::savedBeforeKnown(Row &row, const std::optional<QDateTime> &saved)
+{
+    if (row.state != State::Resolving)
+        return;
+    row.savedBefore = saved.value_or(QDateTime());
+    if (!saved)
+        return downloadRow(row);
+    setState(row, State::SavedBefore); // the user decides; the others go on
+    ended(row, row.resolve->outcome());
+}
+
+bool DownloadQueue::holds(const Row *row) const
+{
+    return std::any_of(m_rows.begin(), m_rows.end(),
+                       [row](const std::unique_ptr<Row> &held) { return held.get() == row; });
 }
 
 void DownloadQueue::downloadRow(Row &row)
@@ -290,6 +307,12 @@ void DownloadQueue::rowDownloaded(Row &row, const JobOutcome &outcome)
         setState(row, State::Cancelled);
         break;
     }
+    ended(row, outcome);
+}
+
+// A row ended, resolved or downloaded: the next one may start.
+void DownloadQueue::ended(Row &row, const JobOutcome &outcome)
+{
     Q_EMIT rowFinished(rowOf(row), outcome);
     schedule();
     if (activeCount() == 0)
@@ -310,8 +333,9 @@ void DownloadQueue::changed(const Row &row)
 
 int DownloadQueue::rowOf(const Row &row) const
 {
-    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
-                                    [&row](const std::unique_ptr<Row> &r) { return r.get() == &row; });
+    const auto found
+        = std::find_if(m_rows.begin(), m_rows.end(),
+                       [&row](const std::unique_ptr<Row> &r) { return r.get() == &row; });
     return int(found - m_rows.begin());
 }
 
@@ -339,7 +363,7 @@ QVariant DownloadQueue::value(const Row &row, int role) const
     case InputRole:
         return row.input;
     case Qt::AccessibleTextRole: // the title, then where the row stands
-        return value(row, TitleRole).toString() + u". "_s + statusText(row);
+        return QString(value(row, TitleRole).toString() + u". "_s + statusText(row));
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
         return statusText(row);
@@ -352,8 +376,7 @@ QVariant DownloadQueue::value(const Row &row, int role) const
     case SpeedRole:
         return row.speed;
     case RemainingRole:
-        return row.total > 0 && row.speed > 0 ? (row.total - row.received) / row.speed
-                                              : qint64(-1);
+        return row.total > 0 && row.speed > 0 ? (row.total - row.received) / row.speed : qint64(-1);
     case StepRole:
         return row.step;
     case ReasonRole:
@@ -367,7 +390,8 @@ QVariant DownloadQueue::value(const Row &row, int role) const
     case AddressRole: {
         if (!row.resolution)
             return QString();
-        const QStringList images = record ? record->images().value_or(QStringList()) : QStringList();
+        const QStringList images
+            = record ? record->images().value_or(QStringList()) : QStringList();
         return images.isEmpty() ? row.resolution->playAddress.value_or(QString())
                                 : images.join(u'\n');
     }
@@ -393,11 +417,14 @@ QString DownloadQueue::statusText(const Row &row) const
         return tr("Resolving the link");
     case State::SavedBefore:
         return tr("Saved before, on %1. Resume downloads it again.")
-                .arg(locale.toString(row.savedBefore, QLocale::ShortFormat));
+            .arg(locale.toString(row.savedBefore, QLocale::ShortFormat));
     case State::Downloading: {
         QString text = BusyIndicator::progressText(row.received, row.total);
         if (row.speed > 0)
-            text = tr("%1, %2 a second").arg(text, locale.formattedDataSize(row.speed, 1, QLocale::DataSizeTraditionalFormat));
+            text = tr("%1, %2 a second")
+                       .arg(text,
+                            locale.formattedDataSize(row.speed, 1,
+                                                     QLocale::DataSizeTraditionalFormat));
         const qint64 left = value(row, RemainingRole).toLongLong();
         if (left >= 0)
             text = tr("%1, %2 s left").arg(text, locale.toString(left));
@@ -408,7 +435,8 @@ QString DownloadQueue::statusText(const Row &row) const
     case State::Failed:
         return tr("Failed: %1").arg(value(row, ReasonRole).toString());
     case State::Stopped:
-        return row.files.isEmpty() ? tr("Paused") : tr("Paused, %n file(s) saved", nullptr, int(row.files.size()));
+        return row.files.isEmpty() ? tr("Paused")
+                                   : tr("Paused, %n file(s) saved", nullptr, int(row.files.size()));
     case State::Cancelled:
         return tr("Cancelled");
     }

@@ -81,11 +81,11 @@ public:
     int parallel() const { return m_parallel; }
     void setParallel(int parallel);
 
-    /*! Tells when an item was saved before, by its video ID; nothing when it was not. */
-    void setSavedBeforeLookup(std::function<std::optional<QDateTime>(const QString &)> lookup)
-    {
-        m_savedBefore = std::move(lookup);
-    }
+    /*! Answers, now or later, when the item of a video ID was saved before (nothing when never). */
+    using SavedBeforeLookup = std::function<void(
+        const QString &videoId, std::function<void(const std::optional<QDateTime> &)> answer)>;
+    /*! Asks \a lookup before downloading a resolved item; one saved before waits for the user. */
+    void setSavedBeforeLookup(SavedBeforeLookup lookup) { m_savedBefore = std::move(lookup); }
 
     /*! Adds a row per input and starts them as places free up; returns the first new row. */
     int add(const QStringList &inputs);
@@ -126,7 +126,10 @@ private:
     void resolveRow(Row &row);
     void downloadRow(Row &row);
     void rowResolved(Row &row);
+    void savedBeforeKnown(Row &row, const std::optional<QDateTime> &saved);
+    bool holds(const Row *row) const;
     void rowDownloaded(Row &row, const JobOutcome &outcome);
+    void ended(Row &row, const JobOutcome &outcome);
     void setState(Row &row, State state);
     void changed(const Row &row);
     int rowOf(const Row &row) const;
@@ -136,6 +139,6 @@ private:
 
     Options m_options;
     int m_parallel = 2;
-    std::function<std::optional<QDateTime>(const QString &)> m_savedBefore;
+    SavedBeforeLookup m_savedBefore;
     std::vector<std::unique_ptr<Row>> m_rows;
 };

@@ -54,7 +54,8 @@ QueuePanel::QueuePanel(DownloadQueue *queue, QWidget *parent) : QWidget(parent),
             if (const std::optional<ResolveJob::Result> item = m_queue->resolution(row))
                 Q_EMIT itemSelected(*item);
     });
-    for (const auto signal : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
+    for (const auto signal :
+         { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
         connect(m_queue, signal, this, [this] {
             updateHeader();
             updateActions();
@@ -83,11 +84,12 @@ void QueuePanel::buildActions()
     m_retry = button(0, 2, [this] { m_queue->retry(selectedRow()); });
     m_remove = button(1, 0, [this] { m_queue->remove(selectedRow()); });
     m_openFolder = button(1, 1, [this] {
-        Q_EMIT folderRequested(m_queue->index(selectedRow()).data(DownloadQueue::FolderRole).toString());
+        Q_EMIT folderRequested(
+            m_queue->index(selectedRow()).data(DownloadQueue::FolderRole).toString());
     });
     m_copyAddress = button(1, 2, [this] {
         QGuiApplication::clipboard()->setText(
-                m_queue->index(selectedRow()).data(DownloadQueue::AddressRole).toString());
+            m_queue->index(selectedRow()).data(DownloadQueue::AddressRole).toString());
     });
 }
 
@@ -95,7 +97,7 @@ void QueuePanel::retranslate()
 {
     m_list->setAccessibleName(tr("Download queue"));
     m_list->setAccessibleDescription(
-            tr("Each row is one link: its title, its state and its progress."));
+        tr("Each row is one link: its title, its state and its progress."));
     m_empty->setText(tr("Paste or drop several links to download them one after the other."));
     const struct
     {
@@ -133,19 +135,19 @@ void QueuePanel::updateActions()
     const auto state = row >= 0 ? m_queue->state(row) : DownloadQueue::State::Waiting;
     using State = DownloadQueue::State;
     const bool running = row >= 0
-            && (state == State::Waiting || state == State::Resolving || state == State::Downloading);
+        && (state == State::Waiting || state == State::Resolving || state == State::Downloading);
     m_pause->setEnabled(running);
-    m_resume->setEnabled(row >= 0
-                         && (state == State::Stopped || state == State::Cancelled
-                             || state == State::SavedBefore));
-    m_retry->setEnabled(row >= 0
-                        && (state == State::Failed || state == State::Cancelled
-                            || state == State::Stopped));
+    m_resume->setEnabled(
+        row >= 0
+        && (state == State::Stopped || state == State::Cancelled || state == State::SavedBefore));
+    m_retry->setEnabled(
+        row >= 0
+        && (state == State::Failed || state == State::Cancelled || state == State::Stopped));
     m_remove->setEnabled(row >= 0);
     m_openFolder->setEnabled(
-            row >= 0 && !m_queue->index(row).data(DownloadQueue::FolderRole).toString().isEmpty());
+        row >= 0 && !m_queue->index(row).data(DownloadQueue::FolderRole).toString().isEmpty());
     m_copyAddress->setEnabled(
-            row >= 0 && !m_queue->index(row).data(DownloadQueue::AddressRole).toString().isEmpty());
+        row >= 0 && !m_queue->index(row).data(DownloadQueue::AddressRole).toString().isEmpty());
 }
 
 int QueuePanel::selectedRow() const

@@ -9,7 +9,7 @@
 namespace {
 constexpr int margin = 6;
 constexpr int barHeight = 6;
-}
+} // namespace
 
 void QueueRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const
