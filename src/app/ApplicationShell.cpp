@@ -13,17 +13,18 @@
 #include "VideoFrameView.h"
 #include "ViewController.h"
 #include "WindowMenu.h"
+#include "WindowQueue.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMediaPlayer>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -84,6 +85,11 @@ bool ApplicationShell::launch(const LaunchOptions &launchOptions)
     m_mainScreen->setEndpoints(options.endpoints);
     m_windowMenu
         = std::make_unique<WindowMenu>(m_sceneDelegate->window(), m_mainScreen, options.endpoints);
+    m_windowQueue = std::make_unique<WindowQueue>(m_sceneDelegate->window(), m_mainScreen,
+                                                  m_windowMenu->history(), options.endpoints);
+    m_windowQueue->applySettings(Settings());
+    connect(m_windowMenu.get(), &WindowMenu::settingsApplied, m_windowQueue.get(),
+            &WindowQueue::applySettings);
     if (m_demoPlatform) {
         m_mainScreen->textField()->setText(m_demoPlatform->sampleShareText());
         m_mainScreen->textField()->setCursorPosition(0);
@@ -144,7 +150,8 @@ QWidget *ApplicationShell::loadMainInterface(const QString &storyboardName)
         return nullptr;
     auto *window = new QWidget;
     window->setWindowTitle(u"Kivora"_s);
-    auto *layout = new QVBoxLayout(window);
+    // The screen, and the download queue beside it once it has rows.
+    auto *layout = new QHBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(screen);
     window->resize(defaultWindowSize());

@@ -14,6 +14,7 @@ class DemoPlatform;
 class SceneDelegate;
 class ViewController;
 class WindowMenu;
+class WindowQueue;
 class QWidget;
 
 /*!
@@ -45,6 +46,8 @@ public:
     ViewController *mainScreen() const;
     /*! The window's menu, with the settings and the history. */
     WindowMenu *windowMenu() const;
+    /*! The download queue beside the screen. */
+    WindowQueue *windowQueue() const { return m_windowQueue.get(); }
     /*! The in-process sample platform of a demo run, else nullptr. */
     DemoPlatform *demoPlatform() const;
 
@@ -63,4 +66,5 @@ private:
     QPointer<ViewController> m_mainScreen;
     std::unique_ptr<DemoPlatform> m_demoPlatform;
     std::unique_ptr<WindowMenu> m_windowMenu;
+    std::unique_ptr<WindowQueue> m_windowQueue;
 };

@@ -5,13 +5,13 @@
 #include "BusyIndicator.h"
 #include "Fen_QorProgressHUD.h"
 #include "Fen_QorShortcuts.h"
-#include "ItemDownloadJob.h"
 #include "GalleryView.h"
+#include "ItemDownloadJob.h"
 #include "KivoraLog.h"
 #include "PlayerRelay.h"
 #include "PlayerView.h"
-#include "ShareText.h"
 #include "ResolveJob.h"
+#include "ShareText.h"
 #include "StickyMessage.h"
 #include "VideoAlbum.h"
 #include "VideoInfo.h"
@@ -216,7 +216,15 @@ std::optional<QString> ViewController::extractDouyinURLFromString(const QString 
 // with the reason, never silently.
 void ViewController::paste()
 {
-    if (isBusy() || takePastedText())
+    if (isBusy())
+        return;
+    const QStringList links
+        = ShareText::queueInputs(QGuiApplication::clipboard()->text(), m_endpoints);
+    if (links.size() > 1) {
+        Q_EMIT linksForQueue(links);
+        return;
+    }
+    if (takePastedText())
         return;
     const QString text = QGuiApplication::clipboard()->text().trimmed();
     if (text.isEmpty())
@@ -290,6 +298,8 @@ void ViewController::finishParse(const ResolveJob::Result &result)
     m_item = { result.record, result.playAddress.value_or(QString()),
                result.videoId.value_or(QString()) };
     showItem(result.record);
+    if (!result.failure && result.record && result.record->isSuccess())
+        Q_EMIT itemResolved(result);
     const bool gallery = result.record && result.record->kind() == VideoInfo::Kind::Gallery;
     const bool nothingToShow
         = gallery ? m_images.isEmpty() : result.playAddress.value_or(QString()).isEmpty();
@@ -401,6 +411,7 @@ void ViewController::downloadFinished(const ItemDownloadJob &job, const JobOutco
 {
     m_download = nullptr;
     finishDownload();
+    Q_EMIT downloadEnded(m_item, outcome);
     const QString album
         = m_images.isEmpty() ? VideoAlbum::directory() : VideoAlbum::picturesDirectory();
     switch (outcome.status()) {

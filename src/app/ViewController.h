@@ -107,6 +107,12 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void stateChanged(ViewController::State state);
+    /*! A paste held several links: they are for the download queue, not for this screen. */
+    void linksForQueue(const QStringList &links);
+    /*! A parse found \a result's item. */
+    void itemResolved(const ResolveJob::Result &result);
+    /*! A download of \a item ended with \a outcome (its files, saved or in part). */
+    void downloadEnded(const ItemDownloadJob::Item &item, const JobOutcome &outcome);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -99,6 +99,7 @@ void WindowMenu::applySettings()
     const QString proxy = m_settings->proxy();
     QNetworkProxy::setApplicationProxy(proxy.isEmpty() ? m_proxyBefore
                                                        : ProxyAddress::parse(proxy));
+    Q_EMIT settingsApplied(*m_settings);
 }
 
 // The history is kept beside everything else; only a file that had to be moved aside, or one

@@ -48,6 +48,10 @@ public:
     /*! The offer on screen of links copied elsewhere, else nullptr. */
     QMessageBox *offer() const;
 
+Q_SIGNALS:
+    /*! The settings were read anew (on start and whenever the dialog saves). */
+    void settingsApplied(const Settings &settings);
+
 private:
     void applySettings();
     void historyOpened(bool ok, const QString &movedAsidePath, const QString &error);

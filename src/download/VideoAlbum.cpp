@@ -75,13 +75,29 @@ SaveOutcome copyIntoAlbum(const QString &sourcePath, MediaKind kind, const QStri
 
 VideoAlbum::VideoAlbum(QObject *parent) : QObject(parent) { }
 
+namespace {
+// The folders the user chose; empty: the standard ones. Set and read on the main thread.
+QString chosenVideos;
+QString chosenPictures;
+} // namespace
+
+void VideoAlbum::setFolders(const QString &videos, const QString &pictures)
+{
+    chosenVideos = videos;
+    chosenPictures = pictures;
+}
+
 QString VideoAlbum::directory()
 {
+    if (!chosenVideos.isEmpty())
+        return chosenVideos;
     return QStandardPaths::writableLocation(QStandardPaths::MoviesLocation) + u"/Kivora"_s;
 }
 
 QString VideoAlbum::picturesDirectory()
 {
+    if (!chosenPictures.isEmpty())
+        return chosenPictures;
     return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + u"/Kivora"_s;
 }
 

@@ -21,6 +21,9 @@ public:
 
     /*! The video album. */
     static QString directory();
+    /*! Puts the albums in \a videos and \a pictures (full paths) for the rest of the process;
+     *  an empty path keeps the standard folder. */
+    static void setFolders(const QString &videos, const QString &pictures);
     /*! The picture album. */
     static QString picturesDirectory();
     /*! The album that takes files of \a kind. */

@@ -85,6 +85,56 @@
         </message>
     </context>
     <context>
+        <name>DownloadQueue</name>
+        <message>
+            <source>Waiting</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Resolving the link</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Saved before, on %1. Resume downloads it again.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1, %2 a second</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1, %2 s left</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>%1: %2</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Saved in %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Failed: %1</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Paused</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Paused, %n file(s) saved</source>
+            <translation type="unfinished">
+                <numerusform></numerusform>
+                <numerusform></numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Cancelled</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>FailureReason</name>
         <message>
             <source>%1: %2</source>
@@ -488,6 +538,84 @@
         </message>
         <message>
             <source>The video cannot be played</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>QueuePanel</name>
+        <message>
+            <source>Download queue</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Each row is one link: its title, its state and its progress.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Paste or drop several links to download them one after the other.</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Pause</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Stops the selected download and keeps what it fetched</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Resume</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Goes on with the selected download</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Retry</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Resolves the selected link again and downloads it</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Remove</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Cancels the selected download and removes its row</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Open folder</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Shows the folder of the selected row&apos;s files</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Copy address</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Copies the selected item&apos;s address</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Queue (%1)</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>Queue, %n row(s)</source>
+            <translation type="unfinished">
+                <numerusform></numerusform>
+                <numerusform></numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Shows or hides the download queue</source>
             <translation type="unfinished" />
         </message>
     </context>
@@ -1003,6 +1131,28 @@
         </message>
         <message>
             <source>Ignore</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>WindowQueue</name>
+        <message>
+            <source>The download queue is done</source>
+            <translation type="unfinished" />
+        </message>
+        <message numerus="yes">
+            <source>%n row(s) in the queue</source>
+            <translation type="unfinished">
+                <numerusform></numerusform>
+                <numerusform></numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Saved</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Download failed</source>
             <translation type="unfinished" />
         </message>
     </context>

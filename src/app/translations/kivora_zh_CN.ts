@@ -85,6 +85,55 @@
         </message>
     </context>
     <context>
+        <name>DownloadQueue</name>
+        <message>
+            <source>Waiting</source>
+            <translation>等待中</translation>
+        </message>
+        <message>
+            <source>Resolving the link</source>
+            <translation>正在解析链接</translation>
+        </message>
+        <message>
+            <source>Saved before, on %1. Resume downloads it again.</source>
+            <translation>已于 %1 保存过。继续将再次下载。</translation>
+        </message>
+        <message>
+            <source>%1, %2 a second</source>
+            <translation>%1，每秒 %2</translation>
+        </message>
+        <message>
+            <source>%1, %2 s left</source>
+            <translation>%1，还剩 %2 秒</translation>
+        </message>
+        <message>
+            <source>%1: %2</source>
+            <translation>%1：%2</translation>
+        </message>
+        <message>
+            <source>Saved in %1</source>
+            <translation>已保存到 %1</translation>
+        </message>
+        <message>
+            <source>Failed: %1</source>
+            <translation>失败：%1</translation>
+        </message>
+        <message>
+            <source>Paused</source>
+            <translation>已暂停</translation>
+        </message>
+        <message numerus="yes">
+            <source>Paused, %n file(s) saved</source>
+            <translation>
+                <numerusform>已暂停，已保存 %n 个文件</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Cancelled</source>
+            <translation>已取消</translation>
+        </message>
+    </context>
+    <context>
         <name>FailureReason</name>
         <message>
             <source>%1: %2</source>
@@ -489,6 +538,83 @@
         <message>
             <source>The video cannot be played</source>
             <translation>无法播放该视频</translation>
+        </message>
+    </context>
+    <context>
+        <name>QueuePanel</name>
+        <message>
+            <source>Download queue</source>
+            <translation>下载队列</translation>
+        </message>
+        <message>
+            <source>Each row is one link: its title, its state and its progress.</source>
+            <translation>每行是一个链接：标题、状态和进度。</translation>
+        </message>
+        <message>
+            <source>Paste or drop several links to download them one after the other.</source>
+            <translation>粘贴或拖入多个链接，逐个下载。</translation>
+        </message>
+        <message>
+            <source>Pause</source>
+            <translation>暂停</translation>
+        </message>
+        <message>
+            <source>Stops the selected download and keeps what it fetched</source>
+            <translation>停止所选下载并保留已下载的部分</translation>
+        </message>
+        <message>
+            <source>Resume</source>
+            <translation>继续</translation>
+        </message>
+        <message>
+            <source>Goes on with the selected download</source>
+            <translation>继续所选下载</translation>
+        </message>
+        <message>
+            <source>Retry</source>
+            <translation>重试</translation>
+        </message>
+        <message>
+            <source>Resolves the selected link again and downloads it</source>
+            <translation>重新解析所选链接并下载</translation>
+        </message>
+        <message>
+            <source>Remove</source>
+            <translation>移除</translation>
+        </message>
+        <message>
+            <source>Cancels the selected download and removes its row</source>
+            <translation>取消所选下载并移除该行</translation>
+        </message>
+        <message>
+            <source>Open folder</source>
+            <translation>打开文件夹</translation>
+        </message>
+        <message>
+            <source>Shows the folder of the selected row&apos;s files</source>
+            <translation>显示所选行文件所在的文件夹</translation>
+        </message>
+        <message>
+            <source>Copy address</source>
+            <translation>复制地址</translation>
+        </message>
+        <message>
+            <source>Copies the selected item&apos;s address</source>
+            <translation>复制所选作品的地址</translation>
+        </message>
+        <message>
+            <source>Queue (%1)</source>
+            <translation>队列（%1）</translation>
+        </message>
+        <message numerus="yes">
+            <source>Queue, %n row(s)</source>
+            <translation>
+                <numerusform>队列，%n 行</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Shows or hides the download queue</source>
+            <translation>显示或隐藏下载队列</translation>
         </message>
     </context>
     <context>
@@ -1001,6 +1127,27 @@
         <message>
             <source>Ignore</source>
             <translation>忽略</translation>
+        </message>
+    </context>
+    <context>
+        <name>WindowQueue</name>
+        <message>
+            <source>The download queue is done</source>
+            <translation>下载队列已完成</translation>
+        </message>
+        <message numerus="yes">
+            <source>%n row(s) in the queue</source>
+            <translation>
+                <numerusform>队列中有 %n 行</numerusform>
+            </translation>
+        </message>
+        <message>
+            <source>Saved</source>
+            <translation>已保存</translation>
+        </message>
+        <message>
+            <source>Download failed</source>
+            <translation>下载失败</translation>
         </message>
     </context>
 </TS>
